@@ -1,0 +1,53 @@
+// CViewerDlg: the main dialog with the process list, the module list and the command buttons.
+#pragma once
+
+
+
+#include "controls/PathListBox.h"
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+#include "res/resource.h"
+
+class CViewerDlg : public CDialog {
+public:
+    explicit CViewerDlg(CWnd* parent = nullptr);
+
+protected:
+    // --- application and main window (app/) ---
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+    void OnSysCommand(UINT id, LPARAM lParam);
+    void OnPaint();
+    LRESULT HandleQueryDragIcon(WPARAM, LPARAM);
+    void OnSize(UINT type, int cx, int cy);
+    LRESULT OnContextMenu(WPARAM, LPARAM);
+
+    // --- process and module enumeration (enum/) ---
+    // Probes the platform and binds the functions of its back end.
+    void BindBackend();
+    BOOL IsBackendAvailable();
+    void RefreshLists();
+    void OnRefresh();
+    void OnSelchangeProcessList();
+    BOOL FillProcessListNt();
+    BOOL FillProcessListToolhelp();
+    BOOL FillModuleListNt(DWORD processId);
+    BOOL FillModuleListToolhelp(DWORD processId);
+    bool IsNtPlatform() const { return m_osvi.dwPlatformId == VER_PLATFORM_WIN32_NT; }
+
+    // --- export (export/) ---
+    void OnSaveList();
+    void OnCopyModules();
+
+    DECLARE_MESSAGE_MAP()
+
+    CButton m_btnCopyModules;
+    CButton m_btnSaveList;
+    CButton m_btnClose;
+    CButton m_btnRefresh;
+    CPathListBox m_lstModules;
+    CPathListBox m_lstProcesses;
+    HICON m_hIcon;
+    OSVERSIONINFOA m_osvi;
+    HMODULE m_hEnumLibrary;
+};

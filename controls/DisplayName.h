@@ -1,0 +1,12 @@
+// Splitting a full path the way the lists show it.
+#pragma once
+
+#include "framework/String.h"
+
+// The file name and extension of a path: what follows its drive and last folder separator.
+// "C:\WINDOWS\SYSTEM\KERNEL32.DLL" gives "KERNEL32.DLL"; a text without folder stays as it is.
+CString DisplayNameOf(const char* path);
+
+// The length of the drive-and-folder part of a path, so that path + FolderLength(path) is the
+// file name and extension.
+int FolderLength(const char* path);

@@ -1,0 +1,84 @@
+#include "controls/PathListBox.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "controls/DisplayName.h"
+
+BEGIN_MESSAGE_MAP(CPathListBox, CListBox)
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+CPathListBox::CPathListBox() = default;
+
+CPathListBox::~CPathListBox() = default;
+
+PathItem* CPathListBox::GetRecord(int index)
+{
+    LRESULT data = ::SendMessageA(m_hWnd, LB_GETITEMDATA, index, 0);
+    if (data == 0 || data == LB_ERR)
+        return nullptr;
+    return reinterpret_cast<PathItem*>(data);
+}
+
+int CPathListBox::AddItem(const char* path, DWORD id)
+{
+    CString name = DisplayNameOf(path);
+    int index = static_cast<int>(::SendMessageA(m_hWnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.GetString())));
+    // An index of -1 would give the record to every entry at once.
+    if (index < 0)
+        return index;
+    PathItem* item = new PathItem{::_strdup(path), id};
+    ::SendMessageA(m_hWnd, LB_SETITEMDATA, index, reinterpret_cast<LPARAM>(item));
+    return index;
+}
+
+void CPathListBox::ClearItems()
+{
+    for (int index = 0; index < static_cast<int>(::SendMessageA(m_hWnd, LB_GETCOUNT, 0, 0)); ++index)
+        FreeItemData(index);
+    ::SendMessageA(m_hWnd, LB_RESETCONTENT, 0, 0);
+}
+
+void CPathListBox::FreeItemData(int index)
+{
+    PathItem* item = GetRecord(index);
+    if (!item)
+        return;
+    std::free(item->path);
+    delete item;
+    ::SendMessageA(m_hWnd, LB_SETITEMDATA, index, 0);
+}
+
+int CPathListBox::GetItemPath(int index, char* buffer)
+{
+    PathItem* item = GetRecord(index);
+    if (!item || !item->path)
+        return -1;
+    size_t length = std::strlen(item->path);
+    if (length >= MAX_PATH)
+        return -1;
+    std::memcpy(buffer, item->path, length + 1);
+    return static_cast<int>(length);
+}
+
+int CPathListBox::GetItemText(int index, CString& text)
+{
+    PathItem* item = GetRecord(index);
+    if (item && item->path)
+        text = item->path;
+    return 0;
+}
+
+DWORD CPathListBox::GetItemId(int index)
+{
+    PathItem* item = GetRecord(index);
+    return item ? item->id : 0;
+}
+
+void CPathListBox::OnDestroy()
+{
+    // The list control forgets its entries with its window: release their records first.
+    ClearItems();
+    CListBox::OnDestroy();
+}

@@ -1,0 +1,81 @@
+#include "enum/EnumApi.h"
+
+#include <cstring>
+
+PfnEnumProcessModules pfnEnumProcessModules;
+PfnEnumProcesses pfnEnumProcesses;
+PfnGetModuleFileNameExA pfnGetModuleFileNameExA;
+
+PfnCreateToolhelp32Snapshot pfnCreateToolhelp32Snapshot;
+PfnProcess32First pfnProcess32First;
+PfnProcess32Next pfnProcess32Next;
+PfnModule32First pfnModule32First;
+PfnModule32Next pfnModule32Next;
+
+// The ANSI tool-help records of the 32-bit platform.
+static_assert(sizeof(void*) != 4 || sizeof(PROCESSENTRY32) == 296, "PROCESSENTRY32 is 296 bytes");
+static_assert(sizeof(void*) != 4 || sizeof(MODULEENTRY32) == 548, "MODULEENTRY32 is 548 bytes");
+static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");
+
+namespace {
+
+template <class Pfn> void Bind(HMODULE library, const char* name, Pfn& entry)
+{
+    entry = library ? reinterpret_cast<Pfn>(reinterpret_cast<void*>(::GetProcAddress(library, name)))
+                    : nullptr;
+}
+
+}  // namespace
+
+HMODULE BindNtBackend()
+{
+    HMODULE library = ::LoadLibraryA("psapi.dll");
+    Bind(library, "EnumProcessModules", pfnEnumProcessModules);
+    Bind(library, "EnumProcesses", pfnEnumProcesses);
+    Bind(library, "GetModuleFileNameExA", pfnGetModuleFileNameExA);
+    return library;
+}
+
+HMODULE BindToolhelpBackend()
+{
+    HMODULE library = ::LoadLibraryA("kernel32.dll");
+    Bind(library, "CreateToolhelp32Snapshot", pfnCreateToolhelp32Snapshot);
+    Bind(library, "Process32First", pfnProcess32First);
+    Bind(library, "Process32Next", pfnProcess32Next);
+    Bind(library, "Module32First", pfnModule32First);
+    Bind(library, "Module32Next", pfnModule32Next);
+    return library;
+}
+
+bool NtBackendBound()
+{
+    return pfnEnumProcesses && pfnEnumProcessModules && pfnGetModuleFileNameExA;
+}
+
+bool ToolhelpBackendBound()
+{
+    return pfnCreateToolhelp32Snapshot && pfnProcess32First && pfnProcess32Next;
+}
+
+CString GetProcessImagePath(DWORD processId)
+{
+    char path[MAX_PATH];
+    std::memset(path, 0, sizeof path);
+    std::strcpy(path, "unknown");
+
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (process) {
+        HMODULE executable;
+        DWORD needed;
+        if (pfnEnumProcessModules && pfnGetModuleFileNameExA &&
+            pfnEnumProcessModules(process, &executable, sizeof executable, &needed)) {
+            // A failed read must not leave half a name: keep "unknown" then.
+            char name[MAX_PATH] = "";
+            DWORD length = pfnGetModuleFileNameExA(process, executable, name, MAX_PATH);
+            if (length > 0 && length < MAX_PATH)
+                std::memcpy(path, name, length + 1);
+        }
+        ::CloseHandle(process);
+    }
+    return CString(path);
+}

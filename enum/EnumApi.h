@@ -1,0 +1,43 @@
+// Entry points of the enumeration back ends, bound by name at run time so that the program
+// starts on platforms that lack one of the libraries. Each is null until bound.
+#pragma once
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include "framework/String.h"
+
+// Process-status library ("psapi.dll"), the back end of the NT family.
+using PfnEnumProcesses = BOOL(WINAPI*)(DWORD* ids, DWORD bytes, DWORD* bytesReturned);
+using PfnEnumProcessModules = BOOL(WINAPI*)(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* bytesNeeded);
+using PfnGetModuleFileNameExA = DWORD(WINAPI*)(HANDLE process, HMODULE module, LPSTR name, DWORD size);
+
+extern PfnEnumProcessModules pfnEnumProcessModules;
+extern PfnEnumProcesses pfnEnumProcesses;
+extern PfnGetModuleFileNameExA pfnGetModuleFileNameExA;
+
+// Tool-help snapshot functions of "kernel32.dll", the back end of every other platform.
+using PfnCreateToolhelp32Snapshot = HANDLE(WINAPI*)(DWORD flags, DWORD processId);
+using PfnProcess32First = BOOL(WINAPI*)(HANDLE snapshot, PROCESSENTRY32* entry);
+using PfnProcess32Next = BOOL(WINAPI*)(HANDLE snapshot, PROCESSENTRY32* entry);
+using PfnModule32First = BOOL(WINAPI*)(HANDLE snapshot, MODULEENTRY32* entry);
+using PfnModule32Next = BOOL(WINAPI*)(HANDLE snapshot, MODULEENTRY32* entry);
+
+extern PfnCreateToolhelp32Snapshot pfnCreateToolhelp32Snapshot;
+extern PfnProcess32First pfnProcess32First;
+extern PfnProcess32Next pfnProcess32Next;
+extern PfnModule32First pfnModule32First;
+extern PfnModule32Next pfnModule32Next;
+
+// Loads the back end's library and binds its entry points in their lookup order; the library is
+// never released. Returns the library handle, null when it could not be loaded.
+HMODULE BindNtBackend();
+HMODULE BindToolhelpBackend();
+
+// Whether the entry points that the process listing of each back end calls are all bound.
+bool NtBackendBound();
+bool ToolhelpBackendBound();
+
+// The full path of a process's executable (its first module), or "unknown" when the process
+// cannot be opened or its first module cannot be read.
+CString GetProcessImagePath(DWORD processId);

@@ -1,0 +1,26 @@
+// Thin wrappers of the system's list box and button controls.
+#pragma once
+
+#include "Wnd.h"
+
+class CListBox : public CWnd {
+public:
+    int GetCount() const { return static_cast<int>(SendMessage(LB_GETCOUNT)); }
+    int GetCurSel() const { return static_cast<int>(SendMessage(LB_GETCURSEL)); }
+    int SetCurSel(int index) { return static_cast<int>(SendMessage(LB_SETCURSEL, index)); }
+    int GetItemRect(int index, LPRECT rect) const
+    {
+        return static_cast<int>(SendMessage(LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(rect)));
+    }
+    // The entry nearest to `point` (client coordinates); `outside` tells whether the point lies
+    // outside every entry.
+    UINT ItemFromPoint(CPoint point, BOOL& outside) const
+    {
+        DWORD result = static_cast<DWORD>(SendMessage(LB_ITEMFROMPOINT, 0, MAKELPARAM(point.x, point.y)));
+        outside = HIWORD(result);
+        return LOWORD(result);
+    }
+};
+
+class CButton : public CWnd {
+};

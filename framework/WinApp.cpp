@@ -1,0 +1,81 @@
+#include "WinApp.h"
+
+namespace {
+CWinApp* g_pApp;
+}
+
+CWinThread* AfxGetThread() { return g_pApp; }
+CWinApp* AfxGetApp() { return g_pApp; }
+
+CWnd* AfxGetMainWnd()
+{
+    CWinThread* thread = AfxGetThread();
+    return thread ? thread->GetMainWnd() : nullptr;
+}
+
+HINSTANCE AfxGetInstanceHandle()
+{
+    return g_pApp && g_pApp->m_hInstance ? g_pApp->m_hInstance : ::GetModuleHandleA(nullptr);
+}
+
+BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
+END_MESSAGE_MAP()
+
+CWinApp::CWinApp(const char* appName)
+{
+    g_pApp = this;
+    if (appName)
+        m_strAppName = appName;
+}
+
+CWinApp::~CWinApp()
+{
+    if (g_pApp == this)
+        g_pApp = nullptr;
+}
+
+HICON CWinApp::LoadIcon(UINT id) const
+{
+    return ::LoadIconA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(id));
+}
+
+BOOL CWinApp::OnCmdMsg(UINT id, int code)
+{
+    LRESULT result = 0;
+    return DispatchToMap(WM_COMMAND, MAKEWPARAM(id, code), 0, &result);
+}
+
+int CWinThread::Run()
+{
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (!AfxPreTranslateMessage(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
+            CWnd::DeleteTempMap();
+    }
+    return ExitInstance();
+}
+
+int AfxWinMain(HINSTANCE instance)
+{
+    CWinApp* app = AfxGetApp();
+    if (!app)
+        return -1;
+    app->m_hInstance = instance;
+    if (app->m_strAppName.IsEmpty()) {
+        char path[MAX_PATH] = "";
+        ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+        const char* name = path;
+        for (const char* p = path; *p; ++p)
+            if (*p == '\\' || *p == '/' || *p == ':')
+                name = p + 1;
+        const char* dot = strrchr(name, '.');
+        app->m_strAppName = CString(name, dot ? static_cast<int>(dot - name) : static_cast<int>(strlen(name)));
+    }
+    if (!app->InitInstance())
+        return app->ExitInstance();
+    return app->Run();
+}

@@ -1,0 +1,65 @@
+# Shared by the scripts: packages, build, display and Wine. Source it; it defines functions only.
+
+QUENDRIX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_DIR=${BUILD_DIR:-$QUENDRIX_ROOT/build}
+
+# Installs what is missing, as root, from Debian's packages.
+ensure_packages() {
+    local wanted=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 xvfb xdotool
+                  fonts-wine doctest-dev cmake ninja-build xauth imagemagick python3)
+    local missing=()
+    for p in "${wanted[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    dpkg --print-foreign-architectures | grep -q i386 || $sudo dpkg --add-architecture i386
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Configures (once) and builds everything into $BUILD_DIR.
+build_all() {
+    if [ ! -f "$BUILD_DIR/build.ninja" ]; then
+        cmake -S "$QUENDRIX_ROOT" -B "$BUILD_DIR" -G Ninja \
+              -DCMAKE_TOOLCHAIN_FILE="$QUENDRIX_ROOT/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    fi
+    cmake --build "$BUILD_DIR"
+}
+
+# Starts a private Xvfb display and exports DISPLAY; XVFB_PID is set for stop_display.
+start_display() {
+    local n=99
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    export DISPLAY=":$n"
+}
+
+stop_display() {
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    XVFB_PID=""
+}
+
+# A private 32-bit Wine prefix in the build tree, with one wineserver for the whole run and a
+# holder process that keeps Wine's desktop and services alive (and off the tests' output pipes).
+start_wine() {
+    export WINEPREFIX="$BUILD_DIR/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    mkdir -p "$WINEPREFIX"
+    wineserver -p
+    wineboot -i >"$BUILD_DIR/wineboot.log" 2>&1 </dev/null
+    wine "$BUILD_DIR/tests/holder.exe" >/dev/null 2>&1 </dev/null &
+    HOLDER_PID=$!
+    # Without a window manager, closing a top-level window would otherwise take seconds.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
+}
+
+stop_wine() {
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null
+    [ -n "${HOLDER_PID:-}" ] && wait "$HOLDER_PID" 2>/dev/null
+    HOLDER_PID=""
+}

@@ -1,0 +1,255 @@
+// The main dialog's enumeration against the real system. One executable, three situations, told
+// by QUENDRIX_EXPECT: "nt" (the default platform), "toolhelp" (Wine runs this executable as a
+// Windows 98 program) and "unavailable" (psapi.dll is disabled).
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
+#include <doctest/doctest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <tlhelp32.h>
+#define PSAPI_VERSION 2  // the copies of the process-status functions in kernel32
+#include <psapi.h>
+
+#include "app/ViewerDlg.h"
+#include "controls/DisplayName.h"
+#include "enum/EnumApi.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+std::string Expected()
+{
+    const char* value = std::getenv("QUENDRIX_EXPECT");
+    return value ? value : "nt";
+}
+
+// The dialog with its enumeration state open to the test.
+class CTestViewerDlg : public CViewerDlg {
+public:
+    using CViewerDlg::m_lstModules;
+    using CViewerDlg::m_lstProcesses;
+    using CViewerDlg::m_osvi;
+    using CViewerDlg::m_hEnumLibrary;
+    using CViewerDlg::IsBackendAvailable;
+};
+
+struct Entry {
+    std::string path;
+    DWORD id;
+    bool operator<(const Entry& o) const { return path != o.path ? path < o.path : id < o.id; }
+    bool operator==(const Entry& o) const { return path == o.path && id == o.id; }
+};
+
+std::multiset<Entry> Entries(CPathListBox& list)
+{
+    std::multiset<Entry> entries;
+    for (int i = 0; i < list.GetCount(); ++i) {
+        CString path;
+        list.GetItemText(i, path);
+        entries.insert({path.GetString(), list.GetItemId(i)});
+    }
+    return entries;
+}
+
+// What the system's tool-help snapshot lists, from its second entry on.
+std::multiset<Entry> SnapshotProcessesAfterFirst()
+{
+    std::multiset<Entry> entries;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = ::Process32First(snapshot, &entry); ok && ::Process32Next(snapshot, &entry);)
+        entries.insert({entry.szExeFile, entry.th32ProcessID});
+    ::CloseHandle(snapshot);
+    return entries;
+}
+
+std::multiset<Entry> SnapshotModulesAfterFirst(DWORD processId)
+{
+    std::multiset<Entry> entries;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+    MODULEENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = ::Module32First(snapshot, &entry); ok && ::Module32Next(snapshot, &entry);)
+        entries.insert({entry.szExePath, 0});
+    ::CloseHandle(snapshot);
+    return entries;
+}
+
+// What the process-status functions report, through kernel32's own copies of them (this test
+// must start also when psapi.dll is disabled).
+std::multiset<Entry> StatusModulesAfterFirst(DWORD processId)
+{
+    std::multiset<Entry> entries;
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    HMODULE modules[1024];
+    DWORD needed = 0;
+    if (process && ::EnumProcessModules(process, modules, sizeof modules, &needed)) {
+        for (DWORD i = 1; i < std::min<DWORD>(needed, sizeof modules) / sizeof(HMODULE); ++i) {
+            char path[MAX_PATH] = "";
+            if (::GetModuleFileNameExA(process, modules[i], path, MAX_PATH))
+                entries.insert({path, 0});
+        }
+    }
+    if (process)
+        ::CloseHandle(process);
+    return entries;
+}
+
+std::multiset<Entry> StatusProcesses()
+{
+    std::multiset<Entry> entries;
+    DWORD ids[1024], bytes = 0;
+    ::EnumProcesses(ids, sizeof ids, &bytes);
+    for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i)
+        entries.insert({GetProcessImagePath(ids[i]).GetString(), ids[i]});
+    return entries;
+}
+
+// Selects the list entry of this very process as a user would, with its selection notice.
+int SelectOwnProcess(CTestViewerDlg& dialog)
+{
+    CPathListBox& processes = dialog.m_lstProcesses;
+    for (int i = 0; i < processes.GetCount(); ++i) {
+        if (processes.GetItemId(i) == ::GetCurrentProcessId()) {
+            processes.SetCurSel(i);
+            ::SendMessageA(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_PROCESS_LIST, LBN_SELCHANGE),
+                           reinterpret_cast<LPARAM>(processes.m_hWnd));
+            return i;
+        }
+    }
+    return -1;
+}
+
+std::string Describe(const std::multiset<Entry>& entries)
+{
+    std::string text;
+    for (const Entry& e : entries)
+        text += e.path + " #" + std::to_string(e.id) + "\n";
+    return text;
+}
+
+bool IsSorted(const std::vector<std::string>& texts)
+{
+    return std::is_sorted(texts.begin(), texts.end(), [](const std::string& a, const std::string& b) {
+        return ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) ==
+               CSTR_LESS_THAN;
+    });
+}
+
+}  // namespace
+
+TEST_CASE("the dialog binds the back end of the platform and lists what the system reports")
+{
+    const std::string expected = Expected();
+    // Makes sure that the own process has a module beyond the system's.
+    HMODULE extra = ::LoadLibraryA("version.dll");
+    REQUIRE(extra != nullptr);
+
+    CTestViewerDlg dialog;
+    testing::RunModal(dialog, [&] {
+        HWND refresh = ::GetDlgItem(dialog.m_hWnd, IDC_REFRESH);
+        CPathListBox& processes = dialog.m_lstProcesses;
+        CPathListBox& modules = dialog.m_lstModules;
+
+        if (expected == "unavailable") {
+            CHECK(dialog.m_osvi.dwPlatformId == VER_PLATFORM_WIN32_NT);
+            CHECK(dialog.m_hEnumLibrary == nullptr);
+            CHECK_FALSE(dialog.IsBackendAvailable());
+            CHECK_FALSE(::IsWindowEnabled(refresh));
+            CHECK(processes.GetCount() == 0);
+            CHECK(modules.GetCount() == 0);
+            // No message about it: the dialog is the only window the test's thread shows.
+            CHECK(testing::FindOwnedWindow(dialog.m_hWnd, "#32770") == nullptr);
+            // A selection notice on the empty list lists nothing.
+            ::SendMessageA(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_PROCESS_LIST, LBN_SELCHANGE), 0);
+            CHECK(modules.GetCount() == 0);
+            return;
+        }
+
+        CHECK(dialog.IsBackendAvailable());
+        CHECK(::IsWindowEnabled(refresh));
+        REQUIRE(processes.GetCount() > 0);
+        CHECK(processes.GetCurSel() == 0);
+        CHECK(IsSorted(testing::ListTexts(processes.m_hWnd)));
+
+        if (expected == "toolhelp") {
+            // Wine reports a Windows 98 platform for this executable; only tool-help is bound.
+            REQUIRE(dialog.m_osvi.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS);
+            CHECK((pfnEnumProcesses == nullptr));
+            CHECK((pfnModule32Next != nullptr));
+            CHECK(dialog.m_hEnumLibrary == ::GetModuleHandleA("kernel32.dll"));
+            CHECK(Describe(Entries(processes)) == Describe(SnapshotProcessesAfterFirst()));
+        } else {
+            REQUIRE(dialog.m_osvi.dwPlatformId == VER_PLATFORM_WIN32_NT);
+            CHECK((pfnCreateToolhelp32Snapshot == nullptr));
+            CHECK(dialog.m_hEnumLibrary == ::GetModuleHandleA("psapi.dll"));
+            CHECK(Describe(Entries(processes)) == Describe(StatusProcesses()));
+        }
+
+        // Entry 0's modules are listed at once, after start-up and after every refresh (the
+        // comparison follows a refresh, since this very process may be entry 0 and loads more
+        // modules as the test goes on).
+        testing::ClickButton(dialog.m_hWnd, IDC_REFRESH);
+        CHECK(processes.GetCurSel() == 0);
+        const bool toolhelp = expected == "toolhelp";
+        auto modulesOf = [toolhelp](DWORD id) {
+            return toolhelp ? SnapshotModulesAfterFirst(id) : StatusModulesAfterFirst(id);
+        };
+        CAPTURE(testing::ListTexts(processes.m_hWnd).at(0));
+        CHECK(Describe(Entries(modules)) == Describe(modulesOf(processes.GetItemId(0))));
+
+        // Then those of the own process, on selection.
+        int own = SelectOwnProcess(dialog);
+        if (own < 0) {
+            // Only the snapshot's first process is left out, and that may be this one.
+            HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+            PROCESSENTRY32 first{};
+            first.dwSize = sizeof first;
+            ::Process32First(snapshot, &first);
+            ::CloseHandle(snapshot);
+            REQUIRE(toolhelp);
+            REQUIRE(first.th32ProcessID == ::GetCurrentProcessId());
+            return;
+        }
+        char exe[MAX_PATH] = "";
+        ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+        std::multiset<Entry> listed = Entries(modules);
+        CHECK(Describe(listed) == Describe(modulesOf(::GetCurrentProcessId())));
+        if (!toolhelp) {
+            CHECK(testing::ListTexts(processes.m_hWnd).at(own) == std::string(DisplayNameOf(exe)));
+            CHECK(listed.count({exe, 0}) == 0);
+        }
+        char versionDll[MAX_PATH] = "";
+        ::GetModuleFileNameA(extra, versionDll, MAX_PATH);
+        CHECK(listed.count({versionDll, 0}) == 1);
+        CHECK(IsSorted(testing::ListTexts(modules.m_hWnd)));
+
+        // Refresh rebuilds both lists and selects entry 0 again.
+        size_t before = processes.GetCount();
+        testing::ClickButton(dialog.m_hWnd, IDC_REFRESH);
+        CHECK(processes.GetCurSel() == 0);
+        CHECK(static_cast<size_t>(processes.GetCount()) + 2 >= before);
+
+        // A process that has ended lists no modules.
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION child{};
+        char command[] = "cmd.exe /c exit";
+        REQUIRE(::CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
+        testing::ClickButton(dialog.m_hWnd, IDC_REFRESH);
+        ::WaitForSingleObject(child.hProcess, 10000);
+        ::CloseHandle(child.hThread);
+        ::CloseHandle(child.hProcess);
+        for (int i = 0; i < processes.GetCount(); ++i) {
+            if (processes.GetItemId(i) == child.dwProcessId) {
+                processes.SetCurSel(i);
+                ::SendMessageA(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_PROCESS_LIST, LBN_SELCHANGE), 0);
+                CHECK(modules.GetCount() == 0);
+            }
+        }
+    });
+    ::FreeLibrary(extra);
+}

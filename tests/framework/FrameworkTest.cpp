@@ -1,0 +1,197 @@
+// Message routing of the framework: maps, typed handlers, default processing, subclassing,
+// the modal loop's pre-translation and data exchange, on real windows.
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
+#include <doctest/doctest.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/Controls.h"
+#include "framework/WinApp.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+std::vector<std::string> g_events;
+
+class CRecordingList : public CListBox {
+public:
+    BOOL PreTranslateMessage(MSG* msg) override
+    {
+        if (msg->message == WM_LBUTTONDOWN)
+            g_events.push_back("pre");
+        return CListBox::PreTranslateMessage(msg);
+    }
+
+protected:
+    void OnLButtonDown(UINT flags, CPoint point)
+    {
+        g_events.push_back("down " + std::to_string(point.x) + "," + std::to_string(point.y));
+        Default();
+        // The list control's default processing took the capture; give it back.
+        ::ReleaseCapture();
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CRecordingList, CListBox)
+    ON_WM_LBUTTONDOWN()
+END_MESSAGE_MAP()
+
+class CRoutingDlg : public CDialog {
+public:
+    CRoutingDlg() : CDialog(200) {}
+
+    CRecordingList m_list;
+    CButton m_button;
+    int m_clicks = 0;
+    int m_sizeCx = -1, m_sizeCy = -1;
+    bool m_initialised = false;
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override
+    {
+        DDX_Control(dx, 10, m_list);
+        DDX_Control(dx, 11, m_button);
+    }
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        m_initialised = true;
+        return TRUE;
+    }
+    void OnGo() { ++m_clicks; }
+    void OnSize(UINT, int cx, int cy)
+    {
+        Default();
+        m_sizeCx = cx;
+        m_sizeCy = cy;
+    }
+    LRESULT OnApp(WPARAM wParam, LPARAM lParam) { return static_cast<LRESULT>(wParam + lParam); }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CRoutingDlg, CDialog)
+    ON_BN_CLICKED(11, OnGo)
+    ON_WM_SIZE()
+    ON_MESSAGE(WM_APP, OnApp)
+END_MESSAGE_MAP()
+
+class CTestApp : public CWinApp {
+public:
+    int m_commands = 0;
+
+protected:
+    void OnAppCommand() { ++m_commands; }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CTestApp, CWinApp)
+    ON_COMMAND(500, OnAppCommand)
+END_MESSAGE_MAP()
+
+CTestApp g_app;
+
+}  // namespace
+
+TEST_CASE("messages reach their typed handlers, and everything else the default procedure")
+{
+    CRoutingDlg dialog;
+    g_events.clear();
+    INT_PTR result = testing::RunModal(dialog, [&] {
+        HWND dlg = dialog.m_hWnd;
+        REQUIRE(dialog.m_initialised);
+
+        // Data exchange bound both controls to their objects, from then on permanently.
+        CHECK(dialog.m_list.m_hWnd == ::GetDlgItem(dlg, 10));
+        CHECK(CWnd::FromHandlePermanent(::GetDlgItem(dlg, 11)) == &dialog.m_button);
+        CHECK(CWnd::FromHandlePermanent(dlg) == &dialog);
+
+        // Typed handlers: a button click, a size change with its client size, a raw message.
+        testing::ClickButton(dlg, 11);
+        testing::ClickButton(dlg, 11);
+        CHECK(dialog.m_clicks == 2);
+        ::SetWindowPos(dlg, nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+        RECT client;
+        ::GetClientRect(dlg, &client);
+        CHECK(dialog.m_sizeCx == client.right);
+        CHECK(dialog.m_sizeCy == client.bottom);
+        CHECK(::SendMessageA(dlg, WM_APP, 40, 2) == 42);
+
+        // A message without entry goes to the control's own procedure.
+        ::SendMessageA(dialog.m_list.m_hWnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("alpha"));
+        CHECK(::SendMessageA(dialog.m_list.m_hWnd, LB_GETCOUNT, 0, 0) == 1);
+
+        // A command that no window handles reaches the application's map.
+        ::SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(500, 0), 0);
+        CHECK(g_app.m_commands == 1);
+
+        // A queued message passes the control's PreTranslateMessage before its handler.
+        ::PostMessageA(dialog.m_list.m_hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 4));
+        testing::Pump();
+        CHECK(g_events == std::vector<std::string>{"pre", "down 3,4"});
+
+        // The handler's Default() did the list control's work: the entry is selected.
+        CHECK(::SendMessageA(dialog.m_list.m_hWnd, LB_GETCURSEL, 0, 0) == 0);
+        dialog.EndDialog(77);
+    });
+    CHECK(result == 77);
+    // The windows are gone, and so are the bindings.
+    CHECK(dialog.m_hWnd == nullptr);
+    CHECK(dialog.m_list.m_hWnd == nullptr);
+}
+
+TEST_CASE("Escape and the close box end a dialog with IDCANCEL; a subclass can be undone")
+{
+    CRoutingDlg dialog;
+    INT_PTR result = testing::RunModal(dialog, [&] {
+        ::SetFocus(dialog.m_list.m_hWnd);
+        ::PostMessageA(dialog.m_list.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+        testing::Pump();
+        // Unbinding restores the control's own procedure.
+        HWND list = dialog.m_list.m_hWnd;
+        const LONG_PTR framework = reinterpret_cast<LONG_PTR>(&AfxWndProc);
+        CHECK(::GetWindowLongPtrA(list, GWLP_WNDPROC) == framework);
+        CHECK(dialog.m_list.UnsubclassWindow() == list);
+        CHECK(::GetWindowLongPtrA(list, GWLP_WNDPROC) != framework);
+        CHECK(CWnd::FromHandlePermanent(list) == nullptr);
+    });
+    CHECK(result == IDCANCEL);
+
+    CRoutingDlg closed;
+    result = testing::RunModal(closed, [&] {
+        ::SendMessageA(closed.m_hWnd, WM_CLOSE, 0, 0);
+        testing::Pump();
+        CHECK(closed.m_hWnd != nullptr);  // still alive until DoModal returns
+    });
+    CHECK(result == IDCANCEL);
+}
+
+TEST_CASE("temporary window objects stand in for windows that no object owns")
+{
+    HWND desktop = ::GetDesktopWindow();
+    CWnd* temp = CWnd::FromHandle(desktop);
+    REQUIRE(temp != nullptr);
+    CHECK(temp->m_hWnd == desktop);
+    CHECK(CWnd::FromHandle(desktop) == temp);
+    CHECK(CWnd::FromHandlePermanent(desktop) == nullptr);
+    CHECK(CWnd::FromHandle(nullptr) == nullptr);
+    CWnd::DeleteTempMap();
+    CHECK(::IsWindow(desktop));
+}
+
+TEST_CASE("strings format any length and load from the resources")
+{
+    CString text;
+    text.Format("%s-%d-%05.1f", "abc", 42, 3.14159);
+    CHECK(text == "abc-42-003.1");
+    std::string longText(5000, 'x');
+    text.Format("<%s>", longText.c_str());
+    CHECK(text.GetLength() == 5002);
+
+    CString loaded;
+    CHECK(loaded.LoadString(300));
+    CHECK(loaded == "Ein Text mit \xDF");
+    CHECK_FALSE(loaded.LoadString(301));
+    CHECK(loaded.IsEmpty());
+}

@@ -1,0 +1,36 @@
+// Helpers for tests that drive real windows under Wine.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/Dialog.h"
+
+namespace testing {
+
+// Runs `dialog` modally; `script` runs inside its modal loop once the dialog is up. The dialog
+// is ended with IDCANCEL afterwards if the script left it open. Returns DoModal's result.
+INT_PTR RunModal(CDialog& dialog, const std::function<void()>& script);
+
+// Processes the messages that are waiting, through the framework's pre-translation, as the
+// modal loop would; then waits `ms` milliseconds and does it again.
+void Pump(int ms = 0);
+
+// The visible texts of a list box's entries, in order.
+std::vector<std::string> ListTexts(HWND listBox);
+
+// The top-level window of this process with the given window class (e.g. "#32770") owned by
+// `owner`, or null.
+HWND FindOwnedWindow(HWND owner, const char* className);
+
+// The texts of a message box's static controls, joined with '\n'.
+std::string MessageBoxText(HWND box);
+
+// Sends the clicks of a push button through its parent, as a real click would arrive.
+void ClickButton(HWND dialog, int id);
+
+// The directory of the test executable, with a trailing backslash.
+std::string ExeDirectory();
+
+}  // namespace testing
