@@ -4,6 +4,8 @@
 #include "Wnd.h"
 
 class CListBox : public CWnd {
+    DECLARE_DYNAMIC(CListBox)
+
 public:
     int GetCount() const { return static_cast<int>(SendMessage(LB_GETCOUNT)); }
     int GetCurSel() const { return static_cast<int>(SendMessage(LB_GETCURSEL)); }
@@ -23,4 +25,5 @@ public:
 };
 
 class CButton : public CWnd {
+    DECLARE_DYNAMIC(CButton)
 };

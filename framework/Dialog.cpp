@@ -15,6 +15,8 @@ INT_PTR CALLBACK NullDlgProc(HWND, UINT, WPARAM, LPARAM)
 
 }  // namespace
 
+IMPLEMENT_DYNAMIC(CDialog, CWnd)
+
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
     ON_MESSAGE(WM_INITDIALOG, HandleInitDialog)
     ON_COMMAND(IDOK, HandleOK)

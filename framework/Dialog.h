@@ -15,6 +15,8 @@ struct CDataExchange {
 void DDX_Control(CDataExchange* dx, int id, CWnd& control);
 
 class CDialog : public CWnd {
+    DECLARE_DYNAMIC(CDialog)
+
 public:
     explicit CDialog(UINT templateId, CWnd* parent = nullptr)
         : m_nIDTemplate(templateId), m_pParentWnd(parent) {}

@@ -23,6 +23,8 @@ bool Matches(const MessageMapEntry& entry, UINT message, WPARAM wParam, LPARAM l
 
 }  // namespace
 
+const CRuntimeClass CCmdTarget::classCCmdTarget = {"CCmdTarget", nullptr};
+
 const MessageMap* CCmdTarget::GetThisMessageMap()
 {
     static const MessageMapEntry entries[] = {{0, 0, 0, 0, nullptr}};

@@ -11,6 +11,7 @@
 #include <type_traits>
 
 #include "Geometry.h"
+#include "RuntimeClass.h"
 
 class CCmdTarget;
 class CWnd;
@@ -34,6 +35,11 @@ struct MessageMap {
 class CCmdTarget {
 public:
     virtual ~CCmdTarget() = default;
+
+    static const CRuntimeClass classCCmdTarget;
+    virtual const CRuntimeClass* GetRuntimeClass() const { return &classCCmdTarget; }
+    // Whether the object is of class `c` or of a class derived from it.
+    bool IsKindOf(const CRuntimeClass* c) const { return GetRuntimeClass()->IsDerivedFrom(c); }
 
     // Finds the entry for a message in this object's map chain and calls its handler.
     bool DispatchToMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);

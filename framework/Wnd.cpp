@@ -7,6 +7,8 @@ void AfxUnhookWindowCreate();
 const CWnd CWnd::wndTop(HWND_TOP);
 const CWnd CWnd::wndTopMost(HWND_TOPMOST);
 
+IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
+
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
 END_MESSAGE_MAP()
 

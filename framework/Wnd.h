@@ -5,6 +5,8 @@
 #include "MessageMap.h"
 
 class CWnd : public CCmdTarget {
+    DECLARE_DYNAMIC(CWnd)
+
 public:
     CWnd() = default;
     CWnd(const CWnd&) = delete;

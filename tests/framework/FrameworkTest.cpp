@@ -195,3 +195,15 @@ TEST_CASE("strings format any length and load from the resources")
     CHECK_FALSE(loaded.LoadString(301));
     CHECK(loaded.IsEmpty());
 }
+
+TEST_CASE("run-time class information answers IsKindOf along the class chain")
+{
+    CRoutingDlg dialog;  // a CDialog subclass without information of its own
+    CListBox list;
+    CHECK(dialog.IsKindOf(RUNTIME_CLASS(CDialog)));
+    CHECK(dialog.IsKindOf(RUNTIME_CLASS(CWnd)));
+    CHECK_FALSE(dialog.IsKindOf(RUNTIME_CLASS(CListBox)));
+    CHECK(list.IsKindOf(RUNTIME_CLASS(CListBox)));
+    CHECK(std::string(list.GetRuntimeClass()->m_lpszClassName) == "CListBox");
+    CHECK_FALSE(CWnd::FromHandle(::GetDesktopWindow())->IsKindOf(RUNTIME_CLASS(CDialog)));
+}

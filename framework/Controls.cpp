@@ -1,0 +1,4 @@
+#include "Controls.h"
+
+IMPLEMENT_DYNAMIC(CListBox, CWnd)
+IMPLEMENT_DYNAMIC(CButton, CWnd)
