@@ -4,6 +4,23 @@
 
 #include <algorithm>
 
+namespace {
+
+// Holds a list's drawing while it is refilled: a visible list box redraws its scroll bars at
+// every insertion, which costs far more than the listing itself. One repaint follows.
+class RedrawHold {
+public:
+    explicit RedrawHold(CWnd& list) : m_list(list) { m_list.SetRedraw(FALSE); }
+    ~RedrawHold() { m_list.SetRedraw(TRUE); }
+    RedrawHold(const RedrawHold&) = delete;
+    RedrawHold& operator=(const RedrawHold&) = delete;
+
+private:
+    CWnd& m_list;
+};
+
+}  // namespace
+
 void CViewerDlg::BindBackend()
 {
     m_hEnumLibrary = nullptr;
@@ -30,6 +47,8 @@ BOOL CViewerDlg::IsBackendAvailable()
 
 void CViewerDlg::RefreshLists()
 {
+    RedrawHold holdProcesses(m_lstProcesses);
+    RedrawHold holdModules(m_lstModules);
     m_lstProcesses.ClearItems();
     m_lstModules.ClearItems();
     if (IsBackendAvailable()) {
@@ -57,6 +76,7 @@ void CViewerDlg::OnRefresh()
 
 void CViewerDlg::OnSelchangeProcessList()
 {
+    RedrawHold holdModules(m_lstModules);
     m_lstModules.ClearItems();
     int selected = static_cast<int>(::SendMessageA(m_lstProcesses.m_hWnd, LB_GETCURSEL, 0, 0));
     if (selected < 0)

@@ -64,6 +64,13 @@ BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, U
     return ::SetWindowPos(m_hWnd, insertAfter ? insertAfter->m_hWnd : nullptr, x, y, cx, cy, flags);
 }
 
+void CWnd::SetRedraw(BOOL redraw)
+{
+    SendMessage(WM_SETREDRAW, redraw);
+    if (redraw)
+        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
 void CWnd::GetWindowText(CString& text) const
 {
     int length = ::GetWindowTextLengthA(m_hWnd);

@@ -85,6 +85,8 @@ public:
     void Invalidate(BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, nullptr, erase); }
     void InvalidateRect(LPCRECT rect, BOOL erase = TRUE) { ::InvalidateRect(m_hWnd, rect, erase); }
     void UpdateWindow() { ::UpdateWindow(m_hWnd); }
+    // Stops or resumes the window's drawing; resuming repaints it whole.
+    void SetRedraw(BOOL redraw = TRUE);
     HICON SetIcon(HICON icon, BOOL big)
     {
         return reinterpret_cast<HICON>(SendMessage(WM_SETICON, big, reinterpret_cast<LPARAM>(icon)));

@@ -29,14 +29,16 @@ build_all() {
     cmake --build "$BUILD_DIR"
 }
 
-# Starts a private Xvfb display and exports DISPLAY; XVFB_PID is set for stop_display.
+# Starts a private Xvfb display and exports DISPLAY; XVFB_PID is set for stop_display. Xvfb picks
+# a free display number itself, so that runs side by side never collide.
 start_display() {
-    local n=99
-    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    local numberFile
+    numberFile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
     XVFB_PID=$!
-    for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-    export DISPLAY=":$n"
+    for _ in $(seq 100); do [ -s "$numberFile" ] && break; sleep 0.1; done
+    export DISPLAY=":$(head -n 1 "$numberFile")"
+    rm -f "$numberFile"
 }
 
 stop_display() {

@@ -1,0 +1,244 @@
+// The finished program end to end: Quendrix.exe is started as a process of its own and driven
+// from outside through its windows, as a user's clicks would.
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
+#include <doctest/doctest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+#include <tlhelp32.h>
+
+#include "controls/DisplayName.h"
+#include "res/resource.h"
+#include "support/DialogTemplate.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// One run of the program, ended (if still running) when the object goes.
+class Program {
+public:
+    explicit Program(const std::string& exe)
+    {
+        std::string command = "\"" + exe + "\"";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        REQUIRE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &startup, &m_info));
+        for (int i = 0; i < 200 && !m_dialog; ++i) {
+            ::Sleep(50);
+            m_dialog = FindDialog(m_info.dwProcessId);
+        }
+        REQUIRE(m_dialog != nullptr);
+    }
+    ~Program()
+    {
+        if (::WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT)
+            ::TerminateProcess(m_info.hProcess, 1);
+        ::CloseHandle(m_info.hThread);
+        ::CloseHandle(m_info.hProcess);
+    }
+
+    HWND Dialog() const { return m_dialog; }
+    HWND Item(int id) const { return ::GetDlgItem(m_dialog, id); }
+    DWORD Id() const { return m_info.dwProcessId; }
+    // Waits for the program to end; its exit code, or -1 when it is still running.
+    long WaitForExit(DWORD ms) const
+    {
+        if (::WaitForSingleObject(m_info.hProcess, ms) != WAIT_OBJECT_0)
+            return -1;
+        DWORD code = 0;
+        ::GetExitCodeProcess(m_info.hProcess, &code);
+        return static_cast<long>(code);
+    }
+    // Clicks a button as the user would and waits until the program has handled it.
+    void Click(int id) const
+    {
+        ::SendMessageA(Item(id), BM_CLICK, 0, 0);
+    }
+
+private:
+    static HWND FindDialog(DWORD processId)
+    {
+        for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32770", "Quendrix"); w;
+             w = ::FindWindowExA(nullptr, w, "#32770", "Quendrix")) {
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(w, &owner);
+            if (owner == processId && ::IsWindowVisible(w))
+                return w;
+        }
+        return nullptr;
+    }
+
+    PROCESS_INFORMATION m_info{};
+    HWND m_dialog = nullptr;
+};
+
+// Another process's list box texts: the wide message carries the whole text across.
+std::vector<std::string> RemoteListTexts(HWND list)
+{
+    std::vector<std::string> texts;
+    int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t wide[MAX_PATH] = L"";
+        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
+        char text[MAX_PATH] = "";
+        ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, MAX_PATH, nullptr, nullptr);
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+std::string QuendrixExe()
+{
+    return testing::ExeDirectory() + "..\\Quendrix.exe";
+}
+
+// A copy of the program under its own name, with Wine settings for that name only.
+std::string ProgramCopy(const char* name, const char* subkey, const char* value, const char* data)
+{
+    std::string copy = testing::ExeDirectory() + name;
+    REQUIRE(::CopyFileA(QuendrixExe().c_str(), copy.c_str(), FALSE));
+    std::string path = std::string("Software\\Wine\\AppDefaults\\") + name + subkey;
+    HKEY key;
+    REQUIRE(::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              &key, nullptr) == ERROR_SUCCESS);
+    ::RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), static_cast<DWORD>(strlen(data) + 1));
+    ::RegCloseKey(key);
+    return copy;
+}
+
+std::multiset<std::string> SnapshotNames(bool skipFirst)
+{
+    std::multiset<std::string> names;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    bool first = true;
+    for (BOOL ok = ::Process32First(snapshot, &entry); ok; ok = ::Process32Next(snapshot, &entry)) {
+        if (!(first && skipFirst))
+            names.insert(DisplayNameOf(entry.szExeFile).GetString());
+        first = false;
+    }
+    ::CloseHandle(snapshot);
+    return names;
+}
+
+std::string WindowTextW(HWND w)
+{
+    wchar_t wide[256] = L"";
+    ::GetWindowTextW(w, wide, 256);
+    char utf8[512] = "";
+    ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr);
+    return utf8;
+}
+
+}  // namespace
+
+TEST_CASE("the dialog is built as its template says")
+{
+    HMODULE image = ::LoadLibraryExA(QuendrixExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    REQUIRE(image != nullptr);
+    testing::DialogTemplate dialog = testing::ReadDialogTemplate(image, IDD_VIEWER_DIALOG);
+    CHECK(dialog.style == (WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
+                           WS_MINIMIZEBOX | WS_MAXIMIZEBOX | DS_SETFONT));
+    CHECK(dialog.exStyle == WS_EX_APPWINDOW);
+    CHECK(dialog.caption == "Quendrix");
+    CHECK(dialog.font == "MS Sans Serif");
+    CHECK(dialog.pointSize == 8);
+    CHECK(dialog.cx == 422);
+    CHECK(dialog.cy == 212);
+
+    const DWORD child = WS_CHILD | WS_VISIBLE;
+    const DWORD list = child | LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL | WS_TABSTOP;
+    std::vector<testing::DialogItem> expected = {
+        {IDCANCEL, 0x80, "Schlie\xC3\x9F" "en", child | BS_PUSHBUTTON | WS_TABSTOP, 2, 191, 50, 14},
+        {IDC_PROCESS_LIST, 0x83, "", list | WS_HSCROLL, 2, 7, 205, 177},
+        {IDC_MODULE_LIST, 0x83, "", list, 212, 7, 205, 178},
+        {IDC_REFRESH, 0x80, "&Refresh", child | BS_DEFPUSHBUTTON | WS_TABSTOP, 63, 191, 50, 14},
+        {IDC_SAVE_LIST, 0x80, "Modulliste &speichern", child | BS_DEFPUSHBUTTON | WS_TABSTOP, 216, 191, 80, 14},
+        {IDC_COPY_MODULES, 0x80, "Module &kopieren", child | BS_DEFPUSHBUTTON | WS_TABSTOP, 303, 191, 80, 14},
+    };
+    REQUIRE(dialog.items.size() == expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        CAPTURE(i);
+        CHECK(dialog.items[i] == expected[i]);
+    }
+    ::FreeLibrary(image);
+
+    // On screen the texts are the template's, and "Schließen" ends the program.
+    Program program(QuendrixExe());
+    CHECK(WindowTextW(program.Item(IDCANCEL)) == "Schlie\xC3\x9F" "en");
+    CHECK(WindowTextW(program.Dialog()) == "Quendrix");
+    program.Click(IDCANCEL);
+    CHECK(program.WaitForExit(10000) == 0);
+}
+
+TEST_CASE("the program lists the running processes and refreshes on request")
+{
+    Program program(QuendrixExe());
+    HWND processes = program.Item(IDC_PROCESS_LIST);
+    HWND modules = program.Item(IDC_MODULE_LIST);
+    std::vector<std::string> listed = RemoteListTexts(processes);
+    CHECK(std::count(listed.begin(), listed.end(), "Quendrix.exe") == 1);
+    CHECK(::SendMessageW(processes, LB_GETCURSEL, 0, 0) == 0);
+    CHECK(::IsWindowEnabled(program.Item(IDC_REFRESH)));
+
+    // A process started later shows only after Refresh.
+    Program second(QuendrixExe());
+    listed = RemoteListTexts(processes);
+    CHECK(std::count(listed.begin(), listed.end(), "Quendrix.exe") == 1);
+    ::SendMessageW(processes, LB_SETCURSEL, 3, 0);
+    program.Click(IDC_REFRESH);
+    listed = RemoteListTexts(processes);
+    CHECK(std::count(listed.begin(), listed.end(), "Quendrix.exe") == 2);
+    CHECK(::SendMessageW(processes, LB_GETCURSEL, 0, 0) == 0);
+
+    // Selecting the program's own entry lists its modules, never its executable.
+    int own = static_cast<int>(std::find(listed.begin(), listed.end(), "Quendrix.exe") - listed.begin());
+    ::SendMessageW(processes, LB_SETCURSEL, own, 0);
+    ::SendMessageW(program.Dialog(), WM_COMMAND, MAKEWPARAM(IDC_PROCESS_LIST, LBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(processes));
+    std::vector<std::string> moduleNames = RemoteListTexts(modules);
+    CHECK(std::count(moduleNames.begin(), moduleNames.end(), "user32.dll") +
+          std::count(moduleNames.begin(), moduleNames.end(), "USER32.dll") == 1);
+    CHECK(std::count(moduleNames.begin(), moduleNames.end(), "Quendrix.exe") == 0);
+    CHECK(std::is_sorted(moduleNames.begin(), moduleNames.end(), [](const std::string& a, const std::string& b) {
+        return lstrcmpiA(a.c_str(), b.c_str()) < 0;
+    }));
+}
+
+TEST_CASE("run as a Windows 98 program it lists through tool-help, without the snapshot's first process")
+{
+    // Wine reports the platform per executable name.
+    std::string copy = ProgramCopy("QuendrixW98.exe", "", "Version", "win98");
+    Program program(copy);
+    std::vector<std::string> listed = RemoteListTexts(program.Item(IDC_PROCESS_LIST));
+    std::multiset<std::string> shown(listed.begin(), listed.end());
+    CHECK(shown == SnapshotNames(true));
+    CHECK(shown != SnapshotNames(false));
+    CHECK(::IsWindowEnabled(program.Item(IDC_REFRESH)));
+    program.Click(IDCANCEL);
+    CHECK(program.WaitForExit(10000) == 0);
+}
+
+TEST_CASE("without psapi.dll the dialog opens with empty lists and Refresh disabled, silently")
+{
+    Program program(ProgramCopy("QuendrixNoPsapi.exe", "\\DllOverrides", "psapi", ""));
+    ::Sleep(300);
+    CHECK_FALSE(::IsWindowEnabled(program.Item(IDC_REFRESH)));
+    CHECK(::SendMessageW(program.Item(IDC_PROCESS_LIST), LB_GETCOUNT, 0, 0) == 0);
+    CHECK(::SendMessageW(program.Item(IDC_MODULE_LIST), LB_GETCOUNT, 0, 0) == 0);
+    // No message box: the dialog is the program's only visible top-level window.
+    int visible = 0;
+    for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(w, &owner);
+        if (owner == program.Id() && ::IsWindowVisible(w))
+            ++visible;
+    }
+    CHECK(visible == 1);
+    program.Click(IDCANCEL);
+    CHECK(program.WaitForExit(10000) == 0);
+}
