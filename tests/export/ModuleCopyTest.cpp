@@ -1,0 +1,157 @@
+// Copying module files into real folders: never overwriting, counting every failure.
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
+#include <doctest/doctest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "export/ModuleCopy.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return in ? content.str() : std::string("<missing>");
+}
+
+void WriteFile(const std::string& path, const std::string& content)
+{
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+bool Exists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A fresh folder tree under the temp folder: src\a, src\b and an empty target folder.
+struct Folders {
+    std::string root, a, b, target;
+    Folders()
+    {
+        char temp[MAX_PATH];
+        ::GetTempPathA(MAX_PATH, temp);
+        root = std::string(temp) + "quendrix_copy_" + std::to_string(::GetTickCount());
+        a = root + "\\a";
+        b = root + "\\b";
+        target = root + "\\target";
+        for (const std::string& dir : {root, a, b, target})
+            ::CreateDirectoryA(dir.c_str(), nullptr);
+    }
+};
+
+struct ListFixture {
+    CPathListBox list;
+    ListFixture()
+    {
+        list.SubclassWindow(::CreateWindowExA(0, "LISTBOX", "", WS_POPUP | LBS_SORT, 0, 0, 100, 100,
+                                              nullptr, nullptr, nullptr, nullptr));
+    }
+    ~ListFixture() { list.DestroyWindow(); }
+};
+
+}  // namespace
+
+TEST_CASE("destinations are the folder and the file's own name, never a cut path")
+{
+    struct Case { const char* folder; const char* source; const char* destination; } cases[] = {
+        {"C:\\", "C:\\WINNT\\system32\\ntdll.dll", "C:\\ntdll.dll"},
+        {"C:\\temp", "C:\\WINNT\\system32\\ntdll.dll", "C:\\temp\\ntdll.dll"},
+        {"c:\\temp\\", "C:\\WINNT\\system32\\ntdll.dll", "c:\\temp\\ntdll.dll"},
+        {"D:/out/", "C:\\x\\README", "D:/out/README"},
+        {"C:\\t", "relative.dll", "C:\\t\\relative.dll"},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.folder);
+        char destination[MAX_PATH] = "";
+        REQUIRE(ComposeDestination(c.folder, c.source, destination));
+        CHECK(std::string(destination) == c.destination);
+    }
+    // 259 characters fit the buffer with its terminator; 260 do not.
+    std::string folder = "C:\\" + std::string(250, 'f');
+    char destination[MAX_PATH] = "untouched";
+    CHECK(ComposeDestination(folder.c_str(), "C:\\x\\abcd.dll", destination) == false);
+    CHECK(std::string(destination) == "untouched");
+    CHECK(ComposeDestination(folder.c_str(), "C:\\x\\abc.d", destination));
+    CHECK(std::string(destination).size() == 259);
+}
+
+TEST_CASE("the closing message says what was copied, exactly")
+{
+    CHECK(std::string(CopyResultMessage(0, "notepad.exe", "C:\\temp")) ==
+          "All Modules used by notepad.exe copied in C:\\temp");
+    CHECK(std::string(CopyResultMessage(3, "notepad.exe", "c:\\temp\\")) ==
+          "3 of the Files used by notepad.exe couldn't be copied\n"
+          " Check if c:\\temp\\ doesn't already contain any of the files to be copied");
+}
+
+TEST_CASE("files are copied byte for byte, and nothing existing is ever changed")
+{
+    Folders f;
+    WriteFile(f.a + "\\one.dll", "first module");
+    WriteFile(f.a + "\\two.dll", std::string("second\0module", 13));
+    WriteFile(f.a + "\\noext", "no extension");
+    WriteFile(f.b + "\\one.dll", "another one.dll");
+    ListFixture l;
+
+    // An empty list copies nothing and fails nothing.
+    CHECK(CopyModuleFiles(l.list, f.target.c_str()) == 0);
+
+    for (const char* name : {"\\one.dll", "\\two.dll", "\\noext"})
+        l.list.AddItem((f.a + name).c_str(), 0);
+    CHECK(CopyModuleFiles(l.list, f.target.c_str()) == 0);
+    CHECK(ReadFile(f.target + "\\one.dll") == "first module");
+    CHECK(ReadFile(f.target + "\\two.dll") == std::string("second\0module", 13));
+    CHECK(ReadFile(f.target + "\\noext") == "no extension");
+
+    // The same modules again: every copy fails and the copies stay as they were.
+    WriteFile(f.target + "\\two.dll", "changed by the user");
+    CHECK(CopyModuleFiles(l.list, f.target.c_str()) == 3);
+    CHECK(ReadFile(f.target + "\\two.dll") == "changed by the user");
+
+    // Two modules of one file name: the first in the list is copied, the other counted.
+    std::string second = f.root + "\\second";
+    ::CreateDirectoryA(second.c_str(), nullptr);
+    ListFixture same;
+    same.list.AddItem((f.a + "\\one.dll").c_str(), 0);
+    same.list.AddItem((f.b + "\\one.dll").c_str(), 0);
+    char firstPath[MAX_PATH];
+    same.list.GetItemPath(0, firstPath);
+    CHECK(CopyModuleFiles(same.list, second.c_str()) == 1);
+    CHECK(ReadFile(second + "\\one.dll") == ReadFile(firstPath));
+
+    // A missing target folder fails every copy.
+    CHECK(CopyModuleFiles(l.list, (f.root + "\\missing").c_str()) == 3);
+    CHECK_FALSE(Exists(f.root + "\\missing"));
+}
+
+TEST_CASE("entries without a path and over-long destinations count as failed, copying nothing else")
+{
+    Folders f;
+    WriteFile(f.a + "\\keep.dll", "keep");
+    WriteFile(f.a + "\\lost.dll", "lost");
+    ListFixture l;
+    l.list.AddItem((f.a + "\\keep.dll").c_str(), 0);
+    l.list.AddItem((f.a + "\\lost.dll").c_str(), 0);
+    l.list.FreeItemData(1);  // lost.dll's entry has no path any more
+    CHECK(CopyModuleFiles(l.list, f.target.c_str()) == 1);
+    CHECK(ReadFile(f.target + "\\keep.dll") == "keep");
+    CHECK_FALSE(Exists(f.target + "\\lost.dll"));
+
+    // A folder so deep that folder + name would not fit: no copy at all, not even a cut one.
+    std::string deep = f.target;
+    while (deep.size() < 250) {
+        deep += "\\dddddddddddddddddddd";
+        ::CreateDirectoryA(deep.c_str(), nullptr);
+    }
+    std::string cut = (deep + "\\keep.dll").substr(0, MAX_PATH - 1);
+    ListFixture one;
+    one.list.AddItem((f.a + "\\keep.dll").c_str(), 0);
+    CHECK(CopyModuleFiles(one.list, deep.c_str()) == 1);
+    CHECK_FALSE(Exists(cut));
+}
