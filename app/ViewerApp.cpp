@@ -1,5 +1,7 @@
 #include "app/ViewerApp.h"
 
+#include <ole2.h>
+
 #include "app/ViewerDlg.h"
 
 CViewerApp theApp;
@@ -11,11 +13,15 @@ END_MESSAGE_MAP()
 BOOL CViewerApp::InitInstance()
 {
     AfxEnableControlContainer();
+    // The shell's context-menu commands (copy, cut, drag and drop) need OLE on this thread.
+    HRESULT ole = ::OleInitialize(nullptr);
 
     CViewerDlg dialog;
     m_pMainWnd = &dialog;
     dialog.DoModal();
     m_pMainWnd = nullptr;
+    if (SUCCEEDED(ole))
+        ::OleUninitialize();
     // The dialog was the whole program: end instead of running a message loop.
     return FALSE;
 }

@@ -6,6 +6,8 @@
 #include "controls/DisplayName.h"
 
 BEGIN_MESSAGE_MAP(CPathListBox, CListBox)
+    ON_WM_RBUTTONUP()
+    ON_WM_MENUSELECT()
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
 

@@ -83,6 +83,11 @@ template <auto F> LRESULT IdParam(CCmdTarget* t, WPARAM w, LPARAM l)
     (Self<F>(t)->*F)(static_cast<UINT>(w), l);
     return 0;
 }
+template <auto F> LRESULT MenuSelect(CCmdTarget* t, WPARAM w, LPARAM l)
+{
+    (Self<F>(t)->*F)(LOWORD(w), HIWORD(w), reinterpret_cast<HMENU>(l));
+    return 0;
+}
 template <auto F> LRESULT Raw(CCmdTarget* t, WPARAM w, LPARAM l) { return (Self<F>(t)->*F)(w, l); }
 
 }  // namespace afxcrack
@@ -132,3 +137,5 @@ protected:                                                 \
 #define ON_WM_LBUTTONUP() {WM_LBUTTONUP, 0, 0, 0, &afxcrack::FlagsPoint<&ThisClass::OnLButtonUp>},
 #define ON_WM_RBUTTONDOWN() {WM_RBUTTONDOWN, 0, 0, 0, &afxcrack::FlagsPoint<&ThisClass::OnRButtonDown>},
 #define ON_WM_RBUTTONUP() {WM_RBUTTONUP, 0, 0, 0, &afxcrack::FlagsPoint<&ThisClass::OnRButtonUp>},
+// void OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hSysMenu)
+#define ON_WM_MENUSELECT() {WM_MENUSELECT, 0, 0, 0, &afxcrack::MenuSelect<&ThisClass::OnMenuSelect>},

@@ -42,7 +42,7 @@ start_display() {
 }
 
 stop_display() {
-    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null && { wait "$XVFB_PID" 2>/dev/null || true; }
     XVFB_PID=""
 }
 
@@ -60,8 +60,10 @@ start_wine() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
 }
 
+# Their failures (no server left, the killed holder's status) must not end an EXIT trap early
+# under set -e: the display would be left running.
 stop_wine() {
-    [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null
-    [ -n "${HOLDER_PID:-}" ] && wait "$HOLDER_PID" 2>/dev/null
+    [ -n "${WINEPREFIX:-}" ] && { wineserver -k 2>/dev/null || true; }
+    [ -n "${HOLDER_PID:-}" ] && { wait "$HOLDER_PID" 2>/dev/null || true; }
     HOLDER_PID=""
 }
