@@ -136,7 +136,7 @@ void CPathListBox::OnLButtonDown(UINT, CPoint)
     if (m_bCaptured)
         ReleaseTipCapture();
     Default();
-    // Reached only when the message bypassed PreTranslateMessage, which hides the tip.
+    // The tip can still be up only when the message bypassed PreTranslateMessage.
     if (m_pTipWnd->IsWindowVisible()) {
         m_pTipWnd->InvalidateRect(nullptr, TRUE);  // the entry's selection colours changed
         if (::GetCapture() != m_hWnd)

@@ -216,6 +216,13 @@ TEST_CASE("the tip follows the mouse over the entries and lives only with the ca
         {"onto an entry", move(row1), {"show 1"}, true, "list", true},
         {"left button down: hidden first", post(WM_LBUTTONDOWN, row1), hiddenAndReleased, false, "list", false},
         {"moving with the button down", move(row2), {"show 2"}, true, "list", false},
+        {"a sent right button down with the tip up repaints it in the new selection colours",
+         [&] {
+             list.m_pTipWnd->UpdateWindow();
+             list.SendMessage(WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, MAKELPARAM(row2.x, row2.y));
+             CHECK(::GetUpdateRect(list.m_pTipWnd->m_hWnd, nullptr, FALSE));
+         },
+         {}, true, "list", false},
         {"left button up: the list's capture ends", post(WM_LBUTTONUP, row2), hiddenAndReleased, false, "none", false},
         {"onto an entry", move(row0), {"show 0"}, true, "list", true},
         {"sent button down releases first", send(WM_LBUTTONDOWN, row0), {"capturechanged none", "hide"}, false, "list", false},

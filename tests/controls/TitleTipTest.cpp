@@ -101,18 +101,6 @@ TEST_CASE("a tip is a hidden popup owned by its list's window, bordered unless o
         ::GetClassNameA(tip.m_hWnd, name, sizeof name);
         ::GetClassNameA(second.m_hWnd, secondName, sizeof secondName);
         CHECK(std::string(name) == secondName);
-
-        // Shown: topmost over the rectangle, and the host stays the active window.
-        CRect row = host.RowOnScreen(0);
-        CHECK(tip.Show(row, 0));
-        CHECK(tip.IsWindowVisible());
-        CHECK((::GetWindowLongA(tip.m_hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
-        CHECK(::GetActiveWindow() == host.m_wnd.m_hWnd);
-        CRect placed;
-        tip.GetWindowRect(placed);
-        CHECK(placed == row);
-        CHECK(tip.Hide());
-        CHECK_FALSE(tip.IsWindowVisible());
     }
 }
 
@@ -147,10 +135,14 @@ TEST_CASE("Show repaints for a new entry, moves for a new rectangle, and is topm
         CHECK(((tip.m_flags.front() & kept) == 0) == s.placed);
         CHECK((tip.m_flags.front() & SWP_NOACTIVATE) != 0);
         CHECK((::GetWindowLongA(tip.m_hWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
+        CHECK(tip.IsWindowVisible());
+        CHECK(::GetActiveWindow() == host.m_wnd.m_hWnd);
         CRect placed;
         tip.GetWindowRect(placed);
         CHECK(placed == s.rect);
     }
+    CHECK(tip.Hide());
+    CHECK_FALSE(tip.IsWindowVisible());
 }
 
 TEST_CASE("a plain tip paints the full path in the list's font, black on white or selected")
@@ -167,15 +159,27 @@ TEST_CASE("a plain tip paints the full path in the list's font, black on white o
     const int changed[] = {COLOR_WINDOW, COLOR_WINDOWTEXT};
     const COLORREF saved[] = {::GetSysColor(COLOR_WINDOW), ::GetSysColor(COLOR_WINDOWTEXT)};
     const COLORREF odd[] = {RGB(0, 128, 0), RGB(200, 0, 200)};
-    struct Case { const char* what; bool select; bool clear; COLORREF back; COLORREF text; const char* shown; } cases[] = {
-        {"unselected, whatever the window colours", false, false, RGB(255, 255, 255), RGB(0, 0, 0), kPath},
-        {"selected", true, false, ::GetSysColor(COLOR_HIGHLIGHT), ::GetSysColor(COLOR_HIGHLIGHTTEXT), kPath},
-        {"entry gone since", false, true, RGB(255, 255, 255), RGB(0, 0, 0), ""},
+    const HFONT dialogFont = host.m_hFont, defaultFont = static_cast<HFONT>(::GetStockObject(SYSTEM_FONT));
+    struct Case {
+        const char* what;
+        bool select;
+        bool noFont;
+        bool clear;
+        COLORREF back;
+        COLORREF text;
+        const char* shown;
+    } cases[] = {
+        {"unselected, whatever the window colours", false, false, false, RGB(255, 255, 255), RGB(0, 0, 0), kPath},
+        {"selected", true, false, false, ::GetSysColor(COLOR_HIGHLIGHT), ::GetSysColor(COLOR_HIGHLIGHTTEXT), kPath},
+        {"a list without a font: the default one", false, true, false, RGB(255, 255, 255), RGB(0, 0, 0), kPath},
+        {"entry gone since", false, true, true, RGB(255, 255, 255), RGB(0, 0, 0), ""},
     };
     for (const Case& c : cases) {
         INFO(std::string(c.what));
         ::SetSysColors(2, changed, odd);
         list.SetCurSel(c.select ? 0 : -1);
+        if (c.noFont)
+            list.SendMessage(WM_SETFONT, 0);
         if (c.clear)
             list.ClearItems();
         tip.Show(rect, 0);
@@ -197,11 +201,9 @@ TEST_CASE("a plain tip paints the full path in the list's font, black on white o
         std::vector<DWORD> painted = Pixels(tip.m_hWnd, client.right, client.bottom);
         ::SetSysColors(2, changed, saved);
         CHECK(painted.front() == AsPixel(c.back));
-        CHECK(painted == reference(host.m_hFont));
-        if (*c.shown) {
-            // The comparison tells fonts apart.
-            CHECK(painted != reference(static_cast<HFONT>(::GetStockObject(SYSTEM_FONT))));
-        }
+        CHECK(painted == reference(c.noFont ? defaultFont : dialogFont));
+        if (*c.shown)
+            CHECK(painted != reference(c.noFont ? dialogFont : defaultFont));  // fonts told apart
     }
 }
 
@@ -267,13 +269,5 @@ TEST_CASE("an owner-drawn tip hands its entry to the list's DrawItem")
     for (const State& s : states) {
         CAPTURE(s.style);
         CHECK(TipItemState(s.selection, s.style, s.caret, s.item) == s.state);
-    }
-    struct Style { DWORD style; bool ownerDraw; } styles[] = {
-        {LBS_OWNERDRAWFIXED, true}, {LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS, true},
-        {LBS_SORT | LBS_NOTIFY | LBS_HASSTRINGS | LBS_MULTIPLESEL, false}, {0, false},
-    };
-    for (const Style& s : styles) {
-        CAPTURE(s.style);
-        CHECK(IsOwnerDrawStyle(s.style) == s.ownerDraw);
     }
 }
