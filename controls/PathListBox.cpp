@@ -4,16 +4,32 @@
 #include <cstring>
 
 #include "controls/DisplayName.h"
+#include "controls/TitleTipWnd.h"
 
 BEGIN_MESSAGE_MAP(CPathListBox, CListBox)
     ON_WM_RBUTTONUP()
     ON_WM_MENUSELECT()
+    ON_WM_MOUSEMOVE()
     ON_WM_DESTROY()
+    ON_WM_KILLFOCUS()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_LBUTTONUP()
+    ON_WM_ACTIVATEAPP()
+    ON_WM_RBUTTONDOWN()
+    ON_WM_ACTIVATE()
+    ON_WM_CAPTURECHANGED()
 END_MESSAGE_MAP()
 
-CPathListBox::CPathListBox() = default;
+CPathListBox::CPathListBox()
+    : m_nNoItem(-1), m_ptLast(0, 0), m_bCaptured(FALSE), m_pTipWnd(new CTitleTipWnd)
+{
+    EnableToolTips(TRUE);
+}
 
-CPathListBox::~CPathListBox() = default;
+CPathListBox::~CPathListBox()
+{
+    delete m_pTipWnd;
+}
 
 PathItem* CPathListBox::GetRecord(int index)
 {
@@ -80,6 +96,8 @@ DWORD CPathListBox::GetItemId(int index)
 
 void CPathListBox::OnDestroy()
 {
+    ShowTip(m_nNoItem);
+    m_pTipWnd->DestroyWindow();
     // The list control forgets its entries with its window: release their records first.
     ClearItems();
     CListBox::OnDestroy();

@@ -6,6 +6,8 @@
 #include "controls/PathItem.h"
 #include "framework/Controls.h"
 
+class CTitleTipWnd;
+
 class CPathListBox : public CListBox {
 public:
     CPathListBox();
@@ -27,14 +29,19 @@ public:
     // The entry's id, 0 when it has no record.
     DWORD GetItemId(int index);
 
-protected:
-    void OnDestroy();
-
-    DECLARE_MESSAGE_MAP()
-
-private:
-    // The entry's record, or null when the index names no entry or it has no record.
-    PathItem* GetRecord(int index);
+    // --- title tips (PathListBoxTips.cpp) ---
+    // The rectangle (client coordinates) that the tip over entry `nIndex` covers: the row,
+    // widened to the right for the full path. LB_ERR, and `lpRect` untouched, for no entry.
+    virtual int GetTipRect(int nIndex, LPRECT lpRect);
+    // Shows the tip over entry `nIndex`, or hides it for m_nNoItem; holds the mouse capture
+    // exactly while the tip is up.
+    void ShowTip(int nIndex);
+    // Takes the mouse capture for the tip, so that the list box sees the mouse leave.
+    void CaptureMouse();
+    // Whether tips may appear: the application's main window is (inside) the active window.
+    BOOL IsAppActive();
+    // Any button message hides the tip before the list control sees it.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
 protected:
     // --- shell context menu (PathListBoxMenu.cpp) ---
@@ -50,4 +57,28 @@ protected:
     // Walks from the desktop to the file at `path` and shows its menu at `screenPoint`. Takes
     // over `desktop` and releases it; false when the walk was abandoned.
     bool ShowShellMenu(IMalloc* malloc, IShellFolder* desktop, const char* path, POINT screenPoint);
+
+    // --- title-tip tracking (PathListBoxTips.cpp) ---
+    void OnMouseMove(UINT nFlags, CPoint point);
+    void OnDestroy();
+    void OnKillFocus(CWnd* pNewWnd);
+    void OnLButtonDown(UINT nFlags, CPoint point);
+    void OnLButtonUp(UINT nFlags, CPoint point);
+    void OnActivateApp(BOOL bActive, HTASK hTask);
+    void OnRButtonDown(UINT nFlags, CPoint point);
+    void OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized);
+    void OnCaptureChanged(CWnd* pWnd);
+
+    DECLARE_MESSAGE_MAP()
+
+    int m_nNoItem;                // the index that means no entry: -1
+    CPoint m_ptLast;              // the last mouse position hit-tested, client coordinates
+    BOOL m_bCaptured;             // the list box holds a capture that it took for the tip
+    CTitleTipWnd* m_pTipWnd;      // owned; its window exists from the first ShowTip
+
+private:
+    // The entry's record, or null when the index names no entry or it has no record.
+    PathItem* GetRecord(int index);
+    // Gives up the capture taken for the tip, unless another window has taken it meanwhile.
+    void ReleaseTipCapture();
 };

@@ -27,7 +27,8 @@ HINSTANCE AfxGetInstanceHandle();
 int AfxMessageBox(const char* text, UINT type = MB_OK, UINT helpId = 0);
 
 // Registers (once per distinct set of arguments) a window class whose procedure is the default
-// one; the framework subclasses each window of it when it is created. Returns the class name.
+// one; the framework subclasses each window of it when it is created. Returns the class name,
+// or null when the system refuses to register the class.
 const char* AfxRegisterWndClass(UINT classStyle, HCURSOR cursor = nullptr,
                                 HBRUSH background = nullptr, HICON icon = nullptr);
 

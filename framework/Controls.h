@@ -22,6 +22,17 @@ public:
         outside = HIWORD(result);
         return LOWORD(result);
     }
+    // Above 0 when the entry is selected, 0 when not, LB_ERR when the index names no entry.
+    int GetSel(int index) const { return static_cast<int>(SendMessage(LB_GETSEL, index)); }
+    // The entry with the focus rectangle (the caret of a multiple-selection list).
+    int GetCaretIndex() const { return static_cast<int>(SendMessage(LB_GETCARETINDEX)); }
+    DWORD_PTR GetItemData(int index) const
+    {
+        return static_cast<DWORD_PTR>(SendMessage(LB_GETITEMDATA, index));
+    }
+
+    // Draws one entry of an owner-drawn list as `drawItem` describes; the base draws nothing.
+    virtual void DrawItem(LPDRAWITEMSTRUCT drawItem) {}
 };
 
 class CButton : public CWnd {

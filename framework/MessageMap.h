@@ -88,6 +88,28 @@ template <auto F> LRESULT MenuSelect(CCmdTarget* t, WPARAM w, LPARAM l)
     (Self<F>(t)->*F)(LOWORD(w), HIWORD(w), reinterpret_cast<HMENU>(l));
     return 0;
 }
+// The object of a window handle that a message carries (CWnd::FromHandle).
+CWnd* WndOf(WPARAM handle);
+template <auto F> LRESULT WndW(CCmdTarget* t, WPARAM w, LPARAM)
+{
+    (Self<F>(t)->*F)(WndOf(w));
+    return 0;
+}
+template <auto F> LRESULT WndL(CCmdTarget* t, WPARAM, LPARAM l)
+{
+    (Self<F>(t)->*F)(WndOf(static_cast<WPARAM>(l)));
+    return 0;
+}
+template <auto F> LRESULT ActivateApp(CCmdTarget* t, WPARAM w, LPARAM l)
+{
+    (Self<F>(t)->*F)(static_cast<BOOL>(w), reinterpret_cast<HTASK>(l));
+    return 0;
+}
+template <auto F> LRESULT Activate(CCmdTarget* t, WPARAM w, LPARAM l)
+{
+    (Self<F>(t)->*F)(LOWORD(w), WndOf(static_cast<WPARAM>(l)), static_cast<BOOL>(HIWORD(w)));
+    return 0;
+}
 template <auto F> LRESULT Raw(CCmdTarget* t, WPARAM w, LPARAM l) { return (Self<F>(t)->*F)(w, l); }
 
 }  // namespace afxcrack
@@ -139,3 +161,11 @@ protected:                                                 \
 #define ON_WM_RBUTTONUP() {WM_RBUTTONUP, 0, 0, 0, &afxcrack::FlagsPoint<&ThisClass::OnRButtonUp>},
 // void OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hSysMenu)
 #define ON_WM_MENUSELECT() {WM_MENUSELECT, 0, 0, 0, &afxcrack::MenuSelect<&ThisClass::OnMenuSelect>},
+// void OnKillFocus(CWnd* newFocus)
+#define ON_WM_KILLFOCUS() {WM_KILLFOCUS, 0, 0, 0, &afxcrack::WndW<&ThisClass::OnKillFocus>},
+// void OnActivateApp(BOOL active, HTASK otherThread)
+#define ON_WM_ACTIVATEAPP() {WM_ACTIVATEAPP, 0, 0, 0, &afxcrack::ActivateApp<&ThisClass::OnActivateApp>},
+// void OnActivate(UINT state, CWnd* other, BOOL minimized)
+#define ON_WM_ACTIVATE() {WM_ACTIVATE, 0, 0, 0, &afxcrack::Activate<&ThisClass::OnActivate>},
+// void OnCaptureChanged(CWnd* gaining), gaining null when no window takes the capture
+#define ON_WM_CAPTURECHANGED() {WM_CAPTURECHANGED, 0, 0, 0, &afxcrack::WndL<&ThisClass::OnCaptureChanged>},

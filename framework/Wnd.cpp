@@ -9,6 +9,11 @@ const CWnd CWnd::wndTopMost(HWND_TOPMOST);
 
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
 
+CWnd* afxcrack::WndOf(WPARAM handle)
+{
+    return CWnd::FromHandle(reinterpret_cast<HWND>(handle));
+}
+
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
 END_MESSAGE_MAP()
 

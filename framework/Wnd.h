@@ -4,6 +4,8 @@
 #include "Afx.h"
 #include "MessageMap.h"
 
+class CFrameWnd;
+
 class CWnd : public CCmdTarget {
     DECLARE_DYNAMIC(CWnd)
 
@@ -22,7 +24,8 @@ public:
     static CWnd* FromHandle(HWND hWnd);
     // The object bound to a handle, or null when none is.
     static CWnd* FromHandlePermanent(HWND hWnd);
-    // Deletes the temporary objects; the modal loops call it when the queue is empty.
+    // Deletes the temporary objects, also those of CGdiObject; the modal loops call it when the
+    // queue is empty.
     static void DeleteTempMap();
 
     // Binds the object to an existing window without touching its window procedure.
@@ -95,6 +98,11 @@ public:
     CWnd* SetCapture() { return FromHandle(::SetCapture(m_hWnd)); }
     static CWnd* GetCapture() { return FromHandle(::GetCapture()); }
     static CWnd* GetActiveWindow() { return FromHandle(::GetActiveWindow()); }
+    // The nearest frame window among the window's containers, or null (FrameWnd.cpp).
+    CFrameWnd* GetParentFrame() const;
+    // Tool tips of child windows need an OnToolHitTest that answers, which no window of this
+    // framework has: enabling them changes nothing.
+    void EnableToolTips(BOOL enable = TRUE) {}
 
     // Insert-after markers for SetWindowPos.
     static const CWnd wndTop;

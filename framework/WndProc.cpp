@@ -7,6 +7,8 @@
 // At WM_NCDESTROY, the last message a window gets, the object is unbound.
 #include "Wnd.h"
 
+#include "Dc.h"
+
 #include <exception>
 #include <memory>
 #include <new>
@@ -67,6 +69,7 @@ void CWnd::DeleteTempMap()
     for (auto& entry : t_temporary)
         entry.second->m_hWnd = nullptr;  // a temporary object never owns its window
     t_temporary.clear();
+    CGdiObject::DeleteTempMap();
 }
 
 void CWnd::Attach(HWND hWnd)

@@ -42,7 +42,10 @@ start_display() {
 }
 
 stop_display() {
-    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null && { wait "$XVFB_PID" 2>/dev/null || true; }
+    if [ -n "${XVFB_PID:-}" ]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+    fi
     XVFB_PID=""
 }
 
@@ -60,10 +63,10 @@ start_wine() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
 }
 
-# Their failures (no server left, the killed holder's status) must not end an EXIT trap early
-# under set -e: the display would be left running.
+# The stop functions never fail: they run in EXIT traps under `set -e`, where a failure (the
+# holder's exit status, say) would end the trap before the display is stopped.
 stop_wine() {
-    [ -n "${WINEPREFIX:-}" ] && { wineserver -k 2>/dev/null || true; }
-    [ -n "${HOLDER_PID:-}" ] && { wait "$HOLDER_PID" 2>/dev/null || true; }
+    if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
+    if [ -n "${HOLDER_PID:-}" ]; then wait "$HOLDER_PID" 2>/dev/null || true; fi
     HOLDER_PID=""
 }

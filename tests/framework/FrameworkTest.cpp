@@ -207,3 +207,74 @@ TEST_CASE("run-time class information answers IsKindOf along the class chain")
     CHECK(std::string(list.GetRuntimeClass()->m_lpszClassName) == "CListBox");
     CHECK_FALSE(CWnd::FromHandle(::GetDesktopWindow())->IsKindOf(RUNTIME_CLASS(CDialog)));
 }
+
+TEST_CASE("registered window classes are shared per set of arguments and default-processed")
+{
+    const char* plain = AfxRegisterWndClass(CS_HREDRAW | CS_VREDRAW | CS_SAVEBITS);
+    REQUIRE(plain != nullptr);
+    CHECK(AfxRegisterWndClass(CS_HREDRAW | CS_VREDRAW | CS_SAVEBITS) == plain);
+    CHECK(std::string(AfxRegisterWndClass(CS_SAVEBITS, ::LoadCursor(nullptr, IDC_ARROW))) != plain);
+    WNDCLASSA wc{};
+    REQUIRE(::GetClassInfoA(AfxGetInstanceHandle(), plain, &wc));
+    CHECK(wc.style == 0x0803u);
+    CHECK(wc.hbrBackground == nullptr);
+
+    // A window of the class is bound from its first message; what it leaves goes to the default.
+    CWnd wnd;
+    REQUIRE(wnd.CreateEx(0, plain, "first", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+    CHECK(CWnd::FromHandlePermanent(wnd.m_hWnd) == &wnd);
+    CString text;
+    wnd.GetWindowText(text);
+    CHECK(text == "first");
+    wnd.DestroyWindow();
+}
+
+namespace {
+
+std::vector<std::string> g_typed;
+
+class CTypedWnd : public CWnd {
+protected:
+    static std::string Name(CWnd* wnd) { return wnd ? (wnd->m_hWnd == ::GetDesktopWindow() ? "desktop" : "?") : "null"; }
+    void OnKillFocus(CWnd* newFocus) { g_typed.push_back("killfocus " + Name(newFocus)); }
+    void OnActivateApp(BOOL active, HTASK task)
+    {
+        g_typed.push_back("activateapp " + std::to_string(active) + " " + std::to_string(reinterpret_cast<UINT_PTR>(task)));
+    }
+    void OnActivate(UINT state, CWnd* other, BOOL minimized)
+    {
+        g_typed.push_back("activate " + std::to_string(state) + " " + Name(other) + " " + std::to_string(minimized));
+    }
+    void OnCaptureChanged(CWnd* gaining) { g_typed.push_back("capturechanged " + Name(gaining)); }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CTypedWnd, CWnd)
+    ON_WM_KILLFOCUS()
+    ON_WM_ACTIVATEAPP()
+    ON_WM_ACTIVATE()
+    ON_WM_CAPTURECHANGED()
+END_MESSAGE_MAP()
+
+}  // namespace
+
+TEST_CASE("focus, activation and capture messages reach handlers with typed arguments")
+{
+    CTypedWnd wnd;
+    REQUIRE(wnd.CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+    const LPARAM desktop = reinterpret_cast<LPARAM>(::GetDesktopWindow());
+    struct Case { UINT message; WPARAM wParam; LPARAM lParam; const char* expected; } cases[] = {
+        {WM_KILLFOCUS, static_cast<WPARAM>(desktop), 0, "killfocus desktop"},
+        {WM_ACTIVATEAPP, TRUE, 1234, "activateapp 1 1234"},
+        {WM_ACTIVATE, MAKEWPARAM(WA_CLICKACTIVE, 1), desktop, "activate 2 desktop 1"},
+        {WM_CAPTURECHANGED, 0, desktop, "capturechanged desktop"},
+        {WM_CAPTURECHANGED, 0, 0, "capturechanged null"},
+    };
+    for (const Case& c : cases) {
+        INFO(std::string(c.expected));
+        g_typed.clear();
+        wnd.SendMessage(c.message, c.wParam, c.lParam);
+        CHECK(g_typed == std::vector<std::string>{c.expected});
+    }
+    wnd.DestroyWindow();
+}

@@ -1,0 +1,175 @@
+// The title tips of CPathListBox: following the mouse over the entries, placing the tip and
+// holding the mouse capture while the tip is up, so that the list box sees the mouse leave.
+#include "controls/PathListBox.h"
+
+#include "controls/TipGeometry.h"
+#include "controls/TitleTipWnd.h"
+#include "framework/Dc.h"
+#include "framework/FrameWnd.h"
+#include "framework/WinApp.h"
+
+int CPathListBox::GetTipRect(int nIndex, LPRECT lpRect)
+{
+    DWORD style = GetStyle();
+    // The row is read into a rectangle of our own: some list controls empty the caller's
+    // rectangle for an index that names no entry.
+    CRect row;
+    int result = GetItemRect(nIndex, row);
+    if (result == LB_ERR)
+        return result;
+    *lpRect = row;
+    // An owner-drawn entry draws itself into exactly its row.
+    if (IsOwnerDrawStyle(style))
+        return result;
+    CString text;
+    GetItemText(nIndex, text);
+    if (text.IsEmpty())
+        return result;
+    SIZE extent{};
+    {
+        CClientDC dc(this);
+        CGdiObject* font = CGdiObject::FromHandle(reinterpret_cast<HGDIOBJ>(SendMessage(WM_GETFONT)));
+        CGdiObject* previous = dc.SelectObject(font);
+        ::GetTextExtentPoint32A(dc.m_hDC, text, text.GetLength(), &extent);
+        dc.SelectObject(previous);
+    }
+    *lpRect = WidenTipRect(row, extent.cx);
+    return result;
+}
+
+void CPathListBox::ShowTip(int nIndex)
+{
+    if (!::IsWindow(m_pTipWnd->m_hWnd))
+        m_pTipWnd->Create(this);
+    if (nIndex == m_nNoItem) {
+        m_pTipWnd->Hide();
+    } else {
+        CRect rect;
+        GetTipRect(nIndex, rect);
+        ClientToScreen(rect);
+        rect = ClampTipRect(rect, ::GetSystemMetrics(SM_CXFULLSCREEN));
+        m_pTipWnd->Show(rect, nIndex);
+    }
+    if (m_pTipWnd->IsWindowVisible()) {
+        if (!m_bCaptured && ::GetCapture() != m_hWnd)
+            CaptureMouse();
+    } else if (m_bCaptured) {
+        // Releasing sends WM_CAPTURECHANGED at once, which comes back here while m_bCaptured
+        // is still set.
+        ReleaseTipCapture();
+    }
+}
+
+void CPathListBox::CaptureMouse()
+{
+    // A move reported at the point where the capture is taken is not hit-tested again.
+    CPoint cursor;
+    ::GetCursorPos(&cursor);
+    ScreenToClient(&cursor);
+    m_ptLast = cursor;
+    SetCapture();
+    m_bCaptured = TRUE;
+}
+
+void CPathListBox::ReleaseTipCapture()
+{
+    if (::GetCapture() == m_hWnd)
+        ::ReleaseCapture();
+    m_bCaptured = FALSE;
+}
+
+BOOL CPathListBox::IsAppActive()
+{
+    CWinThread* thread = AfxGetThread();
+    CWnd* main = thread ? thread->GetMainWnd() : nullptr;
+    CWnd* active = CWnd::FromHandle(::GetActiveWindow());
+    if (!main || !main->m_hWnd || !active)
+        return FALSE;
+    return ::IsChild(active->m_hWnd, main->m_hWnd) || active->m_hWnd == main->m_hWnd;
+}
+
+BOOL CPathListBox::PreTranslateMessage(MSG* pMsg)
+{
+    if (pMsg->message >= WM_LBUTTONDOWN && pMsg->message <= WM_RBUTTONDBLCLK) {
+        ShowTip(m_nNoItem);
+        // In a frame, a click into the list box activates the view that contains it.
+        if (CFrameWnd* frame = GetParentFrame()) {
+            for (CWnd* wnd = GetParent(); wnd && wnd != frame; wnd = wnd->GetParent()) {
+                if (wnd->IsKindOf(RUNTIME_CLASS(CView))) {
+                    frame->SetActiveView(static_cast<CView*>(wnd), TRUE);
+                    break;
+                }
+            }
+        }
+    }
+    return CListBox::PreTranslateMessage(pMsg);
+}
+
+void CPathListBox::OnMouseMove(UINT nFlags, CPoint point)
+{
+    if (point != m_ptLast && IsAppActive()) {
+        m_ptLast = point;
+        int item = m_nNoItem;
+        CRect client;
+        GetClientRect(client);
+        if (client.PtInRect(point)) {
+            // Rows scrolled out of view lie outside the client area and never match.
+            for (int i = 0; i < GetCount() && item == m_nNoItem; ++i) {
+                CRect row;
+                GetItemRect(i, row);
+                if (row.PtInRect(point))
+                    item = i;
+            }
+        }
+        ShowTip(item);
+    }
+    Default();
+}
+
+void CPathListBox::OnKillFocus(CWnd*)
+{
+    Default();
+}
+
+void CPathListBox::OnLButtonDown(UINT, CPoint)
+{
+    if (m_bCaptured)
+        ReleaseTipCapture();
+    Default();
+    // The tip can still be up only when the message bypassed PreTranslateMessage.
+    if (m_pTipWnd->IsWindowVisible()) {
+        m_pTipWnd->InvalidateRect(nullptr, TRUE);  // the entry's selection colours changed
+        if (::GetCapture() != m_hWnd)
+            CaptureMouse();
+    }
+}
+
+void CPathListBox::OnLButtonUp(UINT, CPoint)
+{
+    if (::GetCapture() != m_hWnd && m_pTipWnd->IsWindowVisible())
+        CaptureMouse();
+    Default();
+}
+
+void CPathListBox::OnActivateApp(BOOL, HTASK)
+{
+    Default();
+}
+
+void CPathListBox::OnRButtonDown(UINT nFlags, CPoint point)
+{
+    // The same steps as for the left button; Default() passes on the message at hand.
+    OnLButtonDown(nFlags, point);
+}
+
+void CPathListBox::OnActivate(UINT, CWnd*, BOOL)
+{
+    Default();
+}
+
+void CPathListBox::OnCaptureChanged(CWnd* pWnd)
+{
+    if (pWnd != this)
+        ShowTip(m_nNoItem);
+    Default();
+}

@@ -1,0 +1,82 @@
+#include "TipHost.h"
+
+#include <doctest/doctest.h>
+
+#include "framework/WinApp.h"
+#include "support/TestSupport.h"
+
+namespace testing {
+
+TipHost::TipHost(CPathListBox& list, DWORD listStyle, const RECT& screen)
+    : m_list(list),
+      // "MS Sans Serif" 8 point at 96 dpi, the dialog's font.
+      m_hFont(::CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "MS Sans Serif"))
+{
+    // The real cursor stays off the new list box until a test moves it there.
+    ::SetCursorPos(0, 0);
+    const char* hostClass = AfxRegisterWndClass(0, ::LoadCursor(nullptr, IDC_ARROW),
+                                                reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    REQUIRE(m_wnd.CreateEx(0, hostClass, "tip host", WS_POPUP | WS_VISIBLE, screen.left, screen.top,
+                           screen.right - screen.left, screen.bottom - screen.top, nullptr, nullptr));
+    HWND hWnd = ::CreateWindowExA(0, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_BORDER | listStyle, 5, 5,
+                                  screen.right - screen.left - 10, screen.bottom - screen.top - 10,
+                                  m_wnd.m_hWnd, reinterpret_cast<HMENU>(1001), nullptr, nullptr);
+    REQUIRE(hWnd != nullptr);
+    m_list.SubclassWindow(hWnd);
+    m_list.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_hFont), TRUE);
+    REQUIRE(AfxGetApp() != nullptr);
+    AfxGetApp()->m_pMainWnd = &m_wnd;
+    ::SetForegroundWindow(m_wnd.m_hWnd);
+    ::SetActiveWindow(m_wnd.m_hWnd);
+    Pump(20);
+}
+
+TipHost::~TipHost()
+{
+    m_list.DestroyWindow();
+    m_wnd.DestroyWindow();
+    AfxGetApp()->m_pMainWnd = nullptr;
+    ::DeleteObject(m_hFont);
+    Pump();
+}
+
+CRect TipHost::RowOnScreen(int index) const
+{
+    CRect row;
+    m_list.GetItemRect(index, row);
+    m_list.ClientToScreen(row);
+    return row;
+}
+
+CPoint TipHost::OnScreen(CPoint client) const
+{
+    m_list.ClientToScreen(&client);
+    return client;
+}
+
+void TipHost::MoveTo(CPoint client) const
+{
+    CPoint screen = OnScreen(client);
+    ::SetCursorPos(screen.x, screen.y);
+    m_list.PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
+    Pump(20);
+}
+
+int TipHost::TextWidth(const std::string& text) const
+{
+    HDC dc = ::GetDC(nullptr);
+    HGDIOBJ previous = ::SelectObject(dc, m_hFont);
+    SIZE extent{};
+    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(nullptr, dc);
+    return extent.cx;
+}
+
+std::string CaptureHolder(const CWnd& list)
+{
+    HWND capture = ::GetCapture();
+    return capture == list.m_hWnd ? "list" : capture ? "other" : "none";
+}
+
+}  // namespace testing
