@@ -48,19 +48,9 @@ void CViewerDlg::OnSysCommand(UINT, LPARAM)
     Default();
 }
 
-void CViewerDlg::OnPaint()
-{
-    Default();
-}
-
 LRESULT CViewerDlg::HandleQueryDragIcon(WPARAM, LPARAM)
 {
     return reinterpret_cast<LRESULT>(m_hIcon);
-}
-
-void CViewerDlg::OnSize(UINT, int, int)
-{
-    Default();
 }
 
 // A context-menu request that the lists leave alone has no effect on the dialog.
