@@ -1,5 +1,6 @@
 #include "app/ViewerDlg.h"
 
+#include "app/AboutDlg.h"
 #include "framework/WinApp.h"
 
 BEGIN_MESSAGE_MAP(CViewerDlg, CDialog)
@@ -37,30 +38,41 @@ void CViewerDlg::DoDataExchange(CDataExchange* dx)
 BOOL CViewerDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    AddAboutMenuItem();
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
     BindBackend();
     return TRUE;
 }
 
-void CViewerDlg::OnSysCommand(UINT, LPARAM)
+// The About entry goes below the system's own commands, unless its text is missing.
+void CViewerDlg::AddAboutMenuItem()
 {
-    Default();
+    HMENU systemMenu = GetSystemMenu(FALSE);
+    if (!systemMenu)
+        return;
+    CString text;
+    text.LoadString(IDS_ABOUTBOX);
+    if (text.IsEmpty())
+        return;
+    ::AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, text);
 }
 
-void CViewerDlg::OnPaint()
+void CViewerDlg::OnSysCommand(UINT id, LPARAM)
 {
-    Default();
+    // The system uses the low four bits of a command id itself.
+    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about;
+        about.DoModal();
+    } else {
+        Default();
+    }
 }
 
 LRESULT CViewerDlg::HandleQueryDragIcon(WPARAM, LPARAM)
 {
     return reinterpret_cast<LRESULT>(m_hIcon);
-}
-
-void CViewerDlg::OnSize(UINT, int, int)
-{
-    Default();
 }
 
 // A context-menu request that the lists leave alone has no effect on the dialog.

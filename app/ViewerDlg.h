@@ -16,6 +16,8 @@ protected:
     // --- application and main window (app/) ---
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
+    // Appends the separator and "&About Quendrix..." to the system menu.
+    void AddAboutMenuItem();
     void OnSysCommand(UINT id, LPARAM lParam);
     void OnPaint();
     LRESULT HandleQueryDragIcon(WPARAM, LPARAM);

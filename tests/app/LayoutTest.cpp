@@ -1,0 +1,344 @@
+// The main dialog's layout: the geometry of lists, buttons and the minimised icon, and the real
+// dialog resized, shrunk below its button row and minimised.
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
+#include <doctest/doctest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/ViewerDlg.h"
+#include "app/ViewerLayout.h"
+#include "support/TestSupport.h"
+
+namespace doctest {
+template <> struct StringMaker<CPoint> {
+    static String convert(const CPoint& p)
+    {
+        return ("(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")").c_str();
+    }
+};
+template <> struct StringMaker<Placement> {
+    static String convert(const Placement& p)
+    {
+        return ("{" + std::to_string(p.x) + ", " + std::to_string(p.y) + ", " + std::to_string(p.width) +
+                ", " + std::to_string(p.height) + "}").c_str();
+    }
+};
+}  // namespace doctest
+
+TEST_CASE("the lists share the client width and fill the height above the button row")
+{
+    const struct {
+        int cx, cy, buttonHeight;
+        Placement processes, modules;
+    } cases[] = {
+        {600, 400, 23, {7, 7, 293, 356}, {307, 7, 293, 356}},
+        // An odd width leaves the last pixel column empty.
+        {601, 400, 23, {7, 7, 293, 356}, {307, 7, 293, 356}},
+        {15, 100, 20, {7, 7, 0, 59}, {14, 7, 0, 59}},
+        // At and below the height of the button row and its margins.
+        {300, 44, 23, {7, 7, 143, 0}, {157, 7, 143, 0}},
+        {300, 30, 23, {7, 7, 143, -14}, {157, 7, 143, -14}},
+        // Minimised: a client area of nothing.
+        {0, 0, 23, {7, 7, -7, -44}, {7, 7, -7, -44}},
+        {1, 1, 23, {7, 7, -7, -43}, {7, 7, -7, -43}},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.cx);
+        CAPTURE(c.cy);
+        const ListLayout layout = LayoutLists(c.cx, c.cy, c.buttonHeight);
+        CHECK(layout.processes == c.processes);
+        CHECK(layout.modules == c.modules);
+    }
+}
+
+TEST_CASE("buttons stand 7 pixels below the lists, in their column")
+{
+    const CRect button(100, 200, 175, 223);  // 75 wide
+    const struct {
+        ButtonColumn column;
+        int listLeft, listBottom;
+        CPoint expected;
+    } cases[] = {
+        {ButtonColumn::Kept, 300, 400, CPoint(100, 407)},
+        {ButtonColumn::UnderModules, 300, 400, CPoint(300, 407)},
+        {ButtonColumn::BesideSave, 300, 400, CPoint(382, 407)},
+        // Lists above the button's old place move it up; negative screen positions stay.
+        {ButtonColumn::Kept, 300, 50, CPoint(100, 57)},
+        {ButtonColumn::BesideSave, -500, -20, CPoint(-418, -13)},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(static_cast<int>(c.column));
+        CHECK(ButtonPosition(button, c.column, c.listLeft, c.listBottom) == c.expected);
+    }
+}
+
+TEST_CASE("the minimised icon is centred, halves rounded toward zero")
+{
+    const struct {
+        CSize client, icon;
+        CPoint expected;
+    } cases[] = {
+        {CSize(32, 32), CSize(32, 32), CPoint(0, 0)},
+        {CSize(100, 50), CSize(32, 32), CPoint(34, 9)},
+        {CSize(33, 34), CSize(32, 32), CPoint(1, 1)},
+        {CSize(31, 30), CSize(32, 32), CPoint(0, 0)},
+        {CSize(0, 0), CSize(32, 32), CPoint(-15, -15)},
+        {CSize(0, 0), CSize(16, 16), CPoint(-7, -7)},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.client.cx);
+        CAPTURE(c.client.cy);
+        CHECK(IconPosition(c.client, c.icon) == c.expected);
+    }
+}
+
+namespace {
+
+// The dialog with its controls open to the test; it records the first size change and the
+// background erasing of its minimised picture.
+class CTestViewerDlg : public CViewerDlg {
+public:
+    using CViewerDlg::m_lstProcesses;
+
+    bool m_bSizedBeforeControls = false;
+    int m_nIconErases = 0;
+    HDC m_hIconEraseDC = nullptr;
+
+protected:
+    void OnSize(UINT type, int cx, int cy)
+    {
+        if (!m_lstProcesses.m_hWnd)
+            m_bSizedBeforeControls = true;
+        CViewerDlg::OnSize(type, cx, cy);
+    }
+    LRESULT OnIconEraseBkgnd(WPARAM wParam, LPARAM)
+    {
+        ++m_nIconErases;
+        m_hIconEraseDC = reinterpret_cast<HDC>(wParam);
+        return Default();
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CTestViewerDlg, CViewerDlg)
+    ON_WM_SIZE()
+    ON_MESSAGE(WM_ICONERASEBKGND, OnIconEraseBkgnd)
+END_MESSAGE_MAP()
+
+// A control's window rectangle in the dialog's client coordinates.
+CRect ChildRect(HWND dialog, int id)
+{
+    CRect rect;
+    ::GetWindowRect(::GetDlgItem(dialog, id), &rect);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// A control's rectangle from the dialog template in pixels; the position and the size are
+// converted each on its own, as the dialog manager does.
+CRect TemplateRect(HWND dialog, int x, int y, int width, int height)
+{
+    CRect units(x, y, width, height);
+    ::MapDialogRect(dialog, &units);
+    return CRect(units.left, units.top, units.left + units.right, units.top + units.bottom);
+}
+
+std::string Describe(const RECT& r)
+{
+    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) +
+           ", " + std::to_string(r.bottom) + ")";
+}
+
+#define CHECK_RECT(actual, expected) CHECK(Describe(actual) == Describe(expected))
+
+// The ids of the dialog's controls in tab order.
+std::string TabOrder(HWND dialog)
+{
+    std::string ids;
+    HWND first = ::GetNextDlgTabItem(dialog, nullptr, FALSE);
+    HWND item = first;
+    for (int n = 0; item && n < 10; ++n) {
+        ids += std::to_string(::GetDlgCtrlID(item)) + " ";
+        item = ::GetNextDlgTabItem(dialog, item, FALSE);
+        if (item == first)
+            break;
+    }
+    return ids;
+}
+
+// The pixels of `area` (client coordinates) of a window as the screen shows them, or as the
+// window draws them when asked now.
+std::vector<COLORREF> Pixels(HWND hWnd, const CRect& area, bool drawNow)
+{
+    CRect client;
+    ::GetClientRect(hWnd, &client);
+    HDC dc = ::GetDC(hWnd);
+    HDC memory = ::CreateCompatibleDC(dc);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(dc, client.right, client.bottom);
+    HGDIOBJ previous = ::SelectObject(memory, bitmap);
+    if (drawNow)
+        ::SendMessageA(hWnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+    else
+        ::BitBlt(memory, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+    std::vector<COLORREF> pixels;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            pixels.push_back(::GetPixel(memory, x, y));
+    ::SelectObject(memory, previous);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(hWnd, dc);
+    return pixels;
+}
+
+// How many pixels of a control, as far as it lies inside the dialog's client area, the screen
+// shows differently from how the control draws itself.
+int WrongPixels(HWND dialog, int id)
+{
+    HWND control = ::GetDlgItem(dialog, id);
+    CRect client, visible;
+    ::GetClientRect(control, &client);
+    ::MapWindowPoints(control, dialog, reinterpret_cast<POINT*>(&client), 2);
+    CRect dialogClient;
+    ::GetClientRect(dialog, &dialogClient);
+    ::IntersectRect(&visible, &client, &dialogClient);
+    ::MapWindowPoints(dialog, control, reinterpret_cast<POINT*>(&visible), 2);
+    const std::vector<COLORREF> shown = Pixels(control, visible, false);
+    const std::vector<COLORREF> drawn = Pixels(control, visible, true);
+    int wrong = 0;
+    for (size_t i = 0; i < shown.size(); ++i)
+        wrong += shown[i] != drawn[i];
+    return wrong;
+}
+
+// Checks every control against the layout for the dialog's current client size.
+void CheckLayout(HWND dialog)
+{
+    CRect client;
+    ::GetClientRect(dialog, &client);
+    const int cx = client.right, cy = client.bottom;
+    CAPTURE(cx);
+    CAPTURE(cy);
+    const CRect refresh = TemplateRect(dialog, 63, 191, 50, 14);
+    const CRect close = TemplateRect(dialog, 2, 191, 50, 14);
+    const CRect save = TemplateRect(dialog, 216, 191, 80, 14);
+    const CRect copy = TemplateRect(dialog, 303, 191, 80, 14);
+    const int half = cx / 2;
+    // The system makes a window of negative size empty.
+    const int width = std::max(half - 7, 0);
+    const int height = std::max(cy - refresh.Height() - 21, 0);
+
+    CHECK_RECT(ChildRect(dialog, IDC_PROCESS_LIST), CRect(7, 7, 7 + width, 7 + height));
+    const CRect modules = ChildRect(dialog, IDC_MODULE_LIST);
+    CHECK_RECT(modules, CRect(half + 7, 7, half + 7 + width, 7 + height));
+    if (cx % 2 && width > 0)
+        CHECK(modules.right == cx - 1);
+
+    const int top = 7 + height + 7;
+    const struct {
+        int id;
+        CRect original;
+        int left;
+    } buttons[] = {
+        {IDC_REFRESH, refresh, refresh.left},
+        {IDCANCEL, close, close.left},
+        {IDC_SAVE_LIST, save, modules.left},
+        {IDC_COPY_MODULES, copy, modules.left + copy.Width() + 7},
+    };
+    for (const auto& b : buttons) {
+        CAPTURE(b.id);
+        CHECK_RECT(ChildRect(dialog, b.id),
+                   CRect(b.left, top, b.left + b.original.Width(), top + b.original.Height()));
+    }
+}
+
+}  // namespace
+
+TEST_CASE("resizing the dialog lays out its lists and buttons; minimised, it shows its icon")
+{
+    CTestViewerDlg dialog;
+    testing::RunModal(dialog, [&] {
+        HWND dlg = dialog.m_hWnd;
+        // The size change during creation left the template's layout alone.
+        CHECK(dialog.m_bSizedBeforeControls);
+        CHECK_RECT(ChildRect(dlg, IDC_PROCESS_LIST), TemplateRect(dlg, 2, 7, 205, 177));
+        CHECK_RECT(ChildRect(dlg, IDC_COPY_MODULES), TemplateRect(dlg, 303, 191, 80, 14));
+        const std::string tabOrder = TabOrder(dlg);
+        CHECK(tabOrder == "2 1000 1001 1002 1003 1004 ");
+
+        CRect window, client;
+        ::GetWindowRect(dlg, &window);
+        ::GetClientRect(dlg, &client);
+        const SIZE frame = {window.Width() - client.right, window.Height() - client.bottom};
+        const int buttonRow = TemplateRect(dlg, 0, 0, 50, 14).Height() + 21;
+        const SIZE sizes[] = {
+            {640, 400},
+            {601, 333},              // odd width
+            {351, buttonRow + 1},    // one pixel of list
+            {300, buttonRow},        // no list left
+            {250, buttonRow - 15},   // less than nothing
+            {800, 500},
+        };
+        for (const SIZE& size : sizes) {
+            ::SetWindowPos(dlg, nullptr, 0, 0, size.cx + frame.cx, size.cy + frame.cy,
+                           SWP_NOMOVE | SWP_NOZORDER);
+            ::GetClientRect(dlg, &client);
+            REQUIRE(client.right == size.cx);
+            REQUIRE(client.bottom == size.cy);
+            CheckLayout(dlg);
+            // Moving the buttons keeps the keyboard's way through the dialog.
+            CHECK(TabOrder(dlg) == tabOrder);
+        }
+
+        // Minimised, the client area is empty and the same arithmetic runs on it.
+        ::ShowWindow(dlg, SW_MINIMIZE);
+        REQUIRE(::IsIconic(dlg));
+        ::GetClientRect(dlg, &client);
+        CHECK(client.right == 0);
+        CHECK(client.bottom == 0);
+        CheckLayout(dlg);
+
+        // Painting then erases the icon's background on the paint context and validates.
+        ::SendMessageA(dlg, WM_PAINT, 0, 0);
+        CHECK(dialog.m_nIconErases == 1);
+        CHECK(dialog.m_hIconEraseDC != nullptr);
+        CHECK_FALSE(::GetUpdateRect(dlg, nullptr, FALSE));
+
+        // Restored, the dialog has its last size back and paints its controls as usual.
+        ::ShowWindow(dlg, SW_RESTORE);
+        CHECK_FALSE(::IsIconic(dlg));
+        ::GetClientRect(dlg, &client);
+        CHECK(client.right == 800);
+        CheckLayout(dlg);
+        ::InvalidateRect(dlg, nullptr, TRUE);
+        ::UpdateWindow(dlg);
+        CHECK(dialog.m_nIconErases == 1);
+        CHECK_FALSE(::GetUpdateRect(dlg, nullptr, FALSE));
+    });
+}
+
+TEST_CASE("after the dialog shrinks, the lists show all they draw")
+{
+    CTestViewerDlg dialog;
+    testing::RunModal(dialog, [&] {
+        HWND dlg = dialog.m_hWnd;
+        testing::Pump(100);
+        for (int id : {IDC_PROCESS_LIST, IDC_MODULE_LIST, IDC_REFRESH, IDCANCEL, IDC_SAVE_LIST,
+                       IDC_COPY_MODULES})
+            REQUIRE_MESSAGE(WrongPixels(dlg, id) == 0, "the screen cannot be read back here");
+
+        // The module list moves left, partly from where the dialog no longer reaches.
+        CRect window;
+        ::GetWindowRect(dlg, &window);
+        ::SetWindowPos(dlg, nullptr, 0, 0, window.Width() * 3 / 4, window.Height() * 3 / 4,
+                       SWP_NOMOVE | SWP_NOZORDER);
+        testing::Pump(100);
+        for (int id : {IDC_PROCESS_LIST, IDC_MODULE_LIST, IDC_REFRESH, IDCANCEL, IDC_SAVE_LIST,
+                       IDC_COPY_MODULES}) {
+            CAPTURE(id);
+            CHECK(WrongPixels(dlg, id) == 0);
+        }
+    });
+}

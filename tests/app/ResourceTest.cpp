@@ -1,0 +1,127 @@
+// The built program's version resource and icon, read back with the system's own functions.
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
+#include <doctest/doctest.h>
+
+#include <string>
+#include <vector>
+
+#include "res/resource.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+std::string ProgramPath()
+{
+    return testing::ExeDirectory() + "..\\Quendrix.exe";
+}
+
+// An icon group's directory as it is stored in the resources.
+#pragma pack(push, 2)
+struct GroupIconEntry {
+    BYTE width, height, colourCount, reserved;
+    WORD planes, bitCount;
+    DWORD bytesInRes;
+    WORD id;
+};
+struct GroupIconDir {
+    WORD reserved, type, count;
+    GroupIconEntry entries[1];
+};
+#pragma pack(pop)
+
+}  // namespace
+
+TEST_CASE("the program reports its version through the system's version functions")
+{
+    const std::string path = ProgramPath();
+    DWORD handle = 0;
+    const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &handle);
+    REQUIRE_MESSAGE(size > 0, "no version resource in " << path);
+    std::vector<char> block(size);
+    REQUIRE(::GetFileVersionInfoA(path.c_str(), 0, size, block.data()));
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    REQUIRE(::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    REQUIRE(length >= sizeof(VS_FIXEDFILEINFO));
+    CHECK(fixed->dwSignature == VS_FFI_SIGNATURE);
+    CHECK(fixed->dwFileVersionMS == MAKELONG(1, 2));
+    CHECK(fixed->dwFileVersionLS == 0);
+    CHECK(fixed->dwProductVersionMS == MAKELONG(1, 2));
+    CHECK(fixed->dwProductVersionLS == 0);
+    CHECK(fixed->dwFileOS == VOS__WINDOWS32);
+    CHECK(fixed->dwFileType == VFT_APP);
+    CHECK((fixed->dwFileFlags & fixed->dwFileFlagsMask) == 0);
+
+    WORD* translation = nullptr;
+    REQUIRE(::VerQueryValueA(block.data(), "\\VarFileInfo\\Translation",
+                             reinterpret_cast<void**>(&translation), &length));
+    REQUIRE(length == 4);
+    CHECK(translation[0] == 0x0409);
+    CHECK(translation[1] == 0x04B0);
+
+    const struct {
+        const char* key;
+        const char* value;
+    } strings[] = {
+        {"Comments", "Listet alle aktiven Prozesse und die von ihnen geladenen Module unter Win95 / WinNTauf"},
+        {"CompanyName", "Quendrix Team"},
+        {"FileDescription", "Ermittelt aktuell geladene Prozesse / Module"},
+        {"FileVersion", "2, 1, 0, 0"},
+        {"InternalName", "Quendrix"},
+        {"LegalCopyright", ""},
+        {"LegalTrademarks", ""},
+        {"OriginalFilename", "Quendrix.EXE"},
+        {"PrivateBuild", ""},
+        {"ProductName", "Quendrix"},
+        {"ProductVersion", "2, 1, 0, 0"},
+        {"SpecialBuild", ""},
+    };
+    for (const auto& s : strings) {
+        CAPTURE(s.key);
+        const std::string query = std::string("\\StringFileInfo\\040904b0\\") + s.key;
+        char* value = nullptr;
+        REQUIRE(::VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &length));
+        CHECK(std::string(value ? value : "(null)") == s.value);
+    }
+}
+
+TEST_CASE("the program's icon has a 32x32 and a 16x16 image in 16 colours")
+{
+    HMODULE program = ::LoadLibraryExA(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    REQUIRE(program != nullptr);
+
+    HRSRC group = ::FindResourceA(program, MAKEINTRESOURCEA(IDR_MAINFRAME), MAKEINTRESOURCEA(14));
+    REQUIRE(group != nullptr);
+    const auto* dir = static_cast<const GroupIconDir*>(::LockResource(::LoadResource(program, group)));
+    REQUIRE(dir != nullptr);
+    REQUIRE(dir->count == 2);
+    std::string images;
+    for (int i = 0; i < dir->count; ++i) {
+        const GroupIconEntry& e = dir->entries[i];
+        images += std::to_string(e.width) + "x" + std::to_string(e.height) + "/" +
+                  std::to_string(e.colourCount) + "/" + std::to_string(e.bitCount) + " ";
+    }
+    CHECK(images == "32x32/16/4 16x16/16/4 ");
+
+    for (int size : {32, 16}) {
+        CAPTURE(size);
+        HICON icon = static_cast<HICON>(
+            ::LoadImageA(program, MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, size, size, 0));
+        REQUIRE(icon != nullptr);
+        ICONINFO info{};
+        REQUIRE(::GetIconInfo(icon, &info));
+        CHECK(info.fIcon);
+        BITMAP colour{};
+        REQUIRE(::GetObjectA(info.hbmColor, sizeof colour, &colour));
+        CHECK(colour.bmWidth == size);
+        CHECK(colour.bmHeight == size);
+        BITMAP mask{};
+        REQUIRE(::GetObjectA(info.hbmMask, sizeof mask, &mask));
+        CHECK(mask.bmHeight == size);
+        ::DeleteObject(info.hbmColor);
+        ::DeleteObject(info.hbmMask);
+        ::DestroyIcon(icon);
+    }
+    ::FreeLibrary(program);
+}
