@@ -154,12 +154,7 @@ int main(int argc, char** argv)
     testing::RunModal(dialog, [&] {
         // This very process, as a user would select it.
         CPathListBox& processes = dialog.m_lstProcesses;
-        for (int i = 0; i < processes.GetCount(); ++i) {
-            if (processes.GetItemId(i) == ::GetCurrentProcessId()) {
-                processes.SetCurSel(i);
-                ::SendMessageA(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_PROCESS_LIST, LBN_SELCHANGE), 0);
-            }
-        }
+        testing::SelectEntryById(processes, ::GetCurrentProcessId());
         CString processName;
         processes.GetText(processes.GetCurSel(), processName);
         std::vector<std::string> paths;

@@ -5,7 +5,6 @@
 #include "framework/FileDialog.h"
 #include "framework/FileException.h"
 #include "framework/StdioFile.h"
-#include "framework/WinApp.h"
 
 namespace {
 

@@ -26,8 +26,6 @@ public:
     // stays closed.
     void Close();
 
-    const CString& GetFilePath() const { return m_strFileName; }
-
 private:
     [[noreturn]] void ThrowLastError() const;
 

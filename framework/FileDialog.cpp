@@ -10,7 +10,7 @@ UINT_PTR CALLBACK FileDialogHook(HWND hook, UINT message, WPARAM, LPARAM lParam)
     if (message == WM_INITDIALOG) {
         const auto* ofn = reinterpret_cast<const OPENFILENAMEA*>(lParam);
         auto* dialog = reinterpret_cast<CFileDialog*>(ofn->lCustData);
-        if (dialog && !CWnd::FromHandlePermanent(hook))
+        if (dialog)
             dialog->SubclassWindow(hook);
         return TRUE;
     }

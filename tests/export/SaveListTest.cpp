@@ -41,19 +41,13 @@ std::string ProcessHeader(CTestViewerDlg& dialog)
     return "Module zum Prozess: " + std::string(name) + "\r\n\r\n";
 }
 
-// Selects this very process as a user would, so that the module list shows its modules.
-void SelectOwnProcess(CTestViewerDlg& dialog)
+// Runs the main dialog, as the application's main window, with `script` inside its modal loop.
+void RunViewer(const std::function<void(CTestViewerDlg&)>& script)
 {
-    CPathListBox& processes = dialog.m_lstProcesses;
-    for (int i = 0; i < processes.GetCount(); ++i) {
-        if (processes.GetItemId(i) == ::GetCurrentProcessId()) {
-            processes.SetCurSel(i);
-            ::SendMessageA(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_PROCESS_LIST, LBN_SELCHANGE),
-                           reinterpret_cast<LPARAM>(processes.m_hWnd));
-            return;
-        }
-    }
-    FAIL("this process is not listed");
+    CTestViewerDlg dialog;
+    g_app.m_pMainWnd = &dialog;
+    testing::RunModal(dialog, [&] { script(dialog); });
+    g_app.m_pMainWnd = nullptr;
 }
 
 // Fills the module list with the fixture modules only, an entry for a file that has gone, and
@@ -116,10 +110,8 @@ TEST_CASE("the report states every module of the selected process in the list's 
 {
     LoadedFixtures loaded;
     const std::string folder = fixtures::FreshTempFolder("quendrix-report");
-    CTestViewerDlg dialog;
-    g_app.m_pMainWnd = &dialog;
-    testing::RunModal(dialog, [&] {
-        SelectOwnProcess(dialog);
+    RunViewer([&](CTestViewerDlg& dialog) {
+        REQUIRE(testing::SelectEntryById(dialog.m_lstProcesses, ::GetCurrentProcessId()) >= 0);
         CPathListBox& modules = dialog.m_lstModules;
         const fixtures::Fixture& x64 = fixtures::All().back();
         modules.AddItem(fixtures::PathOf(x64).c_str(), 0);
@@ -154,15 +146,12 @@ TEST_CASE("the report states every module of the selected process in the list's 
         dialog.WriteModuleReport((folder + "again.txt").c_str());
         CHECK(fixtures::ReadBytes(folder + "again.txt") == report);
     });
-    g_app.m_pMainWnd = nullptr;
 }
 
 TEST_CASE("known modules give a report known byte for byte; no selection names no process")
 {
     const std::string folder = fixtures::FreshTempFolder("quendrix-known");
-    CTestViewerDlg dialog;
-    g_app.m_pMainWnd = &dialog;
-    testing::RunModal(dialog, [&] {
+    RunViewer([&](CTestViewerDlg& dialog) {
         const std::string expected = FillKnownModules(dialog, folder);
         dialog.WriteModuleReport((folder + "known.txt").c_str());
         CHECK(fixtures::ReadBytes(folder + "known.txt") == expected);
@@ -179,15 +168,12 @@ TEST_CASE("known modules give a report known byte for byte; no selection names n
         dialog.WriteModuleReport((folder + "empty.txt").c_str());
         CHECK(fixtures::ReadBytes(folder + "empty.txt") == "Module zum Prozess: \r\n\r\n");
     });
-    g_app.m_pMainWnd = nullptr;
 }
 
 TEST_CASE("a report that cannot be written completely is reported once, naming the file")
 {
     const std::string folder = fixtures::FreshTempFolder("quendrix-errors");
-    CTestViewerDlg dialog;
-    g_app.m_pMainWnd = &dialog;
-    testing::RunModal(dialog, [&] {
+    RunViewer([&](CTestViewerDlg& dialog) {
         FillKnownModules(dialog, folder);
 
         const std::string missing = folder + "no such folder\\report.txt";
@@ -205,7 +191,6 @@ TEST_CASE("a report that cannot be written completely is reported once, naming t
         CHECK(dialog.ContinueModal());
         CHECK(dialog.m_lstModules.GetCount() == static_cast<int>(fixtures::All().size()) + 2);
     });
-    g_app.m_pMainWnd = nullptr;
 }
 
 // Run by its own test entry, under a file size limit that stands for a disk that fills up
@@ -216,16 +201,13 @@ TEST_CASE("a disk that fills up in the middle keeps what was written and says so
     REQUIRE(limitText != nullptr);
     const size_t limit = std::strtoul(limitText, nullptr, 10);
     const std::string folder = fixtures::FreshTempFolder("quendrix-limit");
-    CTestViewerDlg dialog;
-    g_app.m_pMainWnd = &dialog;
-    testing::RunModal(dialog, [&] {
+    RunViewer([&](CTestViewerDlg& dialog) {
         const std::string expected = FillKnownModules(dialog, folder);
         REQUIRE(expected.size() > limit);
         const std::string file = folder + "limited.txt";
         CHECK(WriteExpectingMessage(dialog, file) == IncompleteMessage(file));
         CHECK(fixtures::ReadBytes(file) == expected.substr(0, limit));
     });
-    g_app.m_pMainWnd = nullptr;
 }
 
 TEST_CASE("the save button writes the report into the file the user names in the save dialog")
@@ -233,9 +215,7 @@ TEST_CASE("the save button writes the report into the file the user names in the
     const std::string folder = fixtures::FreshTempFolder("quendrix-save");
     const std::string shortFolder = folder.substr(0, folder.size() - 1);
     REQUIRE(::SetCurrentDirectoryA(folder.c_str()));
-    CTestViewerDlg dialog;
-    g_app.m_pMainWnd = &dialog;
-    testing::RunModal(dialog, [&] {
+    RunViewer([&](CTestViewerDlg& dialog) {
         const std::string expected = FillKnownModules(dialog, folder);
         // Answers the save dialog: checks the proposed name, types `name` unless it is null, and
         // presses `button`; `then` runs on the dialog before the button is pressed.
@@ -297,5 +277,4 @@ TEST_CASE("the save button writes the report into the file the user names in the
         CHECK(fixtures::ReadBytes(folder + "report.txt") == expected);
         CHECK(saveDialogs == 4);
     });
-    g_app.m_pMainWnd = nullptr;
 }

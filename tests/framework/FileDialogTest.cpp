@@ -57,6 +57,15 @@ HWND OkButton(HWND fileDialog)
     return nullptr;
 }
 
+// Runs an owner dialog, as the application's main window, with `script` inside its modal loop.
+void RunWithOwner(const std::function<void(HWND owner)>& script)
+{
+    COwnerDlg owner;
+    g_app.m_pMainWnd = &owner;
+    testing::RunModal(owner, [&] { script(owner.m_hWnd); });
+    g_app.m_pMainWnd = nullptr;
+}
+
 void PostCommand(HWND dialog, int id)
 {
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
@@ -113,13 +122,11 @@ TEST_CASE("a save dialog proposes its name, appends the default extension, and b
 {
     const std::string folder = FreshFolder();
     REQUIRE(::SetCurrentDirectoryA(folder.c_str()));
-    COwnerDlg owner;
-    g_app.m_pMainWnd = &owner;
-    testing::RunModal(owner, [&] {
+    RunWithOwner([&](HWND owner) {
         CRecordingFileDialog dialog(FALSE, "txt", "Modules.Txt", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
         bool seen = false;
         // No parent given: the application's main window owns the dialog.
-        testing::WhenOwnedWindowAppears(owner.m_hWnd, "#32770", [&](HWND shown) {
+        testing::WhenOwnedWindowAppears(owner, "#32770", [&](HWND shown) {
             seen = true;
             HWND hook = HookChild(shown);
             CHECK(hook != nullptr);
@@ -145,24 +152,21 @@ TEST_CASE("a save dialog proposes its name, appends the default extension, and b
         CHECK(::GetFileAttributesA((folder + "\\report.txt").c_str()) == INVALID_FILE_ATTRIBUTES);
 
         CRecordingFileDialog cancelled(FALSE, "txt", "Modules.Txt");
-        testing::WhenOwnedWindowAppears(owner.m_hWnd, "#32770", [&](HWND shown) { PostCommand(shown, IDCANCEL); });
+        testing::WhenOwnedWindowAppears(owner, "#32770", [&](HWND shown) { PostCommand(shown, IDCANCEL); });
         CHECK(cancelled.DoModal() == IDCANCEL);
         CHECK(cancelled.m_initDone == 1);
         testing::CancelWatches();
     });
-    g_app.m_pMainWnd = nullptr;
 }
 
 TEST_CASE("a subclass reshapes the dialog in OnInitDone and ends it with IDOK from its own procedure")
 {
     const std::string folder = FreshFolder();
     REQUIRE(::SetCurrentDirectoryA(folder.c_str()));
-    COwnerDlg owner;
-    g_app.m_pMainWnd = &owner;
-    testing::RunModal(owner, [&] {
+    RunWithOwner([&](HWND owner) {
         std::string chosen = "untouched";
         CFolderShapeDialog dialog(&chosen);
-        testing::WhenOwnedWindowAppears(owner.m_hWnd, "#32770", [&](HWND shown) {
+        testing::WhenOwnedWindowAppears(owner, "#32770", [&](HWND shown) {
             CHECK(testing::WindowText(shown) == "Choose folder");
             CHECK(testing::WindowText(OkButton(shown)) == "Select");
             HWND name = testing::FileNameBox(shown);
@@ -182,10 +186,9 @@ TEST_CASE("a subclass reshapes the dialog in OnInitDone and ends it with IDOK fr
         // Cancel leaves the string as it was.
         std::string untouched = "untouched";
         CFolderShapeDialog cancelled(&untouched);
-        testing::WhenOwnedWindowAppears(owner.m_hWnd, "#32770", [&](HWND shown) { PostCommand(shown, IDCANCEL); });
+        testing::WhenOwnedWindowAppears(owner, "#32770", [&](HWND shown) { PostCommand(shown, IDCANCEL); });
         CHECK(cancelled.DoModal() == IDCANCEL);
         CHECK(untouched == "untouched");
         testing::CancelWatches();
     });
-    g_app.m_pMainWnd = nullptr;
 }

@@ -131,6 +131,19 @@ void ClickButton(HWND dialog, int id)
     ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
 }
 
+int SelectEntryById(CPathListBox& list, DWORD id)
+{
+    for (int i = 0; i < list.GetCount(); ++i) {
+        if (list.GetItemId(i) == id) {
+            list.SetCurSel(i);
+            ::SendMessageA(::GetParent(list.m_hWnd), WM_COMMAND, MAKEWPARAM(list.GetDlgCtrlID(), LBN_SELCHANGE),
+                           reinterpret_cast<LPARAM>(list.m_hWnd));
+            return i;
+        }
+    }
+    return -1;
+}
+
 namespace {
 
 struct Watch {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/PathListBox.h"
 #include "framework/Dialog.h"
 
 namespace testing {
@@ -32,6 +33,10 @@ void ClickButton(HWND dialog, int id);
 
 // The directory of the test executable, with a trailing backslash.
 std::string ExeDirectory();
+
+// Selects the entry of `list` whose id is `id` and sends its parent the selection notice, as a
+// click would. Returns the entry's index, -1 when no entry has that id.
+int SelectEntryById(CPathListBox& list, DWORD id);
 
 // Runs `action` on the first visible window of class `className` owned by `owner` once it
 // appears, polling from a timer so that the action runs inside the modal loop that shows the
