@@ -39,6 +39,9 @@ protected:
 
     // --- export (export/) ---
     void OnSaveList();
+    // Writes the module report of the selected process into `fileName`; tells the user when
+    // the file could not be written completely.
+    void WriteModuleReport(const char* fileName);
     void OnCopyModules();
 
     DECLARE_MESSAGE_MAP()

@@ -1,8 +1,60 @@
 // The main dialog's export commands.
 #include "app/ViewerDlg.h"
 
+#include "export/ModuleReport.h"
+#include "framework/FileDialog.h"
+#include "framework/FileException.h"
+#include "framework/StdioFile.h"
+
+namespace {
+
+// The visible text of the selected process; empty when none is selected, which happens only
+// when the process list is empty.
+CString SelectedProcessName(const CListBox& processes)
+{
+    CString name;
+    int selected = processes.GetCurSel();
+    if (selected != LB_ERR)
+        processes.GetText(selected, name);
+    return name;
+}
+
+// The report line of module entry `index`. An entry without a stored path is named as the
+// list shows it, and no file is read for it.
+CString ModuleReportLine(CPathListBox& modules, int index)
+{
+    char path[MAX_PATH];
+    if (modules.GetItemPath(index, path) >= 0)
+        return ComposeModuleLine(path);
+    CString name;
+    modules.GetText(index, name);
+    return ModuleLine(name, kUnknownText, nullptr);
+}
+
+}  // namespace
+
 void CViewerDlg::OnSaveList()
 {
+    CFileDialog dialog(FALSE, "txt", "Modules.Txt", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
+    if (dialog.DoModal() != IDOK)
+        return;
+    WriteModuleReport(dialog.GetPathName());
+}
+
+void CViewerDlg::WriteModuleReport(const char* fileName)
+{
+    try {
+        CStdioFile file(fileName, CFile::modeCreate | CFile::modeWrite);
+        file.WriteString(ReportHeader(SelectedProcessName(m_lstProcesses)));
+        for (int i = 0; i < m_lstModules.GetCount(); ++i)
+            file.WriteString(ModuleReportLine(m_lstModules, i));
+        file.Close();
+    } catch (const CFileException&) {
+        // A failed save must not pass for a good one. What reached the file stays there.
+        CString text;
+        text.Format("Die Modulliste konnte nicht vollst\xE4ndig in die Datei\n%s\ngeschrieben werden.", fileName);
+        AfxMessageBox(text, MB_OK);
+    }
 }
 
 void CViewerDlg::OnCopyModules()

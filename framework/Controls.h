@@ -10,6 +10,9 @@ public:
     int GetCount() const { return static_cast<int>(SendMessage(LB_GETCOUNT)); }
     int GetCurSel() const { return static_cast<int>(SendMessage(LB_GETCURSEL)); }
     int SetCurSel(int index) { return static_cast<int>(SendMessage(LB_SETCURSEL, index)); }
+    // Sets `text` to the visible text of entry `index` and returns its length; LB_ERR, with
+    // `text` unchanged, when the index names no entry.
+    int GetText(int index, CString& text) const;
     int GetItemRect(int index, LPRECT rect) const
     {
         return static_cast<int>(SendMessage(LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(rect)));

@@ -44,9 +44,13 @@ private:
     LRESULT HandleInitDialog(WPARAM, LPARAM) { return OnInitDialog(); }
     void HandleOK() { OnOK(); }
     void HandleCancel() { OnCancel(); }
+
+protected:
     // The window that owns the dialog while it runs: the parent's top-level window or the
     // application's main window.
     HWND FindOwner() const;
+
+private:
     void RunModalLoop();
 
     UINT m_nIDTemplate;

@@ -111,6 +111,12 @@ template <auto F> LRESULT Activate(CCmdTarget* t, WPARAM w, LPARAM l)
     return 0;
 }
 template <auto F> LRESULT Raw(CCmdTarget* t, WPARAM w, LPARAM l) { return (Self<F>(t)->*F)(w, l); }
+template <auto F> LRESULT Notify(CCmdTarget* t, WPARAM, LPARAM l)
+{
+    LRESULT result = 0;
+    (Self<F>(t)->*F)(reinterpret_cast<NMHDR*>(l), &result);
+    return result;
+}
 
 }  // namespace afxcrack
 
@@ -140,6 +146,9 @@ protected:                                                 \
 #define ON_BN_CLICKED(id, fn) {WM_COMMAND, BN_CLICKED, (id), (id), &afxcrack::Void<&ThisClass::fn>},
 // void fn()
 #define ON_LBN_SELCHANGE(id, fn) {WM_COMMAND, LBN_SELCHANGE, (id), (id), &afxcrack::Void<&ThisClass::fn>},
+// void fn(NMHDR* header, LRESULT* result) -- a WM_NOTIFY with this code from the sender `id`
+#define ON_NOTIFY(code, id, fn) \
+    {WM_NOTIFY, static_cast<UINT>(code), (id), (id), &afxcrack::Notify<&ThisClass::fn>},
 // LRESULT fn(WPARAM, LPARAM)
 #define ON_MESSAGE(message, fn) {(message), 0, 0, 0, &afxcrack::Raw<&ThisClass::fn>},
 // void OnPaint()

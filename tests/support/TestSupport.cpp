@@ -131,6 +131,98 @@ void ClickButton(HWND dialog, int id)
     ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
 }
 
+int SelectEntryById(CPathListBox& list, DWORD id)
+{
+    for (int i = 0; i < list.GetCount(); ++i) {
+        if (list.GetItemId(i) == id) {
+            list.SetCurSel(i);
+            ::SendMessageA(::GetParent(list.m_hWnd), WM_COMMAND, MAKEWPARAM(list.GetDlgCtrlID(), LBN_SELCHANGE),
+                           reinterpret_cast<LPARAM>(list.m_hWnd));
+            return i;
+        }
+    }
+    return -1;
+}
+
+namespace {
+
+struct Watch {
+    HWND owner;
+    std::string className;
+    std::function<void(HWND)> action;
+    DWORD deadline;
+};
+std::vector<Watch> g_watches;
+UINT_PTR g_watchTimer;
+
+void CALLBACK WatchTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    // One action per tick, taken off the list first: an action may run a modal loop of its own,
+    // in which later ticks serve the other watches.
+    for (size_t i = 0; i < g_watches.size(); ++i) {
+        HWND found = FindOwnedWindow(g_watches[i].owner, g_watches[i].className.c_str());
+        bool expired = static_cast<LONG>(::GetTickCount() - g_watches[i].deadline) > 0;
+        if (!found && !expired)
+            continue;
+        std::function<void(HWND)> action = std::move(g_watches[i].action);
+        g_watches.erase(g_watches.begin() + static_cast<std::ptrdiff_t>(i));
+        if (g_watches.empty())
+            CancelWatches();
+        if (found)
+            action(found);
+        return;
+    }
+}
+
+}  // namespace
+
+void WhenOwnedWindowAppears(HWND owner, const char* className, std::function<void(HWND)> action, int timeoutMs)
+{
+    g_watches.push_back({owner, className, std::move(action), ::GetTickCount() + static_cast<DWORD>(timeoutMs)});
+    if (!g_watchTimer)
+        g_watchTimer = ::SetTimer(nullptr, 0, 20, &WatchTick);
+}
+
+void CancelWatches()
+{
+    g_watches.clear();
+    if (g_watchTimer)
+        ::KillTimer(nullptr, g_watchTimer);
+    g_watchTimer = 0;
+}
+
+namespace {
+
+HWND FindEdit(HWND parent)
+{
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        char name[32] = "";
+        ::GetClassNameA(child, name, sizeof name);
+        if (lstrcmpiA(name, "Edit") == 0)
+            return child;
+        if (HWND inner = FindEdit(child))
+            return inner;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+HWND FileNameBox(HWND fileDialog)
+{
+    if (HWND edit = ::GetDlgItem(fileDialog, 1152))
+        return edit;
+    HWND combo = ::GetDlgItem(fileDialog, 1148);
+    return combo ? FindEdit(combo) : nullptr;
+}
+
+std::string WindowText(HWND window)
+{
+    char text[1024] = "";
+    ::GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
 std::string ExeDirectory()
 {
     char path[MAX_PATH] = "";

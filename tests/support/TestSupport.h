@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "controls/PathListBox.h"
 #include "framework/Dialog.h"
 
 namespace testing {
@@ -32,5 +33,24 @@ void ClickButton(HWND dialog, int id);
 
 // The directory of the test executable, with a trailing backslash.
 std::string ExeDirectory();
+
+// Selects the entry of `list` whose id is `id` and sends its parent the selection notice, as a
+// click would. Returns the entry's index, -1 when no entry has that id.
+int SelectEntryById(CPathListBox& list, DWORD id);
+
+// Runs `action` on the first visible window of class `className` owned by `owner` once it
+// appears, polling from a timer so that the action runs inside the modal loop that shows the
+// window. Returns at once; the watch ends with the action, or unanswered after `timeoutMs`.
+// Actions should post rather than send what ends a modal loop, and must not throw.
+void WhenOwnedWindowAppears(HWND owner, const char* className, std::function<void(HWND)> action,
+                            int timeoutMs = 15000);
+// Ends every watch that has not seen its window yet.
+void CancelWatches();
+
+// The file name box of an open or save dialog: edt1 where the dialog has one, else the edit
+// field inside cmb13 (Wine). Null when there is none.
+HWND FileNameBox(HWND fileDialog);
+// The visible text of a window.
+std::string WindowText(HWND window);
 
 }  // namespace testing

@@ -1,0 +1,132 @@
+#include "export/ModuleReport.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "export/OptionalHeader.h"
+
+const char kUnknownText[] = "unknown";
+
+namespace {
+
+// A module's version block, read whole, released when the module's line is composed.
+class VersionBlock {
+public:
+    explicit VersionBlock(const char* path)
+    {
+        DWORD unused = 0;
+        m_size = ::GetFileVersionInfoSizeA(path, &unused);
+        m_data = m_size ? static_cast<BYTE*>(std::malloc(m_size)) : nullptr;
+        if (m_data && !::GetFileVersionInfoA(path, 0, m_size, m_data)) {
+            std::free(m_data);
+            m_data = nullptr;
+        }
+    }
+    ~VersionBlock() { std::free(m_data); }
+    VersionBlock(const VersionBlock&) = delete;
+    VersionBlock& operator=(const VersionBlock&) = delete;
+
+    bool IsRead() const { return m_data != nullptr; }
+
+    // The value at `subBlock`: its length as the system reports it, and the bytes of the block
+    // from there on. Null when absent or when the system points outside the block.
+    const BYTE* Query(const char* subBlock, UINT* length, size_t* available) const
+    {
+        void* value = nullptr;
+        if (!::VerQueryValueA(m_data, subBlock, &value, length) || !value)
+            return nullptr;
+        const BYTE* p = static_cast<const BYTE*>(value);
+        if (p < m_data || p >= m_data + m_size)
+            return nullptr;
+        *available = static_cast<size_t>(m_data + m_size - p);
+        return p;
+    }
+
+    CString TranslationKey() const
+    {
+        UINT length = 0;
+        size_t available = 0;
+        const BYTE* value = Query("\\VarFileInfo\\Translation", &length, &available);
+        return ::TranslationKey(value, value ? static_cast<UINT>(std::min<size_t>(length, available)) : 0);
+    }
+
+    // The string `name` of the string table `key`, as stored, up to its NUL within the block.
+    bool QueryString(const CString& key, const char* name, CString& text) const
+    {
+        CString subBlock;
+        subBlock.Format("\\StringFileInfo\\%s\\%s", key.GetString(), name);
+        UINT length = 0;
+        size_t available = 0;
+        // The reported length counts the NUL on some systems and not on others: the NUL decides.
+        const char* value = reinterpret_cast<const char*>(Query(subBlock, &length, &available));
+        if (!value)
+            return false;
+        text = CString(value, static_cast<int>(strnlen(value, available)));
+        return true;
+    }
+
+private:
+    BYTE* m_data;
+    DWORD m_size;
+};
+
+// The version that the file's header states; never another file's.
+CString ImageVersionOf(const char* path)
+{
+    IMAGE_OPTIONAL_HEADER32 header;
+    return ReadOptionalHeader(path, &header) ? ImageVersionText(header) : CString(kUnknownText);
+}
+
+}  // namespace
+
+CString ReportHeader(const char* processName)
+{
+    CString text;
+    text.Format("Module zum Prozess: %s\n\n", processName);
+    return text;
+}
+
+CString ModuleLine(const char* path, const char* version, const char* description)
+{
+    CString line;
+    if (description)
+        line.Format("%s\t(V%s, %s)\n", path, version, description);
+    else
+        line.Format("%s\t(V%s)\n", path, version);
+    return line;
+}
+
+CString ImageVersionText(const IMAGE_OPTIONAL_HEADER32& header)
+{
+    CString text;
+    text.Format("%d.%02d", header.MajorImageVersion, header.MinorImageVersion);
+    return text;
+}
+
+CString TranslationKey(const void* value, UINT length)
+{
+    if (!value || length < 2 * sizeof(WORD))
+        return CString("040904b0");
+    WORD entry[2];
+    std::memcpy(entry, value, sizeof entry);
+    CString key;
+    key.Format("%08x", (static_cast<unsigned>(entry[0]) << 16) | entry[1]);
+    return key;
+}
+
+CString ComposeModuleLine(const char* path)
+{
+    VersionBlock block(path);
+    CString version, description;
+    bool hasVersion = false, hasDescription = false;
+    if (block.IsRead()) {
+        CString key = block.TranslationKey();
+        hasVersion = block.QueryString(key, "ProductVersion", version);
+        hasDescription = block.QueryString(key, "FileDescription", description);
+    }
+    // The header is read only when the resource states no version.
+    if (!hasVersion)
+        version = ImageVersionOf(path);
+    return ModuleLine(path, version, hasDescription ? description.GetString() : nullptr);
+}

@@ -1,0 +1,30 @@
+// The module report: its lines, and each module's version and description as the report
+// states them.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/String.h"
+
+// What a report line says for a version or a path that could not be read.
+extern const char kUnknownText[];
+
+// The report's first two lines, naming the process by its display name.
+CString ReportHeader(const char* processName);
+
+// One module line: path, TAB, "(V", version, then ", " and the description if there is one
+// (`description` not null), ")", line feed. Any length.
+CString ModuleLine(const char* path, const char* version, const char* description);
+
+// The image version of an optional header: major, a point, minor with at least two digits.
+CString ImageVersionText(const IMAGE_OPTIONAL_HEADER32& header);
+
+// The name of the string table to look in, from a version resource's translation value
+// (`length` bytes): its first entry as eight lower-case hex digits, language then code page;
+// "040904b0" when there is no whole entry.
+CString TranslationKey(const void* value, UINT length);
+
+// The report line of the module file at `path`. The version is the version resource's
+// ProductVersion, or else the file's image version, or kUnknownText when the file's header
+// cannot be read; the description is its FileDescription, if it has one.
+CString ComposeModuleLine(const char* path);

@@ -1,0 +1,68 @@
+#include "export/OptionalHeader.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// Offsets in the file: e_lfanew in the DOS header; from the NT headers, SizeOfOptionalHeader
+// and the optional header itself.
+const size_t kNewHeaderOffset = 0x3C;
+const size_t kSizeOfOptionalHeader = 0x14;
+const size_t kOptionalHeader = 0x18;
+
+}  // namespace
+
+bool ParseOptionalHeader(const BYTE* bytes, size_t size, IMAGE_OPTIONAL_HEADER32* header)
+{
+    std::memset(header, 0, sizeof *header);
+    WORD signature;
+    LONG newHeader;
+    if (size < sizeof(IMAGE_DOS_HEADER))
+        return false;
+    std::memcpy(&signature, bytes, sizeof signature);
+    std::memcpy(&newHeader, bytes + kNewHeaderOffset, sizeof newHeader);
+    // 64-bit sums: an offset near 2 GB must not wrap around into the file.
+    if (signature != IMAGE_DOS_SIGNATURE || newHeader < 0 ||
+        static_cast<uint64_t>(newHeader) + kOptionalHeader > size)
+        return false;
+
+    WORD optionalSize;
+    std::memcpy(&optionalSize, bytes + newHeader + kSizeOfOptionalHeader, sizeof optionalSize);
+    if (optionalSize != sizeof *header)
+        return true;
+    if (static_cast<uint64_t>(newHeader) + kOptionalHeader + sizeof *header > size)
+        return false;
+    std::memcpy(header, bytes + newHeader + kOptionalHeader, sizeof *header);
+    return true;
+}
+
+bool ReadOptionalHeader(const char* path, IMAGE_OPTIONAL_HEADER32* header)
+{
+    std::memset(header, 0, sizeof *header);
+    HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bool read = false;
+    LARGE_INTEGER size{};
+    HANDLE mapping = nullptr;
+    if (::GetFileSizeEx(file, &size) && size.QuadPart > 0)
+        mapping = ::CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (const void* view = mapping ? ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0) : nullptr) {
+        // The file may have changed size since it was measured: read no further than both the
+        // measured size and the view reach.
+        MEMORY_BASIC_INFORMATION region{};
+        if (::VirtualQuery(view, &region, sizeof region)) {
+            uint64_t bytes = static_cast<uint64_t>(size.QuadPart);
+            if (bytes > region.RegionSize)
+                bytes = region.RegionSize;
+            read = ParseOptionalHeader(static_cast<const BYTE*>(view), static_cast<size_t>(bytes), header);
+        }
+        ::UnmapViewOfFile(view);
+    }
+    if (mapping)
+        ::CloseHandle(mapping);
+    ::CloseHandle(file);
+    return read;
+}

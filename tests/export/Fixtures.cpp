@@ -1,0 +1,123 @@
+#include "export/Fixtures.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "support/TestSupport.h"
+
+namespace fixtures {
+
+namespace {
+
+std::string LongDescription()
+{
+    std::string text;
+    while (text.size() < 280)
+        text += "Eine sehr lange Beschreibung, ";
+    return text.substr(0, 280);
+}
+
+}  // namespace
+
+const std::vector<Fixture>& All()
+{
+    static const std::string longDescription = LongDescription();
+    static const std::vector<Fixture> all = {
+        {"fx_full.dll", "2.1.0.7", "Sample Library", false},
+        {"fx_product.dll", "3.0 beta", nullptr, false},
+        {"fx_desc.dll", "5.01", "Nur Beschreibung – Größe ändern", false},
+        {"fx_german.dll", "1.0 deutsch", "Deutsches Modul", false},
+        {"fx_otherkey.dll", "6.10", nullptr, false},
+        {"fx_notrans.dll", "7.7", "Ohne Übersetzungstabelle", false},
+        {"fx_none.dll", "1.123", nullptr, false},
+        {"fx_long.dll", "10.0\nBuild 7", longDescription.c_str(), false},
+        {"fx_x64.dll", "0.00", "64-Bit-Modul", true},
+    };
+    return all;
+}
+
+std::string Directory()
+{
+    std::string relative = testing::ExeDirectory() + "..\\fixtures\\";
+    char full[MAX_PATH] = "";
+    ::GetFullPathNameA(relative.c_str(), MAX_PATH, full, nullptr);
+    return full;
+}
+
+std::string PathOf(const Fixture& fixture)
+{
+    return Directory() + fixture.file;
+}
+
+std::string Ansi(const std::string& utf8)
+{
+    std::wstring wide(utf8.size() + 1, L'\0');
+    int wideLength = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                           &wide[0], static_cast<int>(wide.size()));
+    std::string ansi(static_cast<size_t>(wideLength) * 2 + 1, '\0');
+    int length = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, &ansi[0],
+                                       static_cast<int>(ansi.size()), nullptr, nullptr);
+    ansi.resize(static_cast<size_t>(length));
+    return ansi;
+}
+
+std::string CrLf(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+std::string Line(const std::string& path, const std::string& version, const char* description)
+{
+    std::string line = path + "\t(V" + version;
+    if (description)
+        line += ", " + Ansi(description);
+    return line + ")\n";
+}
+
+std::string ExpectedLine(const Fixture& fixture)
+{
+    return Line(PathOf(fixture), Ansi(fixture.version), fixture.description);
+}
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string FreshTempFolder(const char* name)
+{
+    char temp[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, temp);
+    std::string folder = std::string(temp) + name + "." + std::to_string(::GetCurrentProcessId()) + "\\";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    // Left-overs of an earlier run with the same process id.
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                ::DeleteFileA((folder + found.cFileName).c_str());
+        } while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+    }
+    return folder;
+}
+
+}  // namespace fixtures

@@ -1,0 +1,131 @@
+// CFile and CStdioFile on real files: creation and truncation, text and binary streams, and the
+// CFileException that every refusal of the system throws.
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
+#include <doctest/doctest.h>
+
+#include <cstring>
+#include <string>
+
+#include "framework/FileException.h"
+#include "framework/StdioFile.h"
+
+namespace {
+
+std::string TempFolder()
+{
+    char temp[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, temp);
+    std::string folder = std::string(temp) + "quendrix-file." + std::to_string(::GetCurrentProcessId()) + "\\";
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::string Contents(const std::string& path)
+{
+    std::string bytes;
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<cannot open>";
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    ::CloseHandle(file);
+    return bytes;
+}
+
+DWORD SizeOf(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    return data.nFileSizeLow;
+}
+
+// The system error of the CFileException that `action` throws; 0 when it throws none.
+template <class Action> DWORD ErrorOf(Action action, std::string* fileName = nullptr)
+{
+    try {
+        action();
+    } catch (const CFileException& e) {
+        if (fileName)
+            *fileName = e.m_strFileName.GetString();
+        return e.m_lOsError;
+    }
+    return 0;
+}
+
+}  // namespace
+
+TEST_CASE("a text stream writes each line feed as CR LF; a binary stream writes bytes unchanged")
+{
+    const std::string path = TempFolder() + "stream.txt";
+    struct Case { UINT flags; const char* written; const char* stored; } cases[] = {
+        {CFile::modeCreate | CFile::modeWrite, "a\nb\n\nc", "a\r\nb\r\n\r\nc"},
+        {CFile::modeCreate | CFile::modeWrite | CFile::typeText, "x\r\ny\n", "x\r\r\ny\r\n"},
+        {CFile::modeCreate | CFile::modeWrite | CFile::typeBinary, "a\nb\r\n", "a\nb\r\n"},
+        {CFile::modeCreate | CFile::modeWrite, "", ""},
+        {CFile::modeCreate | CFile::modeWrite, "\xE4\xF6\xFC\xDF\t\n", "\xE4\xF6\xFC\xDF\t\r\n"},
+    };
+    for (const Case& c : cases) {
+        CStdioFile file(path.c_str(), c.flags);
+        file.WriteString(c.written);
+        // Nothing is held back: the bytes are in the file before it is closed, which no one else
+        // can open meanwhile.
+        CHECK(SizeOf(path) == std::strlen(c.stored));
+        CHECK(Contents(path) == "<cannot open>");
+        file.Close();
+        CHECK_MESSAGE(Contents(path) == c.stored, "flags " << c.flags);
+    }
+}
+
+TEST_CASE("modeCreate truncates an existing file; the destructor closes a file left open")
+{
+    const std::string path = TempFolder() + "truncate.txt";
+    {
+        CStdioFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite);
+        file.WriteString("a long first content\n");
+        file.WriteString("in two calls\n");
+    }
+    CHECK(Contents(path) == "a long first content\r\nin two calls\r\n");
+    {
+        CStdioFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite);
+        file.WriteString("short");
+        file.Close();
+        file.Close();  // a closed file stays closed
+    }
+    CHECK(Contents(path) == "short");
+}
+
+TEST_CASE("every refusal of the system throws CFileException with the file and the reason")
+{
+    const std::string folder = TempFolder();
+    std::string named;
+
+    // Creating in a folder that does not exist.
+    const std::string missing = folder + "no such folder\\report.txt";
+    CHECK(ErrorOf([&] { CStdioFile file(missing.c_str(), CFile::modeCreate | CFile::modeWrite); }, &named) ==
+          ERROR_PATH_NOT_FOUND);
+    CHECK(named == missing);
+
+    // Creating a file that another handle holds without sharing.
+    const std::string held = folder + "held.txt";
+    HANDLE holder = ::CreateFileA(held.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    REQUIRE(holder != INVALID_HANDLE_VALUE);
+    CHECK(ErrorOf([&] { CStdioFile file(held.c_str(), CFile::modeCreate | CFile::modeWrite); }) ==
+          ERROR_SHARING_VIOLATION);
+    ::CloseHandle(holder);
+
+    // Opening without modeCreate needs an existing file.
+    CHECK(ErrorOf([&] { CFile file((folder + "absent.txt").c_str(), CFile::modeWrite); }) == ERROR_FILE_NOT_FOUND);
+
+    // Writing to a full disk: the device that is always full.
+    HANDLE probe = ::CreateFileA("Z:\\dev\\full", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) {
+        MESSAGE("skipped the full-disk case: Z:\\dev\\full (the host's /dev/full) is not reachable");
+        return;
+    }
+    ::CloseHandle(probe);
+    CStdioFile full("Z:\\dev\\full", CFile::modeCreate | CFile::modeWrite);
+    CHECK(ErrorOf([&] { full.WriteString("header\n"); }, &named) == ERROR_DISK_FULL);
+    CHECK(named == "Z:\\dev\\full");
+}
