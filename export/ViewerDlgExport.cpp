@@ -1,6 +1,8 @@
 // The main dialog's export commands.
 #include "app/ViewerDlg.h"
 
+#include "export/FolderDialog.h"
+#include "export/ModuleCopy.h"
 #include "export/ModuleReport.h"
 #include "framework/FileDialog.h"
 #include "framework/FileException.h"
@@ -59,4 +61,10 @@ void CViewerDlg::WriteModuleReport(const char* fileName)
 
 void CViewerDlg::OnCopyModules()
 {
+    CString folder = "c:\\temp\\";
+    CFolderDialog dialog(&folder);
+    if (dialog.DoModal() != IDOK)
+        return;
+    int failures = CopyModuleFiles(m_lstModules, folder);
+    AfxMessageBox(CopyResultMessage(failures, SelectedProcessName(m_lstProcesses), folder), MB_OK);
 }

@@ -1,0 +1,187 @@
+// The folder chooser on the system's real open dialog, and the copy command that uses it, run
+// from the real main dialog.
+#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
+#include <doctest/doctest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/ViewerDlg.h"
+#include "controls/DisplayName.h"
+#include "export/FolderDialog.h"
+#include "framework/WinApp.h"
+#include "support/FileDialogSupport.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+CWinApp g_app("FolderDialogTest");
+
+class CTestViewerDlg : public CViewerDlg {
+public:
+    using CViewerDlg::m_lstModules;
+    using CViewerDlg::m_lstProcesses;
+};
+
+// Runs the real main dialog as the application's main window, with `script` in its loop.
+void RunMainDialog(const std::function<void(CTestViewerDlg&)>& script)
+{
+    CTestViewerDlg dialog;
+    g_app.m_pMainWnd = &dialog;
+    testing::RunModal(dialog, [&] { script(dialog); });
+    g_app.m_pMainWnd = nullptr;
+    testing::CancelWatches();
+}
+
+std::string CurrentDirectory()
+{
+    char current[MAX_PATH] = "";
+    ::GetCurrentDirectoryA(MAX_PATH, current);
+    return current;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return in ? content.str() : std::string("<missing>");
+}
+
+RECT ClientRectOf(HWND dialog, HWND control)
+{
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// Runs the folder chooser from the main dialog; `action` sees the reshaped dialog window and
+// ends it (posting its command). Returns DoModal's result.
+INT_PTR ChooseFolder(HWND mainDialog, CString& folder, const std::function<void(HWND)>& action)
+{
+    CFolderDialog chooser(&folder);
+    testing::WhenOwnedWindowAppears(mainDialog, "#32770", action);
+    return chooser.DoModal();
+}
+
+}  // namespace
+
+TEST_CASE("the OK button moves beside Cancel and the list grows down to the button row")
+{
+    // Cancel (300,240)-(375,263), OK (300,210)-(375,233), list (8,40)-(375,200).
+    FolderDialogLayout layout = ComputeFolderDialogLayout({300, 240, 375, 263}, {300, 210, 375, 233}, {8, 40, 375, 200});
+    CHECK(layout.okPosition.x == 221);
+    CHECK(layout.okPosition.y == 240);
+    CHECK(layout.listSize.cx == 367);
+    CHECK(layout.listSize.cy == 196);
+    // A list that starts below Cancel's top gets the distance's absolute value, never a
+    // negative height.
+    layout = ComputeFolderDialogLayout({300, 40, 375, 63}, {300, 10, 375, 33}, {8, 50, 375, 60});
+    CHECK(layout.listSize.cy == 14);
+}
+
+TEST_CASE("Select stores the folder the chooser shows; Cancel, Escape and closing leave the string")
+{
+    const std::string start = testing::FreshFolder();
+    RunMainDialog([&](CTestViewerDlg& main) {
+        REQUIRE(::SetCurrentDirectoryA(start.c_str()));
+        CString folder = "c:\\temp\\";
+        INT_PTR result = ChooseFolder(main.m_hWnd, folder, [](HWND shown) {
+            CHECK(testing::WindowText(shown) == "Choose folder");
+            HWND ok = testing::OkButton(shown);
+            HWND cancel = ::GetDlgItem(shown, IDCANCEL);
+            CHECK(testing::WindowText(ok) == "Select");
+            RECT okRect = ClientRectOf(shown, ok), cancelRect = ClientRectOf(shown, cancel);
+            CHECK(okRect.right == cancelRect.left - 4);
+            CHECK(okRect.top == cancelRect.top);
+            // No file name box, no file type box, no labels.
+            for (int id : {1152, 1148, 1090, 1136, 1089}) {
+                HWND control = ::GetDlgItem(shown, id);
+                CHECK_MESSAGE((!control || !::IsWindowVisible(control)), "control " << id);
+            }
+            CHECK(::GetWindowLongPtrA(shown, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&FolderDlgWndProc));
+            testing::PostCommand(shown, IDOK);
+        });
+        CHECK(result == IDOK);
+        // Without browsing: the folder it opened on, which stays the current directory.
+        CHECK(std::string(folder) == start);
+        CHECK(CurrentDirectory() == start);
+
+        // A drive's root keeps its backslash.
+        REQUIRE(::SetCurrentDirectoryA("C:\\"));
+        CHECK(ChooseFolder(main.m_hWnd, folder, [](HWND shown) { testing::PostCommand(shown, IDOK); }) == IDOK);
+        CHECK(std::string(folder) == "C:\\");
+
+        struct Ending { const char* what; std::function<void(HWND)> end; } endings[] = {
+            {"Cancel", [](HWND shown) { testing::PostCommand(shown, IDCANCEL); }},
+            {"Escape", [](HWND shown) {
+                 HWND focus = ::GetDlgItem(shown, IDCANCEL);
+                 ::PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 0);
+             }},
+            {"close box", [](HWND shown) { ::PostMessageA(shown, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        };
+        REQUIRE(::SetCurrentDirectoryA(start.c_str()));
+        for (const Ending& ending : endings) {
+            CAPTURE(ending.what);
+            CString untouched = "c:\\temp\\";
+            CHECK(ChooseFolder(main.m_hWnd, untouched, ending.end) == IDCANCEL);
+            CHECK(std::string(untouched) == "c:\\temp\\");
+        }
+    });
+}
+
+TEST_CASE("the copy command copies every module of the selected process once, never overwriting")
+{
+    const std::string target = testing::FreshFolder() + "\\copies";
+    ::CreateDirectoryA(target.c_str(), nullptr);
+    RunMainDialog([&](CTestViewerDlg& main) {
+        REQUIRE(testing::SelectEntryById(main.m_lstProcesses, ::GetCurrentProcessId()) >= 0);
+        std::vector<std::string> modules;
+        for (int i = 0; i < main.m_lstModules.GetCount(); ++i) {
+            char path[MAX_PATH];
+            REQUIRE(main.m_lstModules.GetItemPath(i, path) >= 0);
+            modules.push_back(path);
+        }
+        REQUIRE(!modules.empty());
+        char exe[MAX_PATH];
+        ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+        const std::string process = DisplayNameOf(exe).GetString();
+
+        // Copies the modules into the target folder; returns the closing message.
+        auto copy = [&] {
+            std::string message = "<none>";
+            REQUIRE(::SetCurrentDirectoryA(target.c_str()));
+            testing::WhenOwnedWindowAppears(main.m_hWnd, "#32770", [&](HWND chooser) {
+                testing::WhenOwnedWindowAppears(main.m_hWnd, "#32770", [&](HWND box) {
+                    message = testing::MessageBoxText(box);
+                    testing::PostCommand(box, IDOK);
+                });
+                testing::PostCommand(chooser, IDOK);
+            });
+            testing::ClickButton(main.m_hWnd, IDC_COPY_MODULES);
+            return message;
+        };
+
+        CHECK(copy() == "All Modules used by " + process + " copied in " + target);
+        for (const std::string& module : modules)
+            CHECK(ReadFile(target + "\\" + DisplayNameOf(module.c_str()).GetString()) == ReadFile(module));
+
+        // Again: every copy fails, and the folder stays as it was.
+        std::ofstream(target + "\\" + DisplayNameOf(modules[0].c_str()).GetString(), std::ios::binary) << "mine";
+        CHECK(copy() == std::to_string(modules.size()) + " of the Files used by " + process +
+                            " couldn't be copied\n Check if " + target +
+                            " doesn't already contain any of the files to be copied");
+        CHECK(ReadFile(target + "\\" + DisplayNameOf(modules[0].c_str()).GetString()) == "mine");
+
+        // Cancelling the chooser copies nothing and shows nothing.
+        testing::WhenOwnedWindowAppears(main.m_hWnd, "#32770", [](HWND chooser) {
+            testing::PostCommand(chooser, IDCANCEL);
+        });
+        testing::ClickButton(main.m_hWnd, IDC_COPY_MODULES);
+        testing::Pump(200);
+        CHECK(testing::FindOwnedWindow(main.m_hWnd, "#32770") == nullptr);
+    });
+}

@@ -1,0 +1,19 @@
+// Helpers for tests that drive the system's file dialogs.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace testing {
+
+// The hook child of a file dialog: its child dialog with control id 0.
+HWND HookChild(HWND fileDialog);
+// The push button with id IDOK (the dialog may carry a toolbar with id 1 as well).
+HWND OkButton(HWND fileDialog);
+// Posts a button click to a dialog, as the dialog's own loop would deliver it.
+void PostCommand(HWND dialog, int id);
+// A folder of its own for this test process, under the temp folder.
+std::string FreshFolder();
+
+}  // namespace testing
