@@ -18,16 +18,7 @@ public:
 // Selects this process's entry as a user would, so that the module list shows its modules.
 void SelectOwnProcess(CTestViewerDlg& dialog)
 {
-    CPathListBox& processes = dialog.m_lstProcesses;
-    for (int i = 0; i < processes.GetCount(); ++i) {
-        if (processes.GetItemId(i) == ::GetCurrentProcessId()) {
-            processes.SetCurSel(i);
-            ::SendMessageA(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_PROCESS_LIST, LBN_SELCHANGE),
-                           reinterpret_cast<LPARAM>(processes.m_hWnd));
-            return;
-        }
-    }
-    FAIL("this process is not listed");
+    REQUIRE(testing::SelectEntryById(dialog.m_lstProcesses, ::GetCurrentProcessId()) >= 0);
 }
 
 // Scrolls the entry into view and releases the right button over it.

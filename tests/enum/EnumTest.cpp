@@ -108,21 +108,6 @@ std::multiset<Entry> StatusProcesses()
     return entries;
 }
 
-// Selects the list entry of this very process as a user would, with its selection notice.
-int SelectOwnProcess(CTestViewerDlg& dialog)
-{
-    CPathListBox& processes = dialog.m_lstProcesses;
-    for (int i = 0; i < processes.GetCount(); ++i) {
-        if (processes.GetItemId(i) == ::GetCurrentProcessId()) {
-            processes.SetCurSel(i);
-            ::SendMessageA(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_PROCESS_LIST, LBN_SELCHANGE),
-                           reinterpret_cast<LPARAM>(processes.m_hWnd));
-            return i;
-        }
-    }
-    return -1;
-}
-
 std::string Describe(const std::multiset<Entry>& entries)
 {
     std::string text;
@@ -205,7 +190,7 @@ TEST_CASE("the dialog binds the back end of the platform and lists what the syst
         CHECK(Describe(Entries(modules)) == Describe(modulesOf(processes.GetItemId(0))));
 
         // Then those of the own process, on selection.
-        int own = SelectOwnProcess(dialog);
+        int own = testing::SelectEntryById(processes, ::GetCurrentProcessId());
         if (own < 0) {
             // Only the snapshot's first process is left out, and that may be this one.
             HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
