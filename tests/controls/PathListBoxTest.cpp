@@ -24,7 +24,7 @@ void* operator new(size_t size)
     throw std::bad_alloc();
 }
 
-void operator delete(void* p) noexcept
+static void ReleaseCounted(void* p) noexcept
 {
     if (!p)
         return;
@@ -34,7 +34,8 @@ void operator delete(void* p) noexcept
     std::free(block);
 }
 
-void operator delete(void* p, size_t) noexcept { operator delete(p); }
+void operator delete(void* p) noexcept { ReleaseCounted(p); }
+void operator delete(void* p, size_t) noexcept { ReleaseCounted(p); }
 
 namespace {
 
