@@ -7,12 +7,13 @@
 CViewerApp theApp;
 
 BEGIN_MESSAGE_MAP(CViewerApp, CWinApp)
-    ON_COMMAND(0xE146 /* ID_HELP */, OnHelp)
+    ON_COMMAND(ID_HELP, OnHelp)
 END_MESSAGE_MAP()
 
 BOOL CViewerApp::InitInstance()
 {
     AfxEnableControlContainer();
+    Enable3dControls();
     // The shell's context-menu commands (copy, cut, drag and drop) need OLE on this thread.
     HRESULT ole = ::OleInitialize(nullptr);
 

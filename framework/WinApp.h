@@ -14,6 +14,9 @@ public:
     virtual int ExitInstance() { return 0; }
 };
 
+// The command that asks for help.
+const UINT ID_HELP = 0xE146;
+
 // The one application object of the program; the entry point finds it through AfxGetApp.
 class CWinApp : public CWinThread {
 public:
@@ -25,6 +28,8 @@ public:
     CString m_strAppName;
 
     HICON LoadIcon(UINT id) const;
+    // The system draws its controls three-dimensional itself: nothing to switch on.
+    BOOL Enable3dControls() { return TRUE; }
     // Routes a command that no window handled to the application's message map.
     BOOL OnCmdMsg(UINT id, int code);
 
