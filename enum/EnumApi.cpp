@@ -12,9 +12,10 @@ PfnProcess32Next pfnProcess32Next;
 PfnModule32First pfnModule32First;
 PfnModule32Next pfnModule32Next;
 
-// The ANSI tool-help records of the 32-bit platform.
-static_assert(sizeof(void*) != 4 || sizeof(PROCESSENTRY32) == 296, "PROCESSENTRY32 is 296 bytes");
-static_assert(sizeof(void*) != 4 || sizeof(MODULEENTRY32) == 548, "MODULEENTRY32 is 548 bytes");
+// The ANSI tool-help records, whose dwSize the system checks: 296 and 548 bytes in the 32-bit
+// program, 304 and 568 in the 64-bit one.
+static_assert(sizeof(PROCESSENTRY32) == (sizeof(void*) == 8 ? 304 : 296), "PROCESSENTRY32");
+static_assert(sizeof(MODULEENTRY32) == (sizeof(void*) == 8 ? 568 : 548), "MODULEENTRY32");
 static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");
 
 namespace {

@@ -1,5 +1,5 @@
-// The finished program end to end: Quendrix.exe is started as a process of its own and driven
-// from outside through its windows, as a user's clicks would.
+// The finished program end to end: the built program is started as a process of its own and
+// driven from outside through its windows, as a user's clicks would.
 #define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
@@ -90,16 +90,11 @@ std::vector<std::string> RemoteListTexts(HWND list)
     return texts;
 }
 
-std::string QuendrixExe()
-{
-    return testing::ExeDirectory() + "..\\Quendrix.exe";
-}
-
 // A copy of the program under its own name, with Wine settings for that name only.
 std::string ProgramCopy(const char* name, const char* subkey, const char* value, const char* data)
 {
     std::string copy = testing::ExeDirectory() + name;
-    REQUIRE(::CopyFileA(QuendrixExe().c_str(), copy.c_str(), FALSE));
+    REQUIRE(::CopyFileA(testing::ProgramPath().c_str(), copy.c_str(), FALSE));
     std::string path = std::string("Software\\Wine\\AppDefaults\\") + name + subkey;
     HKEY key;
     REQUIRE(::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
@@ -138,7 +133,7 @@ std::string WindowTextW(HWND w)
 
 TEST_CASE("the dialog is built as its template says")
 {
-    HMODULE image = ::LoadLibraryExA(QuendrixExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE image = ::LoadLibraryExA(testing::ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     REQUIRE(image != nullptr);
     testing::DialogTemplate dialog = testing::ReadDialogTemplate(image, IDD_VIEWER_DIALOG);
     CHECK(dialog.style == (WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
@@ -168,7 +163,7 @@ TEST_CASE("the dialog is built as its template says")
     ::FreeLibrary(image);
 
     // On screen the texts are the template's, and "Schließen" ends the program.
-    Program program(QuendrixExe());
+    Program program(testing::ProgramPath());
     CHECK(WindowTextW(program.Item(IDCANCEL)) == "Schlie\xC3\x9F" "en");
     CHECK(WindowTextW(program.Dialog()) == "Quendrix");
     program.Click(IDCANCEL);
@@ -177,33 +172,33 @@ TEST_CASE("the dialog is built as its template says")
 
 TEST_CASE("the program lists the running processes and refreshes on request")
 {
-    Program program(QuendrixExe());
+    Program program(testing::ProgramPath());
     HWND processes = program.Item(IDC_PROCESS_LIST);
     HWND modules = program.Item(IDC_MODULE_LIST);
     std::vector<std::string> listed = RemoteListTexts(processes);
-    CHECK(std::count(listed.begin(), listed.end(), "Quendrix.exe") == 1);
+    CHECK(std::count(listed.begin(), listed.end(), testing::ProgramFileName()) == 1);
     CHECK(::SendMessageW(processes, LB_GETCURSEL, 0, 0) == 0);
     CHECK(::IsWindowEnabled(program.Item(IDC_REFRESH)));
 
     // A process started later shows only after Refresh.
-    Program second(QuendrixExe());
+    Program second(testing::ProgramPath());
     listed = RemoteListTexts(processes);
-    CHECK(std::count(listed.begin(), listed.end(), "Quendrix.exe") == 1);
+    CHECK(std::count(listed.begin(), listed.end(), testing::ProgramFileName()) == 1);
     ::SendMessageW(processes, LB_SETCURSEL, 3, 0);
     program.Click(IDC_REFRESH);
     listed = RemoteListTexts(processes);
-    CHECK(std::count(listed.begin(), listed.end(), "Quendrix.exe") == 2);
+    CHECK(std::count(listed.begin(), listed.end(), testing::ProgramFileName()) == 2);
     CHECK(::SendMessageW(processes, LB_GETCURSEL, 0, 0) == 0);
 
     // Selecting the program's own entry lists its modules, never its executable.
-    int own = static_cast<int>(std::find(listed.begin(), listed.end(), "Quendrix.exe") - listed.begin());
+    int own = static_cast<int>(std::find(listed.begin(), listed.end(), testing::ProgramFileName()) - listed.begin());
     ::SendMessageW(processes, LB_SETCURSEL, own, 0);
     ::SendMessageW(program.Dialog(), WM_COMMAND, MAKEWPARAM(IDC_PROCESS_LIST, LBN_SELCHANGE),
                    reinterpret_cast<LPARAM>(processes));
     std::vector<std::string> moduleNames = RemoteListTexts(modules);
     CHECK(std::count(moduleNames.begin(), moduleNames.end(), "user32.dll") +
           std::count(moduleNames.begin(), moduleNames.end(), "USER32.dll") == 1);
-    CHECK(std::count(moduleNames.begin(), moduleNames.end(), "Quendrix.exe") == 0);
+    CHECK(std::count(moduleNames.begin(), moduleNames.end(), testing::ProgramFileName()) == 0);
     CHECK(std::is_sorted(moduleNames.begin(), moduleNames.end(), [](const std::string& a, const std::string& b) {
         return lstrcmpiA(a.c_str(), b.c_str()) < 0;
     }));
