@@ -5,6 +5,7 @@
 PfnEnumProcessModules pfnEnumProcessModules;
 PfnEnumProcesses pfnEnumProcesses;
 PfnGetModuleFileNameExA pfnGetModuleFileNameExA;
+PfnEnumProcessModulesEx pfnEnumProcessModulesEx;
 
 PfnCreateToolhelp32Snapshot pfnCreateToolhelp32Snapshot;
 PfnProcess32First pfnProcess32First;
@@ -20,6 +21,12 @@ static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");
 
 namespace {
 
+// Only a 64-bit process meets modules of the other bitness; the 32-bit program binds no more
+// than it always did.
+const bool kListsOtherBitness = sizeof(void*) == 8;
+// LIST_MODULES_ALL: the 32-bit and the 64-bit modules of a process.
+const DWORD kListModulesAll = 0x03;
+
 template <class Pfn> void Bind(HMODULE library, const char* name, Pfn& entry)
 {
     entry = library ? reinterpret_cast<Pfn>(reinterpret_cast<void*>(::GetProcAddress(library, name)))
@@ -34,6 +41,8 @@ HMODULE BindNtBackend()
     Bind(library, "EnumProcessModules", pfnEnumProcessModules);
     Bind(library, "EnumProcesses", pfnEnumProcesses);
     Bind(library, "GetModuleFileNameExA", pfnGetModuleFileNameExA);
+    if (kListsOtherBitness)
+        Bind(library, "EnumProcessModulesEx", pfnEnumProcessModulesEx);
     return library;
 }
 
@@ -56,6 +65,13 @@ bool NtBackendBound()
 bool ToolhelpBackendBound()
 {
     return pfnCreateToolhelp32Snapshot && pfnProcess32First && pfnProcess32Next;
+}
+
+BOOL EnumEveryProcessModule(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* bytesNeeded)
+{
+    if (pfnEnumProcessModulesEx)
+        return pfnEnumProcessModulesEx(process, modules, bytes, bytesNeeded, kListModulesAll);
+    return pfnEnumProcessModules && pfnEnumProcessModules(process, modules, bytes, bytesNeeded);
 }
 
 CString GetProcessImagePath(DWORD processId)
