@@ -12,83 +12,13 @@
 #include "controls/DisplayName.h"
 #include "res/resource.h"
 #include "support/DialogTemplate.h"
+#include "support/RunningProgram.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-// One run of the program, ended (if still running) when the object goes.
-class Program {
-public:
-    explicit Program(const std::string& exe)
-    {
-        std::string command = "\"" + exe + "\"";
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        REQUIRE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                 &startup, &m_info));
-        for (int i = 0; i < 200 && !m_dialog; ++i) {
-            ::Sleep(50);
-            m_dialog = FindDialog(m_info.dwProcessId);
-        }
-        REQUIRE(m_dialog != nullptr);
-    }
-    ~Program()
-    {
-        if (::WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT)
-            ::TerminateProcess(m_info.hProcess, 1);
-        ::CloseHandle(m_info.hThread);
-        ::CloseHandle(m_info.hProcess);
-    }
-
-    HWND Dialog() const { return m_dialog; }
-    HWND Item(int id) const { return ::GetDlgItem(m_dialog, id); }
-    DWORD Id() const { return m_info.dwProcessId; }
-    // Waits for the program to end; its exit code, or -1 when it is still running.
-    long WaitForExit(DWORD ms) const
-    {
-        if (::WaitForSingleObject(m_info.hProcess, ms) != WAIT_OBJECT_0)
-            return -1;
-        DWORD code = 0;
-        ::GetExitCodeProcess(m_info.hProcess, &code);
-        return static_cast<long>(code);
-    }
-    // Clicks a button as the user would and waits until the program has handled it.
-    void Click(int id) const
-    {
-        ::SendMessageA(Item(id), BM_CLICK, 0, 0);
-    }
-
-private:
-    static HWND FindDialog(DWORD processId)
-    {
-        for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32770", "Quendrix"); w;
-             w = ::FindWindowExA(nullptr, w, "#32770", "Quendrix")) {
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(w, &owner);
-            if (owner == processId && ::IsWindowVisible(w))
-                return w;
-        }
-        return nullptr;
-    }
-
-    PROCESS_INFORMATION m_info{};
-    HWND m_dialog = nullptr;
-};
-
-// Another process's list box texts: the wide message carries the whole text across.
-std::vector<std::string> RemoteListTexts(HWND list)
-{
-    std::vector<std::string> texts;
-    int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        wchar_t wide[MAX_PATH] = L"";
-        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
-        char text[MAX_PATH] = "";
-        ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, MAX_PATH, nullptr, nullptr);
-        texts.push_back(text);
-    }
-    return texts;
-}
+using Program = testing::RunningProgram;
+using testing::RemoteListTexts;
 
 // A copy of the program under its own name, with Wine settings for that name only.
 std::string ProgramCopy(const char* name, const char* subkey, const char* value, const char* data)
@@ -192,9 +122,7 @@ TEST_CASE("the program lists the running processes and refreshes on request")
 
     // Selecting the program's own entry lists its modules, never its executable.
     int own = static_cast<int>(std::find(listed.begin(), listed.end(), testing::ProgramFileName()) - listed.begin());
-    ::SendMessageW(processes, LB_SETCURSEL, own, 0);
-    ::SendMessageW(program.Dialog(), WM_COMMAND, MAKEWPARAM(IDC_PROCESS_LIST, LBN_SELCHANGE),
-                   reinterpret_cast<LPARAM>(processes));
+    program.SelectProcess(own);
     std::vector<std::string> moduleNames = RemoteListTexts(modules);
     CHECK(std::count(moduleNames.begin(), moduleNames.end(), "user32.dll") +
           std::count(moduleNames.begin(), moduleNames.end(), "USER32.dll") == 1);
