@@ -1,7 +1,6 @@
 // Both programs side by side in one 64-bit system: the 64-bit program lists the modules of
 // 32-bit and 64-bit processes, the 32-bit program those of 32-bit processes only. Both are
 // started and driven from outside; QUENDRIX_X86_PROGRAM names the 32-bit program.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <algorithm>

@@ -1,12 +1,12 @@
 // The finished program end to end: the built program is started as a process of its own and
 // driven from outside through its windows, as a user's clicks would.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
+#include <windows.h>
 #include <tlhelp32.h>
 
 #include "controls/DisplayName.h"

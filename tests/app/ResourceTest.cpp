@@ -1,5 +1,4 @@
 // The built program's version resource and icon, read back with the system's own functions.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <string>

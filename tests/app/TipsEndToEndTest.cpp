@@ -1,7 +1,6 @@
 // The title tips of the running program, driven by the real cursor and real clicks: the program
 // is started from a folder with a long name, so that the tip over its own process entry is
 // wider than the list.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <functional>

@@ -1,6 +1,5 @@
 // The shell context menu of CPathListBox against the real shell: the walk from the desktop to a
 // file, the menu and its commands, and the right click on a real list box.
-#define DOCTEST_CONFIG_IMPLEMENT
 #include <doctest/doctest.h>
 
 #include <ole2.h>

@@ -1,5 +1,4 @@
 // The item store of CPathListBox on a real, sorted list box window, and display names.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <cstddef>

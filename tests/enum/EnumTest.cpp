@@ -1,7 +1,6 @@
 // The main dialog's enumeration against the real system. One executable, three situations, told
 // by QUENDRIX_EXPECT: "nt" (the default platform), "toolhelp" (Wine runs this executable as a
 // Windows 98 program) and "unavailable" (psapi.dll is disabled).
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <algorithm>
@@ -9,6 +8,7 @@
 #include <set>
 #include <string>
 #include <vector>
+#include <windows.h>
 #include <tlhelp32.h>
 #define PSAPI_VERSION 2  // the copies of the process-status functions in kernel32
 #include <psapi.h>

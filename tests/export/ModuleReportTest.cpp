@@ -1,6 +1,5 @@
 // The module report's texts, each fixture module's line, and reading the optional headers of
 // 32-bit and 64-bit images from real, truncated and hostile files.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <cstdint>

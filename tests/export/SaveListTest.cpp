@@ -1,7 +1,6 @@
 // The module report written by the main dialog: with the lists filled from this very process
 // and its loaded fixture modules, through the real save dialog, and when the file cannot be
 // written.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <cstdlib>

@@ -1,6 +1,5 @@
 // CFileDialog on the system's real open and save dialogs: options, ownership, the hook child
 // bound to the object, OnInitDone, and a subclass that reshapes the dialog and ends it itself.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <string>
