@@ -4,7 +4,8 @@
 #include "controls/DisplayName.h"
 #include "controls/PathListBox.h"
 
-static_assert(sizeof(CMINVOKECOMMANDINFO) == 36, "the shell expects the 36-byte command record");
+// The shell reads cbSize: 36 bytes in the 32-bit program, 56 in the 64-bit one.
+static_assert(sizeof(CMINVOKECOMMANDINFO) == (sizeof(void*) == 8 ? 56 : 36), "the shell's command record");
 
 namespace {
 

@@ -5,6 +5,7 @@
 PfnEnumProcessModules pfnEnumProcessModules;
 PfnEnumProcesses pfnEnumProcesses;
 PfnGetModuleFileNameExA pfnGetModuleFileNameExA;
+PfnEnumProcessModulesEx pfnEnumProcessModulesEx;
 
 PfnCreateToolhelp32Snapshot pfnCreateToolhelp32Snapshot;
 PfnProcess32First pfnProcess32First;
@@ -12,12 +13,19 @@ PfnProcess32Next pfnProcess32Next;
 PfnModule32First pfnModule32First;
 PfnModule32Next pfnModule32Next;
 
-// The ANSI tool-help records of the 32-bit platform.
-static_assert(sizeof(void*) != 4 || sizeof(PROCESSENTRY32) == 296, "PROCESSENTRY32 is 296 bytes");
-static_assert(sizeof(void*) != 4 || sizeof(MODULEENTRY32) == 548, "MODULEENTRY32 is 548 bytes");
+// The ANSI tool-help records, whose dwSize the system checks: 296 and 548 bytes in the 32-bit
+// program, 304 and 568 in the 64-bit one.
+static_assert(sizeof(PROCESSENTRY32) == (sizeof(void*) == 8 ? 304 : 296), "PROCESSENTRY32");
+static_assert(sizeof(MODULEENTRY32) == (sizeof(void*) == 8 ? 568 : 548), "MODULEENTRY32");
 static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");
 
 namespace {
+
+// Only a 64-bit process meets modules of the other bitness; the 32-bit program binds no more
+// than it always did.
+const bool kListsOtherBitness = sizeof(void*) == 8;
+// LIST_MODULES_ALL: the 32-bit and the 64-bit modules of a process.
+const DWORD kListModulesAll = 0x03;
 
 template <class Pfn> void Bind(HMODULE library, const char* name, Pfn& entry)
 {
@@ -33,6 +41,8 @@ HMODULE BindNtBackend()
     Bind(library, "EnumProcessModules", pfnEnumProcessModules);
     Bind(library, "EnumProcesses", pfnEnumProcesses);
     Bind(library, "GetModuleFileNameExA", pfnGetModuleFileNameExA);
+    if (kListsOtherBitness)
+        Bind(library, "EnumProcessModulesEx", pfnEnumProcessModulesEx);
     return library;
 }
 
@@ -55,6 +65,13 @@ bool NtBackendBound()
 bool ToolhelpBackendBound()
 {
     return pfnCreateToolhelp32Snapshot && pfnProcess32First && pfnProcess32Next;
+}
+
+BOOL EnumEveryProcessModule(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* bytesNeeded)
+{
+    if (pfnEnumProcessModulesEx)
+        return pfnEnumProcessModulesEx(process, modules, bytes, bytesNeeded, kListModulesAll);
+    return pfnEnumProcessModules && pfnEnumProcessModules(process, modules, bytes, bytesNeeded);
 }
 
 CString GetProcessImagePath(DWORD processId)

@@ -16,6 +16,12 @@ extern PfnEnumProcessModules pfnEnumProcessModules;
 extern PfnEnumProcesses pfnEnumProcesses;
 extern PfnGetModuleFileNameExA pfnGetModuleFileNameExA;
 
+// Bound by the 64-bit program only, and only where psapi.dll has it: from a 64-bit process,
+// EnumProcessModules reaches just the 64-bit modules of a 32-bit process, this one all of them.
+using PfnEnumProcessModulesEx = BOOL(WINAPI*)(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* bytesNeeded,
+                                              DWORD filter);
+extern PfnEnumProcessModulesEx pfnEnumProcessModulesEx;
+
 // Tool-help snapshot functions of "kernel32.dll", the back end of every other platform.
 using PfnCreateToolhelp32Snapshot = HANDLE(WINAPI*)(DWORD flags, DWORD processId);
 using PfnProcess32First = BOOL(WINAPI*)(HANDLE snapshot, PROCESSENTRY32* entry);
@@ -37,6 +43,11 @@ HMODULE BindToolhelpBackend();
 // Whether the entry points that the process listing of each back end calls are all bound.
 bool NtBackendBound();
 bool ToolhelpBackendBound();
+
+// Fills `modules` with the handles of every module of `process`, its executable first:
+// through EnumProcessModulesEx, asking for the modules of both bitnesses, where that is bound,
+// else through EnumProcessModules. False when the listing fails.
+BOOL EnumEveryProcessModule(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* bytesNeeded);
 
 // The full path of a process's executable (its first module), or "unknown" when the process
 // cannot be opened or its first module cannot be read.

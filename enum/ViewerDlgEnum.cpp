@@ -144,8 +144,7 @@ BOOL CViewerDlg::FillModuleListNt(DWORD processId)
         return TRUE;
     HMODULE modules[1024];
     DWORD needed = 0;
-    if (pfnEnumProcessModules && pfnGetModuleFileNameExA &&
-        pfnEnumProcessModules(process, modules, sizeof modules, &needed)) {
+    if (pfnGetModuleFileNameExA && EnumEveryProcessModule(process, modules, sizeof modules, &needed)) {
         DWORD count = std::min<DWORD>(needed, sizeof modules) / sizeof modules[0];
         // Index 0 is the executable, which the process list already shows.
         for (DWORD i = 1; i < count; ++i) {

@@ -71,9 +71,16 @@ private:
     DWORD m_size;
 };
 
+// Whether the report reads the 240-byte optional header of 64-bit images: the 64-bit program
+// lists their modules; the 32-bit program keeps to the 224-byte record and states 0.00 for them.
+const bool kReadsWideHeaders = sizeof(void*) == 8;
+
 // The version that the file's header states; never another file's.
 CString ImageVersionOf(const char* path)
 {
+    IMAGE_OPTIONAL_HEADER64 wide;
+    if (kReadsWideHeaders && ReadOptionalHeader(path, &wide) && wide.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC)
+        return ImageVersionText(wide);
     IMAGE_OPTIONAL_HEADER32 header;
     return ReadOptionalHeader(path, &header) ? ImageVersionText(header) : CString(kUnknownText);
 }
@@ -95,13 +102,6 @@ CString ModuleLine(const char* path, const char* version, const char* descriptio
     else
         line.Format("%s\t(V%s)\n", path, version);
     return line;
-}
-
-CString ImageVersionText(const IMAGE_OPTIONAL_HEADER32& header)
-{
-    CString text;
-    text.Format("%d.%02d", header.MajorImageVersion, header.MinorImageVersion);
-    return text;
 }
 
 CString TranslationKey(const void* value, UINT length)

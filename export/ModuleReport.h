@@ -16,8 +16,14 @@ CString ReportHeader(const char* processName);
 // (`description` not null), ")", line feed. Any length.
 CString ModuleLine(const char* path, const char* version, const char* description);
 
-// The image version of an optional header: major, a point, minor with at least two digits.
-CString ImageVersionText(const IMAGE_OPTIONAL_HEADER32& header);
+// The image version of an optional header, of a 32-bit or a 64-bit image: major, a point,
+// minor with at least two digits.
+template <class Header> CString ImageVersionText(const Header& header)
+{
+    CString text;
+    text.Format("%d.%02d", header.MajorImageVersion, header.MinorImageVersion);
+    return text;
+}
 
 // The name of the string table to look in, from a version resource's translation value
 // (`length` bytes): its first entry as eight lower-case hex digits, language then code page;
@@ -26,5 +32,6 @@ CString TranslationKey(const void* value, UINT length);
 
 // The report line of the module file at `path`. The version is the version resource's
 // ProductVersion, or else the file's image version, or kUnknownText when the file's header
-// cannot be read; the description is its FileDescription, if it has one.
+// cannot be read; the description is its FileDescription, if it has one. The 64-bit program
+// reads the image version of 64-bit images too; the 32-bit program states 0.00 for them.
 CString ComposeModuleLine(const char* path);

@@ -13,7 +13,7 @@ const size_t kOptionalHeader = 0x18;
 
 }  // namespace
 
-bool ParseOptionalHeader(const BYTE* bytes, size_t size, IMAGE_OPTIONAL_HEADER32* header)
+template <class Header> bool ParseOptionalHeader(const BYTE* bytes, size_t size, Header* header)
 {
     std::memset(header, 0, sizeof *header);
     WORD signature;
@@ -37,7 +37,7 @@ bool ParseOptionalHeader(const BYTE* bytes, size_t size, IMAGE_OPTIONAL_HEADER32
     return true;
 }
 
-bool ReadOptionalHeader(const char* path, IMAGE_OPTIONAL_HEADER32* header)
+template <class Header> bool ReadOptionalHeader(const char* path, Header* header)
 {
     std::memset(header, 0, sizeof *header);
     HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -66,3 +66,8 @@ bool ReadOptionalHeader(const char* path, IMAGE_OPTIONAL_HEADER32* header)
     ::CloseHandle(file);
     return read;
 }
+
+template bool ParseOptionalHeader(const BYTE*, size_t, IMAGE_OPTIONAL_HEADER32*);
+template bool ParseOptionalHeader(const BYTE*, size_t, IMAGE_OPTIONAL_HEADER64*);
+template bool ReadOptionalHeader(const char*, IMAGE_OPTIONAL_HEADER32*);
+template bool ReadOptionalHeader(const char*, IMAGE_OPTIONAL_HEADER64*);

@@ -13,3 +13,9 @@
 #define IDC_COPY_MODULES 1004
 
 #define IDM_ABOUTBOX 0x0010
+
+// The program's file name without its extension, as a string. The build defines
+// QUENDRIX_PROGRAM: Quendrix, or Quendrix64 for the 64-bit program.
+#define QUENDRIX_QUOTE(name) #name
+#define QUENDRIX_QUOTE_EXPANDED(name) QUENDRIX_QUOTE(name)
+#define QUENDRIX_PROGRAM_NAME QUENDRIX_QUOTE_EXPANDED(QUENDRIX_PROGRAM)

@@ -1,11 +1,14 @@
 # Shared by the scripts: packages, build, display and Wine. Source it; it defines functions only.
 
 QUENDRIX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# Two build trees of the same sources: the 32-bit program Quendrix.exe, tested in a 32-bit Wine
+# prefix, and the 64-bit program Quendrix64.exe, tested in a 64-bit prefix.
 BUILD_DIR=${BUILD_DIR:-$QUENDRIX_ROOT/build}
+BUILD_DIR_X64=${BUILD_DIR_X64:-$QUENDRIX_ROOT/build-x64}
 
 # Installs what is missing, as root, from Debian's packages.
 ensure_packages() {
-    local wanted=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 xvfb xdotool
+    local wanted=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64 xvfb xdotool
                   fonts-wine doctest-dev cmake ninja-build xauth imagemagick python3)
     local missing=()
     for p in "${wanted[@]}"; do
@@ -20,13 +23,22 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# Configures (once) and builds everything into $BUILD_DIR.
-build_all() {
-    if [ ! -f "$BUILD_DIR/build.ninja" ]; then
-        cmake -S "$QUENDRIX_ROOT" -B "$BUILD_DIR" -G Ninja \
-              -DCMAKE_TOOLCHAIN_FILE="$QUENDRIX_ROOT/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release >/dev/null
+# build_tree DIR TOOLCHAIN [CMAKE-ARGS...]: configures DIR (once) with cmake/TOOLCHAIN.cmake and
+# builds everything in it.
+build_tree() {
+    local dir=$1 toolchain=$2
+    shift 2
+    if [ ! -f "$dir/build.ninja" ]; then
+        cmake -S "$QUENDRIX_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+              -DCMAKE_TOOLCHAIN_FILE="$QUENDRIX_ROOT/cmake/$toolchain.cmake" "$@" >/dev/null
     fi
-    cmake --build "$BUILD_DIR"
+    cmake --build "$dir"
+}
+
+# Builds both programs. The 64-bit tree's tests compare both programs, so it knows the 32-bit one.
+build_all() {
+    build_tree "$BUILD_DIR" mingw-i686
+    build_tree "$BUILD_DIR_X64" mingw-x86_64 -DQUENDRIX_X86_BUILD="$BUILD_DIR"
 }
 
 # Starts a private Xvfb display and exports DISPLAY; XVFB_PID is set for stop_display. Xvfb picks
@@ -49,15 +61,18 @@ stop_display() {
     XVFB_PID=""
 }
 
-# A private 32-bit Wine prefix in the build tree, with one wineserver for the whole run and a
-# holder process that keeps Wine's desktop and services alive (and off the tests' output pipes).
+# start_wine [DIR [ARCH]]: a private Wine prefix in build tree DIR ($BUILD_DIR), of ARCH win32
+# (default) or win64, with one wineserver for the whole run and a holder process that keeps
+# Wine's desktop and services alive (and off the tests' output pipes). One prefix at a time:
+# stop_wine ends it.
 start_wine() {
-    export WINEPREFIX="$BUILD_DIR/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+    local dir=${1:-$BUILD_DIR}
+    export WINEPREFIX="$dir/wineprefix" WINEARCH=${2:-win32} WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     mkdir -p "$WINEPREFIX"
     wineserver -p
-    wineboot -i >"$BUILD_DIR/wineboot.log" 2>&1 </dev/null
-    wine "$BUILD_DIR/tests/holder.exe" >/dev/null 2>&1 </dev/null &
+    wineboot -i >"$dir/wineboot.log" 2>&1 </dev/null
+    wine "$dir/tests/holder.exe" >/dev/null 2>&1 </dev/null &
     HOLDER_PID=$!
     # Without a window manager, closing a top-level window would otherwise take seconds.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
@@ -69,4 +84,16 @@ stop_wine() {
     if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
     if [ -n "${HOLDER_PID:-}" ]; then wait "$HOLDER_PID" 2>/dev/null || true; fi
     HOLDER_PID=""
+    unset WINEPREFIX WINEARCH
+}
+
+# in_each_prefix COMMAND...: runs COMMAND... DIR for the 32-bit tree in its 32-bit prefix, then
+# for the 64-bit tree in its 64-bit prefix; each prefix is stopped before the next one starts.
+in_each_prefix() {
+    start_wine "$BUILD_DIR" win32
+    "$@" "$BUILD_DIR"
+    stop_wine
+    start_wine "$BUILD_DIR_X64" win64
+    "$@" "$BUILD_DIR_X64"
+    stop_wine
 }

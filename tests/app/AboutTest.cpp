@@ -1,6 +1,5 @@
 // The About entry of the main dialog's system menu and the About box it opens, on the real
 // dialog run as the application's main window.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <string>

@@ -1,6 +1,5 @@
 // The main dialog's layout: the geometry of lists, buttons and the minimised icon, and the real
 // dialog resized, shrunk below its button row and minimised.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <algorithm>

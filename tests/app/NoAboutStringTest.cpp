@@ -1,5 +1,4 @@
 // Without the About entry's text the main dialog leaves its system menu as the system made it.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include "app/ViewerDlg.h"

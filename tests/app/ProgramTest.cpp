@@ -1,105 +1,30 @@
-// The finished program end to end: Quendrix.exe is started as a process of its own and driven
-// from outside through its windows, as a user's clicks would.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
+// The finished program end to end: the built program is started as a process of its own and
+// driven from outside through its windows, as a user's clicks would.
 #include <doctest/doctest.h>
 
 #include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
+#include <windows.h>
 #include <tlhelp32.h>
 
 #include "controls/DisplayName.h"
 #include "res/resource.h"
 #include "support/DialogTemplate.h"
+#include "support/RunningProgram.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-// One run of the program, ended (if still running) when the object goes.
-class Program {
-public:
-    explicit Program(const std::string& exe)
-    {
-        std::string command = "\"" + exe + "\"";
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        REQUIRE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                 &startup, &m_info));
-        for (int i = 0; i < 200 && !m_dialog; ++i) {
-            ::Sleep(50);
-            m_dialog = FindDialog(m_info.dwProcessId);
-        }
-        REQUIRE(m_dialog != nullptr);
-    }
-    ~Program()
-    {
-        if (::WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT)
-            ::TerminateProcess(m_info.hProcess, 1);
-        ::CloseHandle(m_info.hThread);
-        ::CloseHandle(m_info.hProcess);
-    }
-
-    HWND Dialog() const { return m_dialog; }
-    HWND Item(int id) const { return ::GetDlgItem(m_dialog, id); }
-    DWORD Id() const { return m_info.dwProcessId; }
-    // Waits for the program to end; its exit code, or -1 when it is still running.
-    long WaitForExit(DWORD ms) const
-    {
-        if (::WaitForSingleObject(m_info.hProcess, ms) != WAIT_OBJECT_0)
-            return -1;
-        DWORD code = 0;
-        ::GetExitCodeProcess(m_info.hProcess, &code);
-        return static_cast<long>(code);
-    }
-    // Clicks a button as the user would and waits until the program has handled it.
-    void Click(int id) const
-    {
-        ::SendMessageA(Item(id), BM_CLICK, 0, 0);
-    }
-
-private:
-    static HWND FindDialog(DWORD processId)
-    {
-        for (HWND w = ::FindWindowExA(nullptr, nullptr, "#32770", "Quendrix"); w;
-             w = ::FindWindowExA(nullptr, w, "#32770", "Quendrix")) {
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(w, &owner);
-            if (owner == processId && ::IsWindowVisible(w))
-                return w;
-        }
-        return nullptr;
-    }
-
-    PROCESS_INFORMATION m_info{};
-    HWND m_dialog = nullptr;
-};
-
-// Another process's list box texts: the wide message carries the whole text across.
-std::vector<std::string> RemoteListTexts(HWND list)
-{
-    std::vector<std::string> texts;
-    int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        wchar_t wide[MAX_PATH] = L"";
-        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
-        char text[MAX_PATH] = "";
-        ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, MAX_PATH, nullptr, nullptr);
-        texts.push_back(text);
-    }
-    return texts;
-}
-
-std::string QuendrixExe()
-{
-    return testing::ExeDirectory() + "..\\Quendrix.exe";
-}
+using Program = testing::RunningProgram;
+using testing::RemoteListTexts;
 
 // A copy of the program under its own name, with Wine settings for that name only.
 std::string ProgramCopy(const char* name, const char* subkey, const char* value, const char* data)
 {
     std::string copy = testing::ExeDirectory() + name;
-    REQUIRE(::CopyFileA(QuendrixExe().c_str(), copy.c_str(), FALSE));
+    REQUIRE(::CopyFileA(testing::ProgramPath().c_str(), copy.c_str(), FALSE));
     std::string path = std::string("Software\\Wine\\AppDefaults\\") + name + subkey;
     HKEY key;
     REQUIRE(::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
@@ -138,7 +63,7 @@ std::string WindowTextW(HWND w)
 
 TEST_CASE("the dialog is built as its template says")
 {
-    HMODULE image = ::LoadLibraryExA(QuendrixExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE image = ::LoadLibraryExA(testing::ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     REQUIRE(image != nullptr);
     testing::DialogTemplate dialog = testing::ReadDialogTemplate(image, IDD_VIEWER_DIALOG);
     CHECK(dialog.style == (WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
@@ -168,7 +93,7 @@ TEST_CASE("the dialog is built as its template says")
     ::FreeLibrary(image);
 
     // On screen the texts are the template's, and "Schließen" ends the program.
-    Program program(QuendrixExe());
+    Program program(testing::ProgramPath());
     CHECK(WindowTextW(program.Item(IDCANCEL)) == "Schlie\xC3\x9F" "en");
     CHECK(WindowTextW(program.Dialog()) == "Quendrix");
     program.Click(IDCANCEL);
@@ -177,33 +102,31 @@ TEST_CASE("the dialog is built as its template says")
 
 TEST_CASE("the program lists the running processes and refreshes on request")
 {
-    Program program(QuendrixExe());
+    Program program(testing::ProgramPath());
     HWND processes = program.Item(IDC_PROCESS_LIST);
     HWND modules = program.Item(IDC_MODULE_LIST);
     std::vector<std::string> listed = RemoteListTexts(processes);
-    CHECK(std::count(listed.begin(), listed.end(), "Quendrix.exe") == 1);
+    CHECK(std::count(listed.begin(), listed.end(), testing::ProgramFileName()) == 1);
     CHECK(::SendMessageW(processes, LB_GETCURSEL, 0, 0) == 0);
     CHECK(::IsWindowEnabled(program.Item(IDC_REFRESH)));
 
     // A process started later shows only after Refresh.
-    Program second(QuendrixExe());
+    Program second(testing::ProgramPath());
     listed = RemoteListTexts(processes);
-    CHECK(std::count(listed.begin(), listed.end(), "Quendrix.exe") == 1);
+    CHECK(std::count(listed.begin(), listed.end(), testing::ProgramFileName()) == 1);
     ::SendMessageW(processes, LB_SETCURSEL, 3, 0);
     program.Click(IDC_REFRESH);
     listed = RemoteListTexts(processes);
-    CHECK(std::count(listed.begin(), listed.end(), "Quendrix.exe") == 2);
+    CHECK(std::count(listed.begin(), listed.end(), testing::ProgramFileName()) == 2);
     CHECK(::SendMessageW(processes, LB_GETCURSEL, 0, 0) == 0);
 
     // Selecting the program's own entry lists its modules, never its executable.
-    int own = static_cast<int>(std::find(listed.begin(), listed.end(), "Quendrix.exe") - listed.begin());
-    ::SendMessageW(processes, LB_SETCURSEL, own, 0);
-    ::SendMessageW(program.Dialog(), WM_COMMAND, MAKEWPARAM(IDC_PROCESS_LIST, LBN_SELCHANGE),
-                   reinterpret_cast<LPARAM>(processes));
+    int own = static_cast<int>(std::find(listed.begin(), listed.end(), testing::ProgramFileName()) - listed.begin());
+    program.SelectProcess(own);
     std::vector<std::string> moduleNames = RemoteListTexts(modules);
     CHECK(std::count(moduleNames.begin(), moduleNames.end(), "user32.dll") +
           std::count(moduleNames.begin(), moduleNames.end(), "USER32.dll") == 1);
-    CHECK(std::count(moduleNames.begin(), moduleNames.end(), "Quendrix.exe") == 0);
+    CHECK(std::count(moduleNames.begin(), moduleNames.end(), testing::ProgramFileName()) == 0);
     CHECK(std::is_sorted(moduleNames.begin(), moduleNames.end(), [](const std::string& a, const std::string& b) {
         return lstrcmpiA(a.c_str(), b.c_str()) < 0;
     }));

@@ -1,5 +1,4 @@
 // The built program's version resource and icon, read back with the system's own functions.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <string>
@@ -9,11 +8,6 @@
 #include "support/TestSupport.h"
 
 namespace {
-
-std::string ProgramPath()
-{
-    return testing::ExeDirectory() + "..\\Quendrix.exe";
-}
 
 // An icon group's directory as it is stored in the resources.
 #pragma pack(push, 2)
@@ -33,7 +27,7 @@ struct GroupIconDir {
 
 TEST_CASE("the program reports its version through the system's version functions")
 {
-    const std::string path = ProgramPath();
+    const std::string path = testing::ProgramPath();
     DWORD handle = 0;
     const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &handle);
     REQUIRE_MESSAGE(size > 0, "no version resource in " << path);
@@ -71,7 +65,7 @@ TEST_CASE("the program reports its version through the system's version function
         {"InternalName", "Quendrix"},
         {"LegalCopyright", ""},
         {"LegalTrademarks", ""},
-        {"OriginalFilename", "Quendrix.EXE"},
+        {"OriginalFilename", QUENDRIX_PROGRAM_NAME ".EXE"},
         {"PrivateBuild", ""},
         {"ProductName", "Quendrix"},
         {"ProductVersion", "2, 1, 0, 0"},
@@ -88,7 +82,7 @@ TEST_CASE("the program reports its version through the system's version function
 
 TEST_CASE("the program's icon has a 32x32 and a 16x16 image in 16 colours")
 {
-    HMODULE program = ::LoadLibraryExA(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE program = ::LoadLibraryExA(testing::ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     REQUIRE(program != nullptr);
 
     HRSRC group = ::FindResourceA(program, MAKEINTRESOURCEA(IDR_MAINFRAME), MAKEINTRESOURCEA(14));

@@ -1,7 +1,6 @@
-// The title tips of the running program, driven by the real cursor and real clicks: Quendrix.exe
+// The title tips of the running program, driven by the real cursor and real clicks: the program
 // is started from a folder with a long name, so that the tip over its own process entry is
 // wider than the list.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <functional>
@@ -58,13 +57,14 @@ std::string LongFolder()
 }
 
 // The entry of a list in another process that shows `text` (wide messages cross processes whole).
-int FindEntry(HWND list, const wchar_t* text)
+int FindEntry(HWND list, const std::string& name)
 {
+    const std::wstring text(name.begin(), name.end());  // an ASCII file name
     int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
         wchar_t entry[MAX_PATH] = L"";
         ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(entry));
-        if (lstrcmpW(entry, text) == 0)
+        if (text == entry)
             return i;
     }
     return -1;
@@ -131,9 +131,9 @@ int TextWidth(const std::string& text)
 TEST_CASE("resting the mouse on an entry of the running program shows its full path")
 {
     const std::string folder = LongFolder();
-    const std::string exe = folder + "Quendrix.exe";
+    const std::string exe = folder + testing::ProgramFileName();
     ::CreateDirectoryA(folder.c_str(), nullptr);
-    REQUIRE(::CopyFileA((testing::ExeDirectory() + "..\\Quendrix.exe").c_str(), exe.c_str(), FALSE));
+    REQUIRE(::CopyFileA(testing::ProgramPath().c_str(), exe.c_str(), FALSE));
     const CPoint away(1000, 750);  // off the program's window
     if (!Xdo(At(away))) {
         MESSAGE("skipped: xdotool cannot be started, so there is no pointer to move on the display");
@@ -150,7 +150,7 @@ TEST_CASE("resting the mouse on an entry of the running program shows its full p
     REQUIRE(WaitFor([&] { return (dialog = FindVisible(pi.dwProcessId, "#32770")) != nullptr; }, 10000));
     HWND processes = ::GetDlgItem(dialog, 1000);
     int own = -1;
-    REQUIRE(WaitFor([&] { return (own = FindEntry(processes, L"Quendrix.exe")) >= 0; }));
+    REQUIRE(WaitFor([&] { return (own = FindEntry(processes, testing::ProgramFileName())) >= 0; }));
     const CRect row = RowOnScreen(processes, own);
     const CPoint onOwn((row.left + row.right) / 2, (row.top + row.bottom) / 2);
     auto tip = [&] { return FindVisible(pi.dwProcessId, "FwWnd:"); };

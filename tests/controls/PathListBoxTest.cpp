@@ -1,7 +1,7 @@
 // The item store of CPathListBox on a real, sorted list box window, and display names.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
+#include <cstddef>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -12,14 +12,18 @@
 
 // Counts the records alive: every allocation of a PathItem's size through the global new.
 static int g_liveRecords;
+// The size travels in front of each block, in a header that keeps the block's alignment.
+static const size_t kSizeHeader = alignof(std::max_align_t);
 
-void* operator new(size_t size)
+// Not inlined: inlined into its callers, the malloc inside would look to the compiler like the
+// partner of the delete below.
+[[gnu::noinline]] void* operator new(size_t size)
 {
     if (size == sizeof(PathItem))
         ++g_liveRecords;
-    if (void* p = std::malloc(size + 8)) {
+    if (void* p = std::malloc(size + kSizeHeader)) {
         *static_cast<size_t*>(p) = size;
-        return static_cast<char*>(p) + 8;
+        return static_cast<char*>(p) + kSizeHeader;
     }
     throw std::bad_alloc();
 }
@@ -28,7 +32,7 @@ static void ReleaseCounted(void* p) noexcept
 {
     if (!p)
         return;
-    char* block = static_cast<char*>(p) - 8;
+    char* block = static_cast<char*>(p) - kSizeHeader;
     if (*reinterpret_cast<size_t*>(block) == sizeof(PathItem))
         --g_liveRecords;
     std::free(block);

@@ -1,6 +1,5 @@
 // The title tips of CPathListBox on real windows: where the tip goes, and how it follows the
 // mouse, the buttons and the capture, told by the message sequences that result.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <functional>

@@ -1,6 +1,5 @@
 // CTitleTipWnd on real windows: its kind of window, when Show repaints and moves it, and what
 // it paints, itself or through an owner-drawn list's DrawItem.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <functional>

@@ -1,13 +1,14 @@
 // The main dialog's enumeration against the real system. One executable, three situations, told
 // by QUENDRIX_EXPECT: "nt" (the default platform), "toolhelp" (Wine runs this executable as a
 // Windows 98 program) and "unavailable" (psapi.dll is disabled).
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <vector>
+#include <windows.h>
 #include <tlhelp32.h>
 #define PSAPI_VERSION 2  // the copies of the process-status functions in kernel32
 #include <psapi.h>
@@ -240,4 +241,47 @@ TEST_CASE("the dialog binds the back end of the platform and lists what the syst
         }
     });
     ::FreeLibrary(extra);
+}
+
+namespace {
+
+// Passes every call on to the bound EnumProcessModulesEx and notes the filters asked for.
+PfnEnumProcessModulesEx g_boundEx;
+std::vector<DWORD> g_filters;
+BOOL WINAPI NotingEnumProcessModulesEx(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* needed, DWORD filter)
+{
+    g_filters.push_back(filter);
+    return g_boundEx(process, modules, bytes, needed, filter);
+}
+
+}  // namespace
+
+TEST_CASE("only the 64-bit program binds the listing of every module, and lists without it too")
+{
+    CTestViewerDlg dialog;
+    testing::RunModal(dialog, [&] {
+        if (Expected() != "nt") {
+            // Tool-help, or no back end at all: nothing more is bound.
+            CHECK((pfnEnumProcessModulesEx == nullptr));
+            return;
+        }
+        const bool is64 = sizeof(void*) == 8;
+        CHECK((pfnEnumProcessModulesEx != nullptr) == is64);
+
+        // The module list asks for the modules of both bitnesses (LIST_MODULES_ALL), once.
+        g_boundEx = pfnEnumProcessModulesEx;
+        g_filters.clear();
+        if (g_boundEx)
+            pfnEnumProcessModulesEx = &NotingEnumProcessModulesEx;
+        REQUIRE(testing::SelectEntryById(dialog.m_lstProcesses, ::GetCurrentProcessId()) >= 0);
+        std::multiset<Entry> listed = Entries(dialog.m_lstModules);
+        CHECK(g_filters == (is64 ? std::vector<DWORD>{LIST_MODULES_ALL} : std::vector<DWORD>{}));
+
+        // Where psapi.dll lacks it, the modules are listed all the same.
+        pfnEnumProcessModulesEx = nullptr;
+        REQUIRE(testing::SelectEntryById(dialog.m_lstProcesses, ::GetCurrentProcessId()) >= 0);
+        CHECK(Describe(Entries(dialog.m_lstModules)) == Describe(listed));
+        CHECK(listed.size() > 3);
+        pfnEnumProcessModulesEx = g_boundEx;
+    });
 }

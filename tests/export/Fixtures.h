@@ -10,7 +10,7 @@ struct Fixture {
     const char* file;
     const char* version;      // UTF-8, as the report states it
     const char* description;  // UTF-8; null when the report states none
-    bool is64;                // a 64-bit image: read, never loaded
+    bool image;               // an image of fixed bitness (fx_x86, fx_x64): read, never loaded
 };
 
 const std::vector<Fixture>& All();

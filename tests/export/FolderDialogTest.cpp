@@ -1,6 +1,5 @@
 // The folder chooser on the system's real open dialog, and the copy command that uses it, run
 // from the real main dialog.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <fstream>

@@ -1,5 +1,4 @@
 // Copying module files into real folders: never overwriting, counting every failure.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <fstream>

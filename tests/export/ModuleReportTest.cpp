@@ -1,6 +1,5 @@
-// The module report's texts, each fixture module's line, and reading the optional header from
-// real, truncated and hostile files.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
+// The module report's texts, each fixture module's line, and reading the optional headers of
+// 32-bit and 64-bit images from real, truncated and hostile files.
 #include <doctest/doctest.h>
 
 #include <cstdint>
@@ -14,8 +13,6 @@
 #include "export/OptionalHeader.h"
 
 namespace {
-
-const size_t kOptionalHeaderSize = sizeof(IMAGE_OPTIONAL_HEADER32);
 
 // A read past the guard page is a failure of its own: end at once with a message, instead of
 // waiting for the system's debugger.
@@ -72,54 +69,70 @@ void SetOptionalSize(std::string& bytes, size_t ntHeaders, WORD size)
     std::memcpy(&bytes[ntHeaders + 0x14], &size, sizeof size);
 }
 
-std::string RecordBytes(const IMAGE_OPTIONAL_HEADER32& header)
+template <class Header> std::string RecordBytes(const Header& header)
 {
     return std::string(reinterpret_cast<const char*>(&header), sizeof header);
 }
 
-const std::string kZeros(kOptionalHeaderSize, '\0');
+template <class Header> std::string Zeros()
+{
+    return std::string(sizeof(Header), '\0');
+}
 
-// What reading `bytes` must give: the 224 bytes behind the NT headers when the image says 224
-// and they all lie in the file; zeros when the NT headers' first 0x18 bytes lie in the file and
-// say another size; no header otherwise.
+// What reading `bytes` into a Header must give: the bytes behind the NT headers when the image
+// states the record's size and they all lie in the file; zeros when the NT headers' first 0x18
+// bytes lie in the file and state another size; no header otherwise.
 struct Expectation {
     bool read;
     std::string record;
 };
 
-Expectation Expect(const std::string& bytes)
+template <class Header> Expectation Expect(const std::string& bytes)
 {
+    const size_t recordSize = sizeof(Header);
+    const std::string zeros = Zeros<Header>();
     if (bytes.size() < 64 || bytes[0] != 'M' || bytes[1] != 'Z')
-        return {false, kZeros};
+        return {false, zeros};
     int64_t nt = NewHeaderOf(bytes);
     if (nt < 0 || nt + 0x18 > static_cast<int64_t>(bytes.size()))
-        return {false, kZeros};
+        return {false, zeros};
     WORD optionalSize;
     std::memcpy(&optionalSize, bytes.data() + nt + 0x14, sizeof optionalSize);
-    if (optionalSize != kOptionalHeaderSize)
-        return {true, kZeros};
-    if (nt + 0x18 + static_cast<int64_t>(kOptionalHeaderSize) > static_cast<int64_t>(bytes.size()))
-        return {false, kZeros};
-    return {true, bytes.substr(static_cast<size_t>(nt) + 0x18, kOptionalHeaderSize)};
+    if (optionalSize != recordSize)
+        return {true, zeros};
+    if (nt + 0x18 + static_cast<int64_t>(recordSize) > static_cast<int64_t>(bytes.size()))
+        return {false, zeros};
+    return {true, bytes.substr(static_cast<size_t>(nt) + 0x18, recordSize)};
 }
 
+template <class Header>
 void CheckParse(GuardedBuffer& buffer, const std::string& bytes, const char* file, int line)
 {
-    IMAGE_OPTIONAL_HEADER32 header;
+    Header header;
     std::memset(&header, 0xCC, sizeof header);  // what a previous module might have left
     bool read = ParseOptionalHeader(buffer.Place(bytes), bytes.size(), &header);
-    Expectation expected = Expect(bytes);
+    Expectation expected = Expect<Header>(bytes);
     INFO("from " << file << ":" << line << ", size " << bytes.size() << ", e_lfanew "
                  << (bytes.size() >= 64 ? NewHeaderOf(bytes) : -1));
     CHECK(read == expected.read);
     CHECK(RecordBytes(header) == expected.record);
 }
 
-std::string RealImage()
+// A real image whose optional header is the record Header: the 32-bit or the 64-bit image,
+// which every build has.
+template <class Header> std::string RealImage()
 {
-    std::string bytes = fixtures::ReadBytes(fixtures::Directory() + "fx_full.dll");
+    const char* file = sizeof(Header) == sizeof(IMAGE_OPTIONAL_HEADER64) ? "fx_x64.dll" : "fx_x86.dll";
+    std::string bytes = fixtures::ReadBytes(fixtures::Directory() + file);
     REQUIRE(bytes.size() > 8192);
     return bytes;
+}
+
+// The optional header size of the other kind of image.
+template <class Header> WORD OtherHeaderSize()
+{
+    return sizeof(Header) == sizeof(IMAGE_OPTIONAL_HEADER64) ? sizeof(IMAGE_OPTIONAL_HEADER32)
+                                                              : sizeof(IMAGE_OPTIONAL_HEADER64);
 }
 
 }  // namespace
@@ -179,9 +192,27 @@ TEST_CASE("each fixture module gets the line its resource and header call for")
                       fixture.file);
     }
 
+    std::string folder = fixtures::FreshTempFolder("quendrix-lines");
+
+    // The header's size decides which record holds the version, not its magic: an image whose
+    // magic names the other kind states what its size calls for, in either build. (Whether the
+    // system still reads its version resource is the system's affair.)
+    struct Forged { const char* from; WORD magic; const char* version; } forgeries[] = {
+        {"fx_x64.dll", IMAGE_NT_OPTIONAL_HDR32_MAGIC, "(V0.00"},
+        {"fx_x86.dll", IMAGE_NT_OPTIONAL_HDR64_MAGIC, "(V5.01"},
+    };
+    for (const Forged& f : forgeries) {
+        std::string bytes = fixtures::ReadBytes(fixtures::Directory() + f.from);
+        REQUIRE(bytes.size() > 4096);
+        std::memcpy(&bytes[static_cast<size_t>(NewHeaderOf(bytes)) + 0x18], &f.magic, sizeof f.magic);
+        std::string path = folder + "forged " + f.from;
+        fixtures::WriteBytes(path, bytes);
+        std::string line(ComposeModuleLine(path.c_str()));
+        CHECK_MESSAGE(line.rfind(path + "\t" + f.version, 0) == 0, line);
+    }
+
     // A file that cannot be read states no version; in particular not the version of the file
     // before it.
-    std::string folder = fixtures::FreshTempFolder("quendrix-lines");
     fixtures::WriteBytes(folder + "empty.dll", "");
     fixtures::WriteBytes(folder + "text.dll", "no image at all");
     const std::string paths[] = {folder + "vanished.dll", folder + "empty.dll", folder + "text.dll",
@@ -192,40 +223,58 @@ TEST_CASE("each fixture module gets the line its resource and header call for")
     }
 }
 
-TEST_CASE("the optional header of real images")
+TEST_CASE("the optional headers of real 32-bit and 64-bit images")
 {
+    const std::string x86 = fixtures::Directory() + "fx_x86.dll";
+    const std::string x64 = fixtures::Directory() + "fx_x64.dll";
     IMAGE_OPTIONAL_HEADER32 header;
     std::memset(&header, 0xCC, sizeof header);
-    REQUIRE(ReadOptionalHeader((fixtures::Directory() + "fx_otherkey.dll").c_str(), &header));
+    REQUIRE(ReadOptionalHeader(x86.c_str(), &header));
     CHECK(header.Magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC);
-    CHECK(header.MajorImageVersion == 6);
-    CHECK(header.MinorImageVersion == 10);
+    CHECK(header.MajorImageVersion == 5);
+    CHECK(header.MinorImageVersion == 1);
+    CHECK(ImageVersionText(header) == "5.01");
 
-    // A 64-bit image's optional header has 240 bytes: the record is all zeros.
+    IMAGE_OPTIONAL_HEADER64 wide;
+    std::memset(&wide, 0xCC, sizeof wide);
+    REQUIRE(ReadOptionalHeader(x64.c_str(), &wide));
+    CHECK(wide.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC);
+    CHECK(wide.MajorImageVersion == 7);
+    CHECK(wide.MinorImageVersion == 5);
+    CHECK(ImageVersionText(wide) == "7.05");
+
+    // Each record is read only from an image whose optional header has its size: the other
+    // kind of image gives all zeros.
     std::memset(&header, 0xCC, sizeof header);
-    CHECK(ReadOptionalHeader((fixtures::Directory() + "fx_x64.dll").c_str(), &header));
-    CHECK(RecordBytes(header) == kZeros);
+    CHECK(ReadOptionalHeader(x64.c_str(), &header));
+    CHECK(RecordBytes(header) == Zeros<IMAGE_OPTIONAL_HEADER32>());
+    std::memset(&wide, 0xCC, sizeof wide);
+    CHECK(ReadOptionalHeader(x86.c_str(), &wide));
+    CHECK(RecordBytes(wide) == Zeros<IMAGE_OPTIONAL_HEADER64>());
 
     std::memset(&header, 0xCC, sizeof header);
     CHECK_FALSE(ReadOptionalHeader((fixtures::Directory() + "no such file.dll").c_str(), &header));
-    CHECK(RecordBytes(header) == kZeros);
+    CHECK(RecordBytes(header) == Zeros<IMAGE_OPTIONAL_HEADER32>());
 }
 
-TEST_CASE("truncated and hostile headers are never read past their end")
+namespace {
+
+// Boundaries and thousands of mutations of a real image's headers, read into the record Header.
+template <class Header> void CheckHostileHeaders()
 {
-    const std::string image = RealImage();
+    const std::string image = RealImage<Header>();
     const size_t nt = static_cast<size_t>(NewHeaderOf(image));
-    const size_t end = nt + 0x18 + kOptionalHeaderSize;
+    const size_t end = nt + 0x18 + sizeof(Header);
     GuardedBuffer buffer(64 * 1024);
 
     // Boundaries, each with its expected outcome written out.
     struct Case { std::string bytes; bool read; bool zeros; const char* what; };
     std::string past = image.substr(0, 4096);
     SetNewHeader(past, 4096 - 0x18 - 100);
-    SetOptionalSize(past, 4096 - 0x18 - 100, 224);
+    SetOptionalSize(past, 4096 - 0x18 - 100, sizeof(Header));
     std::string sizeAtEnd = image.substr(0, 4096);
     SetNewHeader(sizeAtEnd, 4096 - 0x18);
-    SetOptionalSize(sizeAtEnd, 4096 - 0x18, 240);
+    SetOptionalSize(sizeAtEnd, 4096 - 0x18, OtherHeaderSize<Header>());
     std::string negative = image.substr(0, 4096);
     SetNewHeader(negative, static_cast<LONG>(0x80000000));
     std::string wrapping = image.substr(0, 4096);
@@ -239,18 +288,18 @@ TEST_CASE("truncated and hostile headers are never read past their end")
         {image.substr(0, end - 1), false, true, "optional header one byte short"},
         {image.substr(0, end), true, false, "optional header up to the last byte"},
         {past, false, true, "one page, optional header past the end"},
-        {sizeAtEnd, true, true, "one page, a 240-byte header's size at the very end"},
+        {sizeAtEnd, true, true, "one page, the other header size at the very end"},
         {negative, false, true, "negative offset"},
         {wrapping, false, true, "offset near 2 GB"},
         {"ZM" + image.substr(2, 4094), false, true, "no DOS signature"},
     };
     for (const Case& c : cases) {
-        IMAGE_OPTIONAL_HEADER32 header;
+        Header header;
         std::memset(&header, 0xCC, sizeof header);
         bool read = ParseOptionalHeader(buffer.Place(c.bytes), c.bytes.size(), &header);
         CHECK_MESSAGE(read == c.read, c.what);
-        CHECK_MESSAGE((RecordBytes(header) == kZeros) == c.zeros, c.what);
-        CheckParse(buffer, c.bytes, __FILE__, __LINE__);
+        CHECK_MESSAGE((RecordBytes(header) == Zeros<Header>()) == c.zeros, c.what);
+        CheckParse<Header>(buffer, c.bytes, __FILE__, __LINE__);
     }
 
     // Thousands of mutations of the real header: offsets, sizes and lengths at random, page
@@ -269,19 +318,28 @@ TEST_CASE("truncated and hostile headers are never read past their end")
         }
         LONG offset = NewHeaderOf(bytes);
         if (offset >= 0 && static_cast<size_t>(offset) + 0x16 <= bytes.size())
-            SetOptionalSize(bytes, static_cast<size_t>(offset), (random() % 2) ? 224 : static_cast<WORD>(random()));
+            SetOptionalSize(bytes, static_cast<size_t>(offset),
+                            (random() % 2) ? static_cast<WORD>(sizeof(Header)) : static_cast<WORD>(random()));
         for (int flips = random() % 4; flips > 0; --flips)
             bytes[random() % bytes.size()] = static_cast<char>(random());
         bytes.resize(length);
-        CheckParse(buffer, bytes, __FILE__, __LINE__);
+        CheckParse<Header>(buffer, bytes, __FILE__, __LINE__);
     }
+}
+
+}  // namespace
+
+TEST_CASE("truncated and hostile headers are never read past their end")
+{
+    SUBCASE("the 224-byte header of 32-bit images") { CheckHostileHeaders<IMAGE_OPTIONAL_HEADER32>(); }
+    SUBCASE("the 240-byte header of 64-bit images") { CheckHostileHeaders<IMAGE_OPTIONAL_HEADER64>(); }
 }
 
 TEST_CASE("reading the optional header from files at page boundaries and odd sizes")
 {
-    const std::string image = RealImage();
+    const std::string image = RealImage<IMAGE_OPTIONAL_HEADER32>();
     const size_t nt = static_cast<size_t>(NewHeaderOf(image));
-    const size_t end = nt + 0x18 + kOptionalHeaderSize;
+    const size_t end = nt + 0x18 + sizeof(IMAGE_OPTIONAL_HEADER32);
     std::string folder = fixtures::FreshTempFolder("quendrix-headers");
 
     std::string past = image.substr(0, 4096);
@@ -297,7 +355,7 @@ TEST_CASE("reading the optional header from files at page boundaries and odd siz
         IMAGE_OPTIONAL_HEADER32 header;
         std::memset(&header, 0xCC, sizeof header);
         bool read = ReadOptionalHeader(path.c_str(), &header);
-        Expectation expected = Expect(bytes);
+        Expectation expected = Expect<IMAGE_OPTIONAL_HEADER32>(bytes);
         CHECK_MESSAGE(read == expected.read, "size " << bytes.size());
         CHECK_MESSAGE(RecordBytes(header) == expected.record, "size " << bytes.size());
     }
@@ -309,7 +367,7 @@ TEST_CASE("reading the optional header from files at page boundaries and odd siz
     REQUIRE(holder != INVALID_HANDLE_VALUE);
     IMAGE_OPTIONAL_HEADER32 header;
     CHECK_FALSE(ReadOptionalHeader(locked.c_str(), &header));
-    CHECK(RecordBytes(header) == kZeros);
+    CHECK(RecordBytes(header) == Zeros<IMAGE_OPTIONAL_HEADER32>());
     ::CloseHandle(holder);
     CHECK(ReadOptionalHeader(locked.c_str(), &header));
     CHECK(header.MajorImageVersion == 5);

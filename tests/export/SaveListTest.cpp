@@ -1,7 +1,6 @@
 // The module report written by the main dialog: with the lists filled from this very process
 // and its loaded fixture modules, through the real save dialog, and when the file cannot be
 // written.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <cstdlib>
@@ -24,12 +23,12 @@ public:
     using CViewerDlg::WriteModuleReport;
 };
 
-// Keeps the 32-bit fixture modules loaded for the whole run.
+// Keeps the fixture modules of this build's bitness loaded for the whole run.
 struct LoadedFixtures {
     LoadedFixtures()
     {
         for (const fixtures::Fixture& fixture : fixtures::All())
-            if (!fixture.is64)
+            if (!fixture.image)
                 REQUIRE(::LoadLibraryA(fixtures::PathOf(fixture).c_str()) != nullptr);
     }
 };
@@ -113,8 +112,9 @@ TEST_CASE("the report states every module of the selected process in the list's 
     RunViewer([&](CTestViewerDlg& dialog) {
         REQUIRE(testing::SelectEntryById(dialog.m_lstProcesses, ::GetCurrentProcessId()) >= 0);
         CPathListBox& modules = dialog.m_lstModules;
-        const fixtures::Fixture& x64 = fixtures::All().back();
-        modules.AddItem(fixtures::PathOf(x64).c_str(), 0);
+        for (const fixtures::Fixture& fixture : fixtures::All())
+            if (fixture.image)
+                modules.AddItem(fixtures::PathOf(fixture).c_str(), 0);
 
         const std::string file = folder + "own.txt";
         dialog.WriteModuleReport(file.c_str());

@@ -1,6 +1,5 @@
 // CFileDialog on the system's real open and save dialogs: options, ownership, the hook child
 // bound to the object, and OnInitDone.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <string>

@@ -1,6 +1,5 @@
 // CFile and CStdioFile on real files: creation and truncation, text and binary streams, and the
 // CFileException that every refusal of the system throws.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <cstring>

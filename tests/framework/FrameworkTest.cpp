@@ -1,6 +1,5 @@
 // Message routing of the framework: maps, typed handlers, default processing, subclassing,
 // the modal loop's pre-translation and data exchange, on real windows.
-#define DOCTEST_CONFIG_IMPLEMENT_WITH_MAIN
 #include <doctest/doctest.h>
 
 #include <string>

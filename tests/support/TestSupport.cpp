@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "res/resource.h"
+
 namespace testing {
 
 namespace {
@@ -229,6 +231,16 @@ std::string ExeDirectory()
     ::GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string dir(path);
     return dir.substr(0, dir.find_last_of("\\/") + 1);
+}
+
+std::string ProgramFileName()
+{
+    return QUENDRIX_PROGRAM_NAME ".exe";
+}
+
+std::string ProgramPath()
+{
+    return ExeDirectory() + "..\\" + ProgramFileName();
 }
 
 }  // namespace testing

@@ -34,6 +34,11 @@ void ClickButton(HWND dialog, int id);
 // The directory of the test executable, with a trailing backslash.
 std::string ExeDirectory();
 
+// The program as this build names it (Quendrix.exe; Quendrix64.exe in the 64-bit build), and
+// its full path in the build tree.
+std::string ProgramFileName();
+std::string ProgramPath();
+
 // Selects the entry of `list` whose id is `id` and sends its parent the selection notice, as a
 // click would. Returns the entry's index, -1 when no entry has that id.
 int SelectEntryById(CPathListBox& list, DWORD id);
