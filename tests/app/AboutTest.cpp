@@ -71,24 +71,6 @@ AboutSeen SendSystemCommand(HWND dialog, UINT id)
     return g_seen;
 }
 
-struct MenuItem {
-    UINT type;
-    UINT id;
-    std::string text;
-};
-
-MenuItem ItemAt(HMENU menu, int position)
-{
-    char text[128] = "";
-    MENUITEMINFOA info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STRING;
-    info.dwTypeData = text;
-    info.cch = sizeof text;
-    ::GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &info);
-    return {info.fType, info.wID, text};
-}
-
 }  // namespace
 
 TEST_CASE("the system menu ends with a separator and the About entry")
@@ -98,10 +80,11 @@ TEST_CASE("the system menu ends with a separator and the About entry")
     testing::RunModal(dialog, [&] {
         HMENU menu = ::GetSystemMenu(dialog.m_hWnd, FALSE);
         REQUIRE(menu != nullptr);
-        const int count = ::GetMenuItemCount(menu);
+        const std::vector<testing::MenuItem> items = testing::MenuItems(menu);
+        const int count = static_cast<int>(items.size());
         REQUIRE(count >= 2);
-        CHECK(ItemAt(menu, count - 2).type == MFT_SEPARATOR);
-        const MenuItem about = ItemAt(menu, count - 1);
+        CHECK(items[count - 2].type == MFT_SEPARATOR);
+        const testing::MenuItem& about = items[count - 1];
         CHECK(about.type == MFT_STRING);
         CHECK(about.id == IDM_ABOUTBOX);
         CHECK(about.text == "&About Quendrix...");

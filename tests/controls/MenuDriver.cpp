@@ -33,22 +33,6 @@ bool IsVisibleOfClass(HWND hWnd, const char* className)
     return ::lstrcmpiA(name, className) == 0 && ::IsWindowVisible(hWnd);
 }
 
-std::vector<MenuItem> ReadItems(HMENU menu)
-{
-    std::vector<MenuItem> items;
-    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
-        char text[256] = "";
-        MENUITEMINFOA info{};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STRING;
-        info.dwTypeData = text;
-        info.cch = sizeof text;
-        ::GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
-        items.push_back({info.wID, (info.fType & MFT_SEPARATOR) != 0, text});
-    }
-    return items;
-}
-
 // Chooses `id` with the arrow keys and Enter as a user would; the menu's loop reads the keys
 // from the thread's queue. Escape when there is no such entry.
 void Press(HWND menuWindow, const std::vector<MenuItem>& items, UINT id)
@@ -105,7 +89,7 @@ void MenuDriver::Step()
             RECT rect{};
             ::GetWindowRect(hWnd, &rect);
             menuAt = POINT{rect.left, rect.top};
-            items = ReadItems(reinterpret_cast<HMENU>(::SendMessageA(hWnd, MN_GETHMENU, 0, 0)));
+            items = testing::MenuItems(reinterpret_cast<HMENU>(::SendMessageA(hWnd, MN_GETHMENU, 0, 0)));
             Press(hWnd, items, m_choose(items));
             return;
         }

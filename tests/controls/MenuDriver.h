@@ -10,11 +10,9 @@
 #include <string>
 #include <vector>
 
-struct MenuItem {
-    UINT id;
-    bool separator;
-    std::string text;  // as shown, with its '&' marks
-};
+#include "support/TestSupport.h"
+
+using testing::MenuItem;
 
 class MenuDriver {
 public:

@@ -243,4 +243,20 @@ std::string ProgramPath()
     return ExeDirectory() + "..\\" + ProgramFileName();
 }
 
+std::vector<MenuItem> MenuItems(HMENU menu)
+{
+    std::vector<MenuItem> items;
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+        char text[256] = "";
+        MENUITEMINFOA info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STRING;
+        info.dwTypeData = text;
+        info.cch = sizeof text;
+        ::GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
+        items.push_back({info.wID, (info.fType & MFT_SEPARATOR) != 0, text, info.fType});
+    }
+    return items;
+}
+
 }  // namespace testing

@@ -55,6 +55,16 @@ void CancelWatches();
 // The file name box of an open or save dialog: edt1 where the dialog has one, else the edit
 // field inside cmb13 (Wine). Null when there is none.
 HWND FileNameBox(HWND fileDialog);
+// One item of a menu, as the menu shows it.
+struct MenuItem {
+    UINT id;
+    bool separator;
+    std::string text;  // with its '&' marks
+    UINT type;         // MFT_STRING, MFT_SEPARATOR, ...
+};
+// The items of a menu, in order.
+std::vector<MenuItem> MenuItems(HMENU menu);
+
 // The visible text of a window.
 std::string WindowText(HWND window);
 
