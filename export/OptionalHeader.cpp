@@ -45,16 +45,19 @@ template <class Header> bool ReadOptionalHeader(const char* path, Header* header
     if (file == INVALID_HANDLE_VALUE)
         return false;
     bool read = false;
-    LARGE_INTEGER size{};
+    // A module is never 4 GB or more: such a file counts as unreadable. GetFileSize, unlike its
+    // 64-bit sibling, exists on every system the program runs on.
+    DWORD sizeHigh = 0;
+    const DWORD size = ::GetFileSize(file, &sizeHigh);
     HANDLE mapping = nullptr;
-    if (::GetFileSizeEx(file, &size) && size.QuadPart > 0)
+    if (size != INVALID_FILE_SIZE && sizeHigh == 0 && size > 0)
         mapping = ::CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
     if (const void* view = mapping ? ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0) : nullptr) {
         // The file may have changed size since it was measured: read no further than both the
         // measured size and the view reach.
         MEMORY_BASIC_INFORMATION region{};
         if (::VirtualQuery(view, &region, sizeof region)) {
-            uint64_t bytes = static_cast<uint64_t>(size.QuadPart);
+            uint64_t bytes = size;
             if (bytes > region.RegionSize)
                 bytes = region.RegionSize;
             read = ParseOptionalHeader(static_cast<const BYTE*>(view), static_cast<size_t>(bytes), header);

@@ -8,7 +8,7 @@ BUILD_DIR_X64=${BUILD_DIR_X64:-$QUENDRIX_ROOT/build-x64}
 
 # Installs what is missing, as root, from Debian's packages.
 ensure_packages() {
-    local wanted=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine32:i386 wine64 xvfb xdotool
+    local wanted=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine32:i386 wine64 xvfb xdotool
                   fonts-wine doctest-dev cmake ninja-build xauth imagemagick python3)
     local missing=()
     for p in "${wanted[@]}"; do
