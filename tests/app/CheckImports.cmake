@@ -1,14 +1,77 @@
-# cmake -DOBJDUMP=<objdump> -DPROGRAM=<exe> -P CheckImports.cmake
-# Fails when the program imports psapi.dll or a process-status or tool-help function: the
-# enumeration binds them at run time, so that the program starts where a library lacks them.
+# cmake -DOBJDUMP=<objdump> -DPROGRAM=<exe> -DFLOOR=<list> -DSYSTEM_VERSION=<major.minor> -P CheckImports.cmake
+#
+# Reads the import table of a built program and fails
+# - on any imported function that is not in the list FLOOR: the loader of the oldest system the
+#   program runs on refuses an executable with one import it lacks, and Wine, which offers every
+#   function whatever version it reports, never shows that;
+# - on an import of psapi.dll or of a process-status or tool-help function: the enumeration binds
+#   them at run time, so that the program starts where a library lacks them;
+# - when its headers ask for a newer system than SYSTEM_VERSION (operating system or subsystem).
+cmake_minimum_required(VERSION 3.20)
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers RESULT_VARIABLE result)
 if(NOT result EQUAL 0 OR NOT headers MATCHES "DLL Name: KERNEL32.dll")
     message(FATAL_ERROR "cannot read the imports of ${PROGRAM}")
 endif()
-string(TOLOWER "${headers}" headers)
+
+# The floor list: "[DLL]" starts a library's section, every other line not starting with # is a
+# function name.
+file(STRINGS ${FLOOR} floorLines)
+set(dll "")
+set(allowed "")
+foreach(line IN LISTS floorLines)
+    string(STRIP "${line}" line)
+    if(line STREQUAL "" OR line MATCHES "^#")
+        continue()
+    elseif(line MATCHES "^\\[(.+)\\]$")
+        string(TOLOWER "${CMAKE_MATCH_1}" dll)
+    else()
+        list(APPEND allowed "${dll}!${line}")
+    endif()
+endforeach()
+
+# objdump lists each library as "DLL Name: X", then one row per function: address, hint, name
+# (an import by ordinal has no name).
+string(REGEX REPLACE "[;]" "," headers "${headers}")
+string(REPLACE "\n" ";" lines "${headers}")
+set(dll "")
+set(count 0)
+set(refused "")
+foreach(line IN LISTS lines)
+    if(line MATCHES "DLL Name: (.+)$")
+        string(TOLOWER "${CMAKE_MATCH_1}" dll)
+        string(STRIP "${dll}" dll)
+    elseif(line MATCHES "^PE File Base|^The Export|^The Function Table|^There is")
+        set(dll "")
+    elseif(dll AND line MATCHES "^\t[0-9a-f]+\t +[0-9]+ +([A-Za-z_0-9@?$]+)")
+        math(EXPR count "${count} + 1")
+        if(NOT "${dll}!${CMAKE_MATCH_1}" IN_LIST allowed)
+            list(APPEND refused "${dll}!${CMAKE_MATCH_1}")
+        endif()
+    elseif(dll AND line MATCHES "^\t[0-9a-f]+\t")
+        list(APPEND refused "${dll}: ${line}")
+    endif()
+endforeach()
+if(count EQUAL 0)
+    message(FATAL_ERROR "found no imported function in ${PROGRAM}")
+endif()
+if(refused)
+    string(REPLACE ";" "\n  " refused "${refused}")
+    message(FATAL_ERROR "${PROGRAM} imports what the oldest systems it runs on lack:\n  ${refused}")
+endif()
+
+string(TOLOWER "${headers}" lowered)
 foreach(name psapi createtoolhelp32snapshot process32 module32 enumprocess getmodulefilenameex)
-    if(headers MATCHES "${name}")
+    if(lowered MATCHES "${name}")
         message(FATAL_ERROR "${PROGRAM} imports ${name}")
     endif()
 endforeach()
-message(STATUS "${PROGRAM} imports no enumeration function")
+
+foreach(field OSystem Subsystem)
+    if(NOT headers MATCHES "Major${field}Version\t+([0-9]+)\nMinor${field}Version\t+([0-9]+)")
+        message(FATAL_ERROR "cannot read Major${field}Version of ${PROGRAM}")
+    endif()
+    if("${CMAKE_MATCH_1}.${CMAKE_MATCH_2}" VERSION_GREATER SYSTEM_VERSION)
+        message(FATAL_ERROR "${PROGRAM} asks for ${field} version ${CMAKE_MATCH_1}.${CMAKE_MATCH_2}, newer than ${SYSTEM_VERSION}")
+    endif()
+endforeach()
+message(STATUS "${PROGRAM}: ${count} imports, all on the floor list; system version ${SYSTEM_VERSION}")
