@@ -3,6 +3,7 @@
 #include <ole2.h>
 
 #include "app/ViewerDlg.h"
+#include "export/VersionApi.h"
 
 CViewerApp theApp;
 
@@ -12,6 +13,8 @@ END_MESSAGE_MAP()
 
 BOOL CViewerApp::InitInstance()
 {
+    // Before anything else can load version.dll by name, and find one left beside the program.
+    BindVersionFunctions();
     AfxEnableControlContainer();
     Enable3dControls();
     // The shell's context-menu commands (copy, cut, drag and drop) need OLE on this thread.

@@ -1,9 +1,8 @@
 // CViewerDlg: the main dialog with the process list, the module list and the command buttons.
 #pragma once
 
-
-
 #include "controls/PathListBox.h"
+#include "enum/ProcessWalk.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "res/resource.h"
@@ -35,7 +34,10 @@ protected:
     BOOL FillProcessListToolhelp();
     BOOL FillModuleListNt(DWORD processId);
     BOOL FillModuleListToolhelp(DWORD processId);
-    bool IsNtPlatform() const { return m_osvi.dwPlatformId == VER_PLATFORM_WIN32_NT; }
+    bool IsNtPlatform() const { return IsNtFamily(m_osvi); }
+    // What the engine's walks hand on goes into the process list, or the module list.
+    EntrySink ProcessAdder();
+    EntrySink ModuleAdder();
 
     // --- export (export/) ---
     void OnSaveList();

@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "framework/Handles.h"
+#include "framework/SystemLibrary.h"
+
 PfnEnumProcessModules pfnEnumProcessModules;
 PfnEnumProcesses pfnEnumProcesses;
 PfnGetModuleFileNameExA pfnGetModuleFileNameExA;
@@ -27,33 +30,28 @@ const bool kListsOtherBitness = sizeof(void*) == 8;
 // LIST_MODULES_ALL: the 32-bit and the 64-bit modules of a process.
 const DWORD kListModulesAll = 0x03;
 
-template <class Pfn> void Bind(HMODULE library, const char* name, Pfn& entry)
-{
-    entry = library ? reinterpret_cast<Pfn>(reinterpret_cast<void*>(::GetProcAddress(library, name)))
-                    : nullptr;
-}
-
 }  // namespace
 
 HMODULE BindNtBackend()
 {
-    HMODULE library = ::LoadLibraryA("psapi.dll");
-    Bind(library, "EnumProcessModules", pfnEnumProcessModules);
-    Bind(library, "EnumProcesses", pfnEnumProcesses);
-    Bind(library, "GetModuleFileNameExA", pfnGetModuleFileNameExA);
+    // From the system directory only: a psapi.dll beside the program is never loaded.
+    HMODULE library = LoadSystemLibrary("psapi.dll");
+    BindEntryPoint(library, "EnumProcessModules", pfnEnumProcessModules);
+    BindEntryPoint(library, "EnumProcesses", pfnEnumProcesses);
+    BindEntryPoint(library, "GetModuleFileNameExA", pfnGetModuleFileNameExA);
     if (kListsOtherBitness)
-        Bind(library, "EnumProcessModulesEx", pfnEnumProcessModulesEx);
+        BindEntryPoint(library, "EnumProcessModulesEx", pfnEnumProcessModulesEx);
     return library;
 }
 
 HMODULE BindToolhelpBackend()
 {
     HMODULE library = ::LoadLibraryA("kernel32.dll");
-    Bind(library, "CreateToolhelp32Snapshot", pfnCreateToolhelp32Snapshot);
-    Bind(library, "Process32First", pfnProcess32First);
-    Bind(library, "Process32Next", pfnProcess32Next);
-    Bind(library, "Module32First", pfnModule32First);
-    Bind(library, "Module32Next", pfnModule32Next);
+    BindEntryPoint(library, "CreateToolhelp32Snapshot", pfnCreateToolhelp32Snapshot);
+    BindEntryPoint(library, "Process32First", pfnProcess32First);
+    BindEntryPoint(library, "Process32Next", pfnProcess32Next);
+    BindEntryPoint(library, "Module32First", pfnModule32First);
+    BindEntryPoint(library, "Module32Next", pfnModule32Next);
     return library;
 }
 
@@ -80,19 +78,18 @@ CString GetProcessImagePath(DWORD processId)
     std::memset(path, 0, sizeof path);
     std::strcpy(path, "unknown");
 
-    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    KernelHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     if (process) {
         HMODULE executable;
         DWORD needed;
         if (pfnEnumProcessModules && pfnGetModuleFileNameExA &&
-            pfnEnumProcessModules(process, &executable, sizeof executable, &needed)) {
+            pfnEnumProcessModules(process.Get(), &executable, sizeof executable, &needed)) {
             // A failed read must not leave half a name: keep "unknown" then.
             char name[MAX_PATH] = "";
-            DWORD length = pfnGetModuleFileNameExA(process, executable, name, MAX_PATH);
+            DWORD length = pfnGetModuleFileNameExA(process.Get(), executable, name, MAX_PATH);
             if (length > 0 && length < MAX_PATH)
                 std::memcpy(path, name, length + 1);
         }
-        ::CloseHandle(process);
     }
     return CString(path);
 }

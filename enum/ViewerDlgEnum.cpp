@@ -1,8 +1,6 @@
 // The main dialog's enumeration: binding a back end, and filling the process and module lists.
 #include "app/ViewerDlg.h"
-#include "enum/EnumApi.h"
-
-#include <algorithm>
+#include "enum/ProcessWalk.h"
 
 namespace {
 
@@ -23,15 +21,7 @@ private:
 
 void CViewerDlg::BindBackend()
 {
-    m_hEnumLibrary = nullptr;
-    m_osvi.dwOSVersionInfoSize = sizeof m_osvi;
-    if (!::GetVersionExA(&m_osvi))
-        m_osvi.dwOSVersionInfoSize = 0;
-    else if (IsNtPlatform())
-        m_hEnumLibrary = BindNtBackend();
-    else
-        m_hEnumLibrary = BindToolhelpBackend();
-
+    m_hEnumLibrary = BindEnumBackend(m_osvi);
     BOOL available = IsBackendAvailable();
     m_btnRefresh.EnableWindow(available);
     if (available)
@@ -40,9 +30,7 @@ void CViewerDlg::BindBackend()
 
 BOOL CViewerDlg::IsBackendAvailable()
 {
-    if (m_osvi.dwOSVersionInfoSize == 0)
-        return FALSE;
-    return IsNtPlatform() ? NtBackendBound() : ToolhelpBackendBound();
+    return EnumBackendAvailable(m_osvi);
 }
 
 void CViewerDlg::RefreshLists()
@@ -88,75 +76,38 @@ void CViewerDlg::OnSelchangeProcessList()
         FillModuleListToolhelp(id);
 }
 
+// The fillers add what the engine's walks deliver. The first record of every tool-help
+// snapshot never shows, and the module list leaves out the process's executable.
+
 BOOL CViewerDlg::FillProcessListNt()
 {
-    DWORD ids[1024];
-    DWORD bytes = 0;
-    if (!pfnEnumProcesses || !pfnEnumProcesses(ids, sizeof ids, &bytes))
-        return FALSE;
-    DWORD count = std::min<DWORD>(bytes, sizeof ids) / sizeof ids[0];
-    for (DWORD i = 0; i < count; ++i)
-        m_lstProcesses.AddItem(GetProcessImagePath(ids[i]), ids[i]);
-    return TRUE;
+    return WalkProcessesNt(ProcessAdder());
 }
 
 BOOL CViewerDlg::FillProcessListToolhelp()
 {
-    if (!pfnCreateToolhelp32Snapshot || !pfnProcess32First || !pfnProcess32Next)
-        return TRUE;
-    HANDLE snapshot = pfnCreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (!snapshot || snapshot == INVALID_HANDLE_VALUE)
-        return TRUE;
-    PROCESSENTRY32 entry;
-    entry.dwSize = sizeof entry;
-    // The record of the first call is overwritten by the second before it is listed: the
-    // snapshot's first process never shows.
-    if (pfnProcess32First(snapshot, &entry)) {
-        while (pfnProcess32Next(snapshot, &entry))
-            m_lstProcesses.AddItem(entry.szExeFile, entry.th32ProcessID);
-    }
-    ::CloseHandle(snapshot);
+    WalkProcessesToolhelp(FirstEntry::Skip, ProcessAdder());
     return TRUE;
 }
 
 BOOL CViewerDlg::FillModuleListToolhelp(DWORD processId)
 {
-    if (!pfnModule32First || !pfnModule32Next || !pfnCreateToolhelp32Snapshot)
-        return TRUE;
-    HANDLE snapshot = pfnCreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
-    if (!snapshot || snapshot == INVALID_HANDLE_VALUE)
-        return TRUE;
-    MODULEENTRY32 entry;
-    entry.dwSize = sizeof entry;
-    // As with processes, the snapshot's first module never shows.
-    if (pfnModule32First(snapshot, &entry)) {
-        while (pfnModule32Next(snapshot, &entry))
-            m_lstModules.AddItem(entry.szExePath, 0);
-    }
-    ::CloseHandle(snapshot);
+    WalkModulesToolhelp(processId, FirstEntry::Skip, ModuleAdder());
     return TRUE;
 }
 
 BOOL CViewerDlg::FillModuleListNt(DWORD processId)
 {
-    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
-    if (!process)
-        return TRUE;
-    HMODULE modules[1024];
-    DWORD needed = 0;
-    if (pfnGetModuleFileNameExA && EnumEveryProcessModule(process, modules, sizeof modules, &needed)) {
-        DWORD count = std::min<DWORD>(needed, sizeof modules) / sizeof modules[0];
-        // Index 0 is the executable, which the process list already shows.
-        for (DWORD i = 1; i < count; ++i) {
-            char path[MAX_PATH];
-            DWORD length = pfnGetModuleFileNameExA(process, modules[i], path, MAX_PATH);
-            // A module whose file name cannot be read has nothing to show, open or copy.
-            if (length > 0 && length < MAX_PATH) {
-                path[length] = '\0';
-                m_lstModules.AddItem(path, 0);
-            }
-        }
-    }
-    ::CloseHandle(process);
+    WalkModulesNt(processId, FirstEntry::Skip, ModuleAdder());
     return TRUE;
+}
+
+EntrySink CViewerDlg::ProcessAdder()
+{
+    return [this](const char* path, DWORD id) { m_lstProcesses.AddItem(path, id); };
+}
+
+EntrySink CViewerDlg::ModuleAdder()
+{
+    return [this](const char* path, DWORD) { m_lstModules.AddItem(path, 0); };
 }

@@ -1,7 +1,5 @@
 #include "export/ModuleCopy.h"
 
-#include <windows.h>
-
 #include <cstring>
 
 #include "controls/DisplayName.h"
@@ -21,17 +19,23 @@ bool ComposeDestination(const char* folder, const char* source, char* destinatio
     return true;
 }
 
-int CopyModuleFiles(CPathListBox& modules, const char* folder)
+CopyOutcome CopyModuleFile(const char* source, const char* folder)
 {
-    int failures = 0;
-    for (int i = 0; i < modules.GetCount(); ++i) {
-        char source[MAX_PATH];
-        char destination[MAX_PATH];
-        if (modules.GetItemPath(i, source) < 0 || !ComposeDestination(folder, source, destination) ||
-            !::CopyFileA(source, destination, TRUE))
-            ++failures;
-    }
-    return failures;
+    char destination[MAX_PATH];
+    if (!ComposeDestination(folder, source, destination))
+        return {CopyStatus::TooLong, ERROR_FILENAME_EXCED_RANGE};
+    // Asked before the copy: the system may refuse for another reason (a missing source) before
+    // it looks at the destination, and a file that was there must survive that too.
+    bool existed = ::GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES;
+    if (::CopyFileA(source, destination, TRUE))
+        return {CopyStatus::Copied, 0};
+    DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+        return {CopyStatus::AlreadyThere, error};
+    // The copy may have created the file and stopped part way: what it wrote is no copy.
+    if (!existed)
+        ::DeleteFileA(destination);
+    return {CopyStatus::Failed, error};
 }
 
 CString CopyResultMessage(int failures, const char* processName, const char* folder)

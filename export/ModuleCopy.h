@@ -1,7 +1,8 @@
-// Copying the module files of a process into a folder, never overwriting a file.
+// Copying module files into a folder, never overwriting a file.
 #pragma once
 
-#include "controls/PathListBox.h"
+#include <windows.h>
+
 #include "framework/String.h"
 
 // Composes folder + file name and extension of `source` into `destination` (MAX_PATH
@@ -9,10 +10,24 @@
 // the destination untouched, when the result would not fit.
 bool ComposeDestination(const char* folder, const char* source, char* destination);
 
-// Copies the file of every entry of `modules`, in list order, into `folder` under its own name,
-// failing where a file of that name exists. Returns how many copies failed; an entry without a
-// path, or whose destination would be too long, counts as failed.
-int CopyModuleFiles(CPathListBox& modules, const char* folder);
+// How the copy of one module file ended.
+enum class CopyStatus {
+    Copied,
+    AlreadyThere,  // a file of that name is in the folder; it stays as it was
+    TooLong,       // folder and file name together would not fit a path
+    Failed,        // the system refused (`error` says why); nothing of this copy stays behind
+};
+
+struct CopyOutcome {
+    CopyStatus status;
+    DWORD error;  // the system's error code; 0 for a copy made
+};
+
+// Copies the file at `source` into `folder` under its own name and extension, failing where a
+// file of that name exists. A copy that fails for any other reason (a full disk, say) removes
+// the file it created, so that no truncated copy passes for a real one; a file that was there
+// before is never touched.
+CopyOutcome CopyModuleFile(const char* source, const char* folder);
 
 // The message that ends a copy.
 CString CopyResultMessage(int failures, const char* processName, const char* folder);

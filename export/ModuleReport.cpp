@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "export/OptionalHeader.h"
+#include "export/VersionApi.h"
 
 const char kUnknownText[] = "unknown";
 
@@ -15,10 +16,15 @@ class VersionBlock {
 public:
     explicit VersionBlock(const char* path)
     {
+        m_size = 0;
+        m_data = nullptr;
+        // Bound at start-up; a caller that came first (a test, a benchmark) binds here.
+        if (!BindVersionFunctions())
+            return;
         DWORD unused = 0;
-        m_size = ::GetFileVersionInfoSizeA(path, &unused);
+        m_size = pfnGetFileVersionInfoSizeA(path, &unused);
         m_data = m_size ? static_cast<BYTE*>(std::malloc(m_size)) : nullptr;
-        if (m_data && !::GetFileVersionInfoA(path, 0, m_size, m_data)) {
+        if (m_data && !pfnGetFileVersionInfoA(path, 0, m_size, m_data)) {
             std::free(m_data);
             m_data = nullptr;
         }
@@ -34,7 +40,7 @@ public:
     const BYTE* Query(const char* subBlock, UINT* length, size_t* available) const
     {
         void* value = nullptr;
-        if (!::VerQueryValueA(m_data, subBlock, &value, length) || !value)
+        if (!pfnVerQueryValueA(m_data, subBlock, &value, length) || !value)
             return nullptr;
         const BYTE* p = static_cast<const BYTE*>(value);
         if (p < m_data || p >= m_data + m_size)
@@ -78,9 +84,15 @@ const bool kReadsWideHeaders = sizeof(void*) == 8;
 // The version that the file's header states; never another file's.
 CString ImageVersionOf(const char* path)
 {
-    IMAGE_OPTIONAL_HEADER64 wide;
-    if (kReadsWideHeaders && ReadOptionalHeader(path, &wide) && wide.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC)
-        return ImageVersionText(wide);
+    if (kReadsWideHeaders) {
+        IMAGE_OPTIONAL_HEADER64 wide;
+        // A header that cannot be read states no version, a cut 64-bit one included; a 32-bit
+        // image's header has another size and reads as zeros here.
+        if (!ReadOptionalHeader(path, &wide))
+            return CString(kUnknownText);
+        if (wide.Magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC)
+            return ImageVersionText(wide);
+    }
     IMAGE_OPTIONAL_HEADER32 header;
     return ReadOptionalHeader(path, &header) ? ImageVersionText(header) : CString(kUnknownText);
 }
@@ -115,18 +127,24 @@ CString TranslationKey(const void* value, UINT length)
     return key;
 }
 
-CString ComposeModuleLine(const char* path)
+ModuleVersion ReadModuleVersion(const char* path)
 {
     VersionBlock block(path);
-    CString version, description;
-    bool hasVersion = false, hasDescription = false;
+    ModuleVersion result;
+    bool hasVersion = false;
     if (block.IsRead()) {
         CString key = block.TranslationKey();
-        hasVersion = block.QueryString(key, "ProductVersion", version);
-        hasDescription = block.QueryString(key, "FileDescription", description);
+        hasVersion = block.QueryString(key, "ProductVersion", result.version);
+        result.hasDescription = block.QueryString(key, "FileDescription", result.description);
     }
     // The header is read only when the resource states no version.
     if (!hasVersion)
-        version = ImageVersionOf(path);
-    return ModuleLine(path, version, hasDescription ? description.GetString() : nullptr);
+        result.version = ImageVersionOf(path);
+    return result;
+}
+
+CString ComposeModuleLine(const char* path)
+{
+    ModuleVersion module = ReadModuleVersion(path);
+    return ModuleLine(path, module.version, module.hasDescription ? module.description.GetString() : nullptr);
 }

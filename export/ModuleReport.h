@@ -30,8 +30,16 @@ template <class Header> CString ImageVersionText(const Header& header)
 // "040904b0" when there is no whole entry.
 CString TranslationKey(const void* value, UINT length);
 
-// The report line of the module file at `path`. The version is the version resource's
+// What the report states of a module file. The version is the version resource's
 // ProductVersion, or else the file's image version, or kUnknownText when the file's header
 // cannot be read; the description is its FileDescription, if it has one. The 64-bit program
 // reads the image version of 64-bit images too; the 32-bit program states 0.00 for them.
+struct ModuleVersion {
+    CString version;
+    bool hasDescription = false;
+    CString description;
+};
+ModuleVersion ReadModuleVersion(const char* path);
+
+// The report line of the module file at `path`, with what ReadModuleVersion states.
 CString ComposeModuleLine(const char* path);

@@ -1,7 +1,10 @@
 #include "export/OptionalHeader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+
+#include "framework/Handles.h"
 
 namespace {
 
@@ -40,34 +43,30 @@ template <class Header> bool ParseOptionalHeader(const BYTE* bytes, size_t size,
 template <class Header> bool ReadOptionalHeader(const char* path, Header* header)
 {
     std::memset(header, 0, sizeof *header);
-    HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    // Declared in the order of acquiring: released view first, file last.
+    KernelHandle file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return false;
-    bool read = false;
     // A module is never 4 GB or more: such a file counts as unreadable. GetFileSize, unlike its
     // 64-bit sibling, exists on every system the program runs on.
     DWORD sizeHigh = 0;
-    const DWORD size = ::GetFileSize(file, &sizeHigh);
-    HANDLE mapping = nullptr;
-    if (size != INVALID_FILE_SIZE && sizeHigh == 0 && size > 0)
-        mapping = ::CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    if (const void* view = mapping ? ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0) : nullptr) {
-        // The file may have changed size since it was measured: read no further than both the
-        // measured size and the view reach.
-        MEMORY_BASIC_INFORMATION region{};
-        if (::VirtualQuery(view, &region, sizeof region)) {
-            uint64_t bytes = size;
-            if (bytes > region.RegionSize)
-                bytes = region.RegionSize;
-            read = ParseOptionalHeader(static_cast<const BYTE*>(view), static_cast<size_t>(bytes), header);
-        }
-        ::UnmapViewOfFile(view);
-    }
-    if (mapping)
-        ::CloseHandle(mapping);
-    ::CloseHandle(file);
-    return read;
+    const DWORD size = ::GetFileSize(file.Get(), &sizeHigh);
+    if (size == INVALID_FILE_SIZE || sizeHigh != 0 || size == 0)
+        return false;
+    KernelHandle mapping(::CreateFileMappingA(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping)
+        return false;
+    MappedView view(::MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0));
+    if (!view)
+        return false;
+    // The file may have changed size since it was measured: read no further than both the
+    // measured size and the view reach.
+    MEMORY_BASIC_INFORMATION region{};
+    if (!::VirtualQuery(view.Get(), &region, sizeof region))
+        return false;
+    const size_t bytes = std::min<size_t>(size, region.RegionSize);
+    return ParseOptionalHeader(view.Get(), bytes, header);
 }
 
 template bool ParseOptionalHeader(const BYTE*, size_t, IMAGE_OPTIONAL_HEADER32*);

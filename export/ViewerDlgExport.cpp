@@ -3,6 +3,7 @@
 
 #include "export/FolderDialog.h"
 #include "export/ModuleCopy.h"
+#include "export/ModuleList.h"
 #include "export/ModuleReport.h"
 #include "framework/FileDialog.h"
 #include "framework/FileException.h"
@@ -19,18 +20,6 @@ CString SelectedProcessName(const CListBox& processes)
     if (selected != LB_ERR)
         processes.GetText(selected, name);
     return name;
-}
-
-// The report line of module entry `index`. An entry without a stored path is named as the
-// list shows it, and no file is read for it.
-CString ModuleReportLine(CPathListBox& modules, int index)
-{
-    char path[MAX_PATH];
-    if (modules.GetItemPath(index, path) >= 0)
-        return ComposeModuleLine(path);
-    CString name;
-    modules.GetText(index, name);
-    return ModuleLine(name, kUnknownText, nullptr);
 }
 
 }  // namespace

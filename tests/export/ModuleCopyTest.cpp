@@ -6,6 +6,7 @@
 #include <string>
 
 #include "export/ModuleCopy.h"
+#include "export/ModuleList.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -1,0 +1,25 @@
+#include "export/ModuleList.h"
+
+#include "export/ModuleCopy.h"
+#include "export/ModuleReport.h"
+
+CString ModuleReportLine(CPathListBox& modules, int index)
+{
+    char path[MAX_PATH];
+    if (modules.GetItemPath(index, path) >= 0)
+        return ComposeModuleLine(path);
+    CString name;
+    modules.GetText(index, name);
+    return ModuleLine(name, kUnknownText, nullptr);
+}
+
+int CopyModuleFiles(CPathListBox& modules, const char* folder)
+{
+    int failures = 0;
+    for (int i = 0; i < modules.GetCount(); ++i) {
+        char source[MAX_PATH];
+        if (modules.GetItemPath(i, source) < 0 || CopyModuleFile(source, folder).status != CopyStatus::Copied)
+            ++failures;
+    }
+    return failures;
+}

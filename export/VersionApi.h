@@ -1,0 +1,20 @@
+// The version-information functions of "version.dll", bound at run time from the system
+// directory: a library of that name is not pinned to the system's folder on every system the
+// program runs on, and one left beside the program must never be loaded.
+#pragma once
+
+#include <windows.h>
+
+using PfnGetFileVersionInfoSizeA = DWORD(WINAPI*)(LPCSTR path, LPDWORD handle);
+using PfnGetFileVersionInfoA = BOOL(WINAPI*)(LPCSTR path, DWORD handle, DWORD size, LPVOID data);
+using PfnVerQueryValueA = BOOL(WINAPI*)(LPCVOID block, LPCSTR subBlock, LPVOID* value, PUINT length);
+
+extern PfnGetFileVersionInfoSizeA pfnGetFileVersionInfoSizeA;
+extern PfnGetFileVersionInfoA pfnGetFileVersionInfoA;
+extern PfnVerQueryValueA pfnVerQueryValueA;
+
+// Loads the system's version.dll and binds the three functions; the library stays loaded.
+// Called first thing at start-up, so that every later load of "version.dll" by name, the
+// system's own included, finds this one. Binding again changes nothing. False when a function
+// is missing: versions then read as absent.
+bool BindVersionFunctions();

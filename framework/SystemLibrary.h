@@ -1,0 +1,16 @@
+// Loading the system's own libraries by full path.
+#pragma once
+
+#include <windows.h>
+
+// Loads library `name` (e.g. "psapi.dll") from the system directory, never from the program's
+// folder or the current directory, where anyone may have left a file of that name. Null when
+// it cannot be loaded from there.
+HMODULE LoadSystemLibrary(const char* name);
+
+// Binds `entry` to the function `name` of `library`: null when the library is null or lacks it.
+template <class Pfn> void BindEntryPoint(HMODULE library, const char* name, Pfn& entry)
+{
+    entry = library ? reinterpret_cast<Pfn>(reinterpret_cast<void*>(::GetProcAddress(library, name)))
+                    : nullptr;
+}
