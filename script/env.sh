@@ -97,3 +97,28 @@ in_each_prefix() {
     "$@" "$BUILD_DIR_X64"
     stop_wine
 }
+
+# start_small_volume DIR: mounts a small volume (a 1 MB tmpfs) at DIR/small-volume for the tests
+# of what happens when a disk fills up, and exports its Windows path (through Wine's drive Z:)
+# as QUENDRIX_SMALL_VOLUME. Without it those tests fail.
+start_small_volume() {
+    local volume=$1/small-volume sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    mkdir -p "$volume"
+    if mountpoint -q "$volume" || $sudo mount -t tmpfs -o size=1m,mode=1777 tmpfs "$volume"; then
+        export QUENDRIX_SMALL_VOLUME="Z:${volume//\//\\}"
+        SMALL_VOLUME=$volume
+    else
+        echo "Cannot mount a small volume at $volume: the tests of a full disk will fail" >&2
+    fi
+}
+
+stop_small_volume() {
+    if [ -n "${SMALL_VOLUME:-}" ]; then
+        local sudo=""
+        [ "$(id -u)" -eq 0 ] || sudo=sudo
+        $sudo umount "$SMALL_VOLUME" 2>/dev/null || true
+    fi
+    SMALL_VOLUME=""
+    unset QUENDRIX_SMALL_VOLUME
+}

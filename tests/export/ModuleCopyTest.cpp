@@ -1,6 +1,8 @@
 // Copying module files into real folders: never overwriting, counting every failure.
 #include <doctest/doctest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -154,4 +156,46 @@ TEST_CASE("entries without a path and over-long destinations count as failed, co
     one.list.AddItem((f.a + "\\keep.dll").c_str(), 0);
     CHECK(CopyModuleFiles(one.list, deep.c_str()) == 1);
     CHECK_FALSE(Exists(cut));
+}
+
+TEST_CASE("a copy that fills the disk leaves no file behind, and a file that was there stays")
+{
+    // A real volume of 1 MB, mounted by script/test.
+    const char* volume = std::getenv("QUENDRIX_SMALL_VOLUME");
+    REQUIRE_MESSAGE(volume != nullptr, "QUENDRIX_SMALL_VOLUME is not set: run the tests through script/test");
+    std::string target = std::string(volume) + "\\copy-" + std::to_string(::GetCurrentProcessId());
+    REQUIRE(::CreateDirectoryA(target.c_str(), nullptr));
+    Folders f;
+    const std::string big(3 * 1024 * 1024, 'm');
+    WriteFile(f.a + "\\big.dll", big);
+    WriteFile(f.a + "\\small.dll", "small module");
+    WriteFile(f.b + "\\kept.dll", big);
+    WriteFile(target + "\\kept.dll", "there before");
+    WriteFile(target + "\\gone.dll", "there before");
+
+    struct Case {
+        const char* source;
+        CopyStatus status;
+        const char* left;  // what the folder holds under that name afterwards
+    } cases[] = {
+        {"a\\big.dll", CopyStatus::Failed, "<missing>"},
+        {"a\\small.dll", CopyStatus::Copied, "small module"},
+        {"b\\kept.dll", CopyStatus::AlreadyThere, "there before"},
+        {"a\\gone.dll", CopyStatus::Failed, "there before"},  // no such source
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.source);
+        std::string source = f.root + "\\" + c.source;
+        CopyOutcome outcome = CopyModuleFile(source.c_str(), target.c_str());
+        CHECK(static_cast<int>(outcome.status) == static_cast<int>(c.status));
+        CHECK((outcome.error == 0) == (c.status == CopyStatus::Copied));
+        // Compared by a short account: a truncated copy would flood the report.
+        std::string left = ReadFile(target + source.substr(source.rfind('\\')));
+        CHECK(std::to_string(left.size()) + " bytes: " + left.substr(0, 16) ==
+              std::to_string(std::strlen(c.left)) + " bytes: " + c.left);
+    }
+
+    for (const char* name : {"\\small.dll", "\\kept.dll", "\\gone.dll", "\\big.dll"})
+        ::DeleteFileA((target + name).c_str());
+    CHECK(::RemoveDirectoryA(target.c_str()));
 }
