@@ -211,6 +211,21 @@ TEST_CASE("each fixture module gets the line its resource and header call for")
         CHECK_MESSAGE(line.rfind(path + "\t" + f.version, 0) == 0, line);
     }
 
+    // A header cut short states no version. The 64-bit program reads 64-bit headers; the 32-bit
+    // program never reads them and states 0.00 for any 64-bit image.
+    struct Cut { const char* from; const char* version; } cuts[] = {
+        {"fx_x86.dll", "(Vunknown)"},
+        {"fx_x64.dll", sizeof(void*) == 8 ? "(Vunknown)" : "(V0.00)"},
+    };
+    for (const Cut& c : cuts) {
+        std::string bytes = fixtures::ReadBytes(fixtures::Directory() + c.from);
+        REQUIRE(bytes.size() > 4096);
+        bytes.resize(static_cast<size_t>(NewHeaderOf(bytes)) + 0x18 + 100);
+        std::string path = folder + "cut " + c.from;
+        fixtures::WriteBytes(path, bytes);
+        CHECK(std::string(ComposeModuleLine(path.c_str())) == path + "\t" + c.version + "\n");
+    }
+
     // A file that cannot be read states no version; in particular not the version of the file
     // before it.
     fixtures::WriteBytes(folder + "empty.dll", "");
