@@ -3,11 +3,30 @@
 
 #include "controls/DisplayName.h"
 #include "controls/PathListBox.h"
+#include "framework/SystemLibrary.h"
 
 // The shell reads cbSize: 36 bytes in the 32-bit program, 56 in the 64-bit one.
 static_assert(sizeof(CMINVOKECOMMANDINFO) == (sizeof(void*) == 8 ? 56 : 36), "the shell's command record");
 
+// Bound at the first right click, from the system directory: importing shell32.dll would load
+// it, and the libraries it needs, at start-up, and they would load further system libraries by
+// name before the program could load those from the system directory itself.
+using PfnSHGetMalloc = HRESULT(WINAPI*)(IMalloc** malloc);
+using PfnSHGetDesktopFolder = HRESULT(WINAPI*)(IShellFolder** folder);
+PfnSHGetMalloc pfnSHGetMalloc;
+PfnSHGetDesktopFolder pfnSHGetDesktopFolder;
+
 namespace {
+
+bool BindShell()
+{
+    if (!pfnSHGetMalloc || !pfnSHGetDesktopFolder) {
+        HMODULE library = LoadSystemLibrary("shell32.dll");
+        BindEntryPoint(library, "SHGetMalloc", pfnSHGetMalloc);
+        BindEntryPoint(library, "SHGetDesktopFolder", pfnSHGetDesktopFolder);
+    }
+    return pfnSHGetMalloc && pfnSHGetDesktopFolder;
+}
 
 // Parses `text` as a name relative to `folder`; null when the shell does not know it.
 LPITEMIDLIST ParseName(IShellFolder* folder, HWND owner, const char* text)
@@ -82,11 +101,11 @@ bool CPathListBox::OpenEntryMenu(int index, CPoint point)
         return false;
     // Every identifier list is freed through this allocator: without it, nothing is parsed.
     IMalloc* malloc = nullptr;
-    if (FAILED(::SHGetMalloc(&malloc)))
+    if (!BindShell() || FAILED(pfnSHGetMalloc(&malloc)))
         return true;
     bool walked = true;
     IShellFolder* desktop = nullptr;
-    if (SUCCEEDED(::SHGetDesktopFolder(&desktop))) {
+    if (SUCCEEDED(pfnSHGetDesktopFolder(&desktop))) {
         ClientToScreen(&point);
         walked = ShowShellMenu(malloc, desktop, path, point);
     }

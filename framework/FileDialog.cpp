@@ -1,6 +1,25 @@
 #include "FileDialog.h"
 
+#include "SystemLibrary.h"
+
+// Bound at the first dialog, from the system directory. Importing comdlg32.dll would load it,
+// and the libraries it needs, at start-up, and they would load further system libraries by
+// name before the program could load those from the system directory itself.
+using PfnGetFileNameA = BOOL(WINAPI*)(LPOPENFILENAMEA ofn);
+PfnGetFileNameA pfnGetOpenFileNameA;
+PfnGetFileNameA pfnGetSaveFileNameA;
+
 namespace {
+
+bool BindFileDialogs()
+{
+    if (!pfnGetOpenFileNameA || !pfnGetSaveFileNameA) {
+        HMODULE library = LoadSystemLibrary("comdlg32.dll");
+        BindEntryPoint(library, "GetOpenFileNameA", pfnGetOpenFileNameA);
+        BindEntryPoint(library, "GetSaveFileNameA", pfnGetSaveFileNameA);
+    }
+    return pfnGetOpenFileNameA && pfnGetSaveFileNameA;
+}
 
 // The system calls the hook with WM_INITDIALOG before the dialog is initialised; from then on
 // the hook child's messages reach the object through the framework's window procedure, and
@@ -36,6 +55,9 @@ CFileDialog::CFileDialog(BOOL openFileDialog, const char* defaultExtension, cons
 
 INT_PTR CFileDialog::DoModal()
 {
+    // Without the system's dialogs no file can be chosen.
+    if (!BindFileDialogs())
+        return IDCANCEL;
     OPENFILENAMEA ofn{};
     // The record as the Windows 95 family knows it, so that the dialog opens there too.
     ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
@@ -46,7 +68,7 @@ INT_PTR CFileDialog::DoModal()
     ofn.Flags = m_dwFlags | OFN_EXPLORER | OFN_ENABLEHOOK;
     ofn.lpfnHook = &FileDialogHook;
     ofn.lCustData = reinterpret_cast<LPARAM>(this);
-    BOOL confirmed = m_bOpenFileDialog ? ::GetOpenFileNameA(&ofn) : ::GetSaveFileNameA(&ofn);
+    BOOL confirmed = m_bOpenFileDialog ? pfnGetOpenFileNameA(&ofn) : pfnGetSaveFileNameA(&ofn);
     return confirmed ? IDOK : IDCANCEL;
 }
 
