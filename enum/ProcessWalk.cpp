@@ -29,15 +29,24 @@ bool EnumBackendAvailable(const OSVERSIONINFOA& version)
     return IsNtFamily(version) ? NtBackendBound() : ToolhelpBackendBound();
 }
 
+bool EnumProcessIds(std::vector<DWORD>& ids)
+{
+    DWORD buffer[1024];
+    DWORD bytes = 0;
+    ids.clear();
+    if (!pfnEnumProcesses || !pfnEnumProcesses(buffer, sizeof buffer, &bytes))
+        return false;
+    ids.assign(buffer, buffer + std::min<DWORD>(bytes, sizeof buffer) / sizeof buffer[0]);
+    return true;
+}
+
 bool WalkProcessesNt(const EntrySink& sink)
 {
-    DWORD ids[1024];
-    DWORD bytes = 0;
-    if (!pfnEnumProcesses || !pfnEnumProcesses(ids, sizeof ids, &bytes))
+    std::vector<DWORD> ids;
+    if (!EnumProcessIds(ids))
         return false;
-    DWORD count = std::min<DWORD>(bytes, sizeof ids) / sizeof ids[0];
-    for (DWORD i = 0; i < count; ++i)
-        sink(GetProcessImagePath(ids[i]), ids[i]);
+    for (DWORD id : ids)
+        sink(GetProcessImagePath(id), id);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
 // Receives one entry of a walk: a full path ("unknown" for a process that cannot be named) and
 // an id (the process id; 0 for a module).
@@ -35,6 +36,9 @@ inline bool IsNtFamily(const OSVERSIONINFOA& version)
     return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
+// The ids of every process of the system, in the order EnumProcesses delivers them (at most
+// 1024). False, and no id, when EnumProcesses fails.
+bool EnumProcessIds(std::vector<DWORD>& ids);
 // Every process of the system with the full path of its executable, in the order EnumProcesses
 // delivers them (at most 1024). False, and nothing handed on, when EnumProcesses fails.
 bool WalkProcessesNt(const EntrySink& sink);

@@ -17,12 +17,13 @@ public:
 
     HANDLE Get() const { return m_handle; }
     explicit operator bool() const { return m_handle && m_handle != INVALID_HANDLE_VALUE; }
-    // Closes the handle now, before the owner ends (where the order of releasing matters).
-    void Close()
+    // Closes the handle now, before the owner ends (where the order of releasing matters, or
+    // where a failed close means lost data). False when the system refuses.
+    bool Close()
     {
-        if (*this)
-            ::CloseHandle(m_handle);
+        bool closed = !*this || ::CloseHandle(m_handle);
         m_handle = nullptr;
+        return closed;
     }
 
 private:

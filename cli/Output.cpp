@@ -1,0 +1,161 @@
+#include "cli/Output.h"
+
+#include <algorithm>
+
+namespace {
+
+std::string CsvField(const std::string& text)
+{
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted = "\"";
+    for (char c : text)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+std::string JsonString(const std::string& utf8)
+{
+    std::string out = "\"";
+    for (unsigned char c : utf8) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                const char* hex = "0123456789abcdef";
+                out += std::string("\\u00") + hex[c >> 4] + hex[c & 15];
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+std::string RenderText(const std::vector<Column>& columns, const std::vector<Row>& rows)
+{
+    // Each column as wide as its widest value; numbers align right. The last column is not
+    // padded.
+    std::vector<size_t> widths;
+    for (const Column& column : columns)
+        widths.push_back(std::string(column.name).size());
+    for (const Row& row : rows)
+        for (size_t i = 0; i < row.size() && i < widths.size(); ++i)
+            widths[i] = std::max(widths[i], static_cast<size_t>(row[i].text.GetLength()));
+    auto line = [&](const std::vector<std::string>& values) {
+        std::string out;
+        for (size_t i = 0; i < values.size(); ++i) {
+            bool last = i + 1 == values.size();
+            std::string pad(widths[i] - std::min(widths[i], values[i].size()), ' ');
+            if (columns[i].number)
+                out += pad + values[i];
+            else
+                out += values[i] + (last ? "" : pad);
+            if (!last)
+                out += "  ";
+        }
+        // An empty last value leaves no trailing blanks.
+        out.erase(out.find_last_not_of(' ') + 1);
+        return out + "\r\n";
+    };
+    std::vector<std::string> headings;
+    for (const Column& column : columns)
+        headings.push_back(column.name);
+    std::string out = line(headings);
+    for (const Row& row : rows) {
+        std::vector<std::string> values;
+        for (const Cell& cell : row)
+            values.push_back(cell.text.GetString());
+        out += line(values);
+    }
+    return out;
+}
+
+std::string RenderCsv(const std::vector<Column>& columns, const std::vector<Row>& rows)
+{
+    std::string out;
+    for (size_t i = 0; i < columns.size(); ++i)
+        out += (i ? "," : "") + CsvField(columns[i].name);
+    out += "\r\n";
+    for (const Row& row : rows) {
+        for (size_t i = 0; i < row.size(); ++i)
+            out += (i ? "," : "") + CsvField(AnsiToUtf8(row[i].text.GetString()));
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::string RenderJson(const std::vector<Column>& columns, const std::vector<Row>& rows)
+{
+    if (rows.empty())
+        return "[]\r\n";
+    std::string out = "[\r\n";
+    for (size_t r = 0; r < rows.size(); ++r) {
+        out += "  {";
+        for (size_t i = 0; i < rows[r].size(); ++i) {
+            const Cell& cell = rows[r][i];
+            out += (i ? ", " : "") + JsonString(columns[i].name) + ": ";
+            if (!cell.present)
+                out += "null";
+            else if (columns[i].number)
+                out += cell.text.GetString();
+            else
+                out += JsonString(AnsiToUtf8(cell.text.GetString()));
+        }
+        out += r + 1 < rows.size() ? "},\r\n" : "}\r\n";
+    }
+    return out + "]\r\n";
+}
+
+}  // namespace
+
+std::string RenderTable(const std::vector<Column>& columns, const std::vector<Row>& rows, Format format)
+{
+    switch (format) {
+    case Format::Csv: return RenderCsv(columns, rows);
+    case Format::Json: return RenderJson(columns, rows);
+    default: return RenderText(columns, rows);
+    }
+}
+
+std::string AnsiToUtf8(const std::string& text)
+{
+    if (text.empty())
+        return text;
+    int wideLength = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], wideLength);
+    int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, &utf8[0], length, nullptr, nullptr);
+    return utf8;
+}
+
+std::string WithCrLf(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 32);
+    for (char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+bool WriteAll(HANDLE handle, const std::string& bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD written = 0;
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+        if (!::WriteFile(handle, bytes.data() + done, chunk, &written, nullptr) || written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}

@@ -1,0 +1,54 @@
+#include "cli/Processes.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "controls/DisplayName.h"
+
+namespace {
+
+ModuleWalk Walk(const OSVERSIONINFOA& version, DWORD processId, FirstEntry first, std::vector<CString>& paths)
+{
+    paths.clear();
+    EntrySink add = [&paths](const char* path, DWORD) { paths.push_back(CString(path)); };
+    return IsNtFamily(version) ? WalkModulesNt(processId, first, add) : WalkModulesToolhelp(processId, first, add);
+}
+
+}  // namespace
+
+bool ListProcesses(const OSVERSIONINFOA& version, std::vector<ProcessInfo>& processes)
+{
+    processes.clear();
+    EntrySink add = [&processes](const char* path, DWORD id) { processes.push_back({id, CString(path)}); };
+    bool read = IsNtFamily(version) ? WalkProcessesNt(add) : WalkProcessesToolhelp(FirstEntry::List, add);
+    std::stable_sort(processes.begin(), processes.end(),
+                     [](const ProcessInfo& a, const ProcessInfo& b) { return a.id < b.id; });
+    return read;
+}
+
+std::vector<ProcessInfo> MatchProcesses(const std::vector<ProcessInfo>& processes, const std::string& name)
+{
+    bool isId = !name.empty() && name.find_first_not_of("0123456789") == std::string::npos;
+    unsigned long long id = isId ? std::strtoull(name.c_str(), nullptr, 10) : 0;
+    std::vector<ProcessInfo> matches;
+    for (const ProcessInfo& process : processes) {
+        if (isId ? process.id == id : ::lstrcmpiA(DisplayNameOf(process.path), name.c_str()) == 0)
+            matches.push_back(process);
+    }
+    return matches;
+}
+
+ModuleWalk ListModules(const OSVERSIONINFOA& version, DWORD processId, std::vector<CString>& paths)
+{
+    return Walk(version, processId, FirstEntry::List, paths);
+}
+
+ModuleWalk ListDialogModules(const OSVERSIONINFOA& version, DWORD processId, std::vector<CString>& paths)
+{
+    ModuleWalk walk = Walk(version, processId, FirstEntry::Skip, paths);
+    // The list sorts by what it shows; an entry goes after those that show the same.
+    std::stable_sort(paths.begin(), paths.end(), [](const CString& a, const CString& b) {
+        return ::lstrcmpiA(DisplayNameOf(a), DisplayNameOf(b)) < 0;
+    });
+    return walk;
+}
