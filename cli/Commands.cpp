@@ -178,6 +178,26 @@ int Report(const Arguments& arguments, Session& session)
     return kExitDone;
 }
 
+// A new, empty file of a name no file has in `folder` (or the current folder when empty); its
+// path in `path`. Not GetTempFileName: some systems answer it with a name they could not create.
+KernelHandle CreateUniqueFile(const std::string& folder, std::string& path)
+{
+    std::string prefix = folder.empty() ? std::string(".\\") : folder;
+    if (prefix.back() != '\\' && prefix.back() != '/')
+        prefix += '\\';
+    DWORD start = ::GetTickCount();
+    for (DWORD attempt = 0; attempt < 100; ++attempt) {
+        CString name;
+        name.Format("%s~qdx%lx.tmp", prefix.c_str(), static_cast<unsigned long>((start + attempt) & 0xFFFFF));
+        path = name.GetString();
+        KernelHandle handle(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                          nullptr));
+        if (handle || ::GetLastError() != ERROR_FILE_EXISTS)
+            return handle;
+    }
+    return KernelHandle();
+}
+
 // Whether files can be created in `folder`; the reason when not.
 bool CanWriteInto(const std::string& folder, std::string& reason)
 {
@@ -191,12 +211,14 @@ bool CanWriteInto(const std::string& folder, std::string& reason)
         return false;
     }
     // A file of our own, created and removed again, is the one sure test.
-    char probe[MAX_PATH];
-    if (!::GetTempFileNameA(folder.c_str(), "qdx", 0, probe)) {
+    std::string probe;
+    KernelHandle handle = CreateUniqueFile(folder, probe);
+    if (!handle) {
         reason = Console::Reason(::GetLastError());
         return false;
     }
-    ::DeleteFileA(probe);
+    handle.Close();
+    ::DeleteFileA(probe.c_str());
     return true;
 }
 
@@ -276,26 +298,19 @@ bool ReplaceFileWith(const char* target, const char* source, bool replace)
 bool WriteNewFile(const std::string& file, const std::string& bytes, bool replace, std::string& error)
 {
     // The new file goes into the same folder, so that it can take the other's place.
-    std::string folder = file.substr(0, static_cast<size_t>(FolderLength(file.c_str())));
-    char temporary[MAX_PATH];
-    if (!::GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "qdx", 0, temporary)) {
+    std::string temporary;
+    KernelHandle handle = CreateUniqueFile(file.substr(0, static_cast<size_t>(FolderLength(file.c_str()))), temporary);
+    if (!handle) {
         error = Console::Reason(::GetLastError());
         return false;
     }
-    bool written;
-    {
-        KernelHandle handle(::CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-        written = handle && WriteAll(handle.Get(), bytes) && handle.Close();
-        if (!written)
-            error = Console::Reason(::GetLastError());
-    }
-    if (written && !ReplaceFileWith(file.c_str(), temporary, replace)) {
-        written = false;
+    bool written = WriteAll(handle.Get(), bytes) && handle.Close() &&
+                   ReplaceFileWith(file.c_str(), temporary.c_str(), replace);
+    if (!written) {
         error = Console::Reason(::GetLastError());
+        handle.Close();
+        ::DeleteFileA(temporary.c_str());
     }
-    if (!written)
-        ::DeleteFileA(temporary);
     return written;
 }
 
