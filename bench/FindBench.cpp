@@ -1,0 +1,147 @@
+// Times the console program's find (which processes have kernel32.dll loaded) with many
+// processes running, against a bare walk that makes the same system calls.
+#include <cstdio>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "bench/BenchSupport.h"
+#include "cli/ModuleSearch.h"
+#include "controls/DisplayName.h"
+#include "enum/EnumApi.h"
+#include "enum/ProcessWalk.h"
+#include "export/VersionApi.h"
+
+namespace {
+
+const int kRuns = 7;
+const char kModule[] = "kernel32.dll";
+
+using Hits = std::set<std::pair<DWORD, std::string>>;
+
+// Every process's modules, each named and compared; the version of the first file found read
+// once, as the program reads each file's once.
+Hits BaselineFind()
+{
+    Hits hits;
+    DWORD ids[1024], bytes = 0;
+    pfnEnumProcesses(ids, sizeof ids, &bytes);
+    std::string versioned;
+    for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
+        HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ids[i]);
+        if (!process)
+            continue;
+        HMODULE modules[1024];
+        DWORD needed = 0;
+        BOOL listed = pfnEnumProcessModulesEx
+                          ? pfnEnumProcessModulesEx(process, modules, sizeof modules, &needed, 0x03)
+                          : pfnEnumProcessModules(process, modules, sizeof modules, &needed);
+        for (DWORD m = 0; listed && m < std::min<DWORD>(needed, sizeof modules) / sizeof(HMODULE); ++m) {
+            char path[MAX_PATH];
+            DWORD length = pfnGetModuleFileNameExA(process, modules[m], path, MAX_PATH);
+            if (length == 0 || length >= MAX_PATH || lstrcmpiA(path + FolderLength(path), kModule) != 0)
+                continue;
+            hits.insert({ids[i], path});
+            if (versioned.empty()) {
+                versioned = path;
+                DWORD unused = 0, size = pfnGetFileVersionInfoSizeA(path, &unused);
+                std::vector<BYTE> block(size ? size : 1);
+                void* value = nullptr;
+                UINT valueLength = 0;
+                if (size && pfnGetFileVersionInfoA(path, 0, size, block.data()))
+                    pfnVerQueryValueA(block.data(), "\\StringFileInfo\\040904b0\\ProductVersion", &value, &valueLength);
+            }
+        }
+        ::CloseHandle(process);
+    }
+    return hits;
+}
+
+// Whether two searches found the same for every process that both met: a process that starts
+// or ends between the two walks is the system's doing.
+bool SameForCommonProcesses(const Hits& a, const Hits& b)
+{
+    std::set<DWORD> inA, inB;
+    for (const auto& hit : a)
+        inA.insert(hit.first);
+    for (const auto& hit : b)
+        inB.insert(hit.first);
+    Hits commonA, commonB;
+    for (const auto& hit : a)
+        if (inB.count(hit.first))
+            commonA.insert(hit);
+    for (const auto& hit : b)
+        if (inA.count(hit.first))
+            commonB.insert(hit);
+    return commonA == commonB && !commonA.empty();
+}
+
+Hits ProgramFind(const OSVERSIONINFOA& version)
+{
+    ModuleSearch search;
+    FindModule(version, kModule, search);
+    Hits hits;
+    for (const ModuleHit& hit : search.hits)
+        hits.insert({hit.processId, hit.modulePath.GetString()});
+    return hits;
+}
+
+}  // namespace
+
+int main()
+{
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    BindVersionFunctions();
+    OSVERSIONINFOA version{};
+    BindEnumBackend(version);
+    if (!EnumBackendAvailable(version) || !IsNtFamily(version)) {
+        std::printf("find: the process-status functions are not available\n");
+        return 1;
+    }
+    std::string sleeper = bench::ExeDirectory() + "sleeper.exe";
+    std::vector<PROCESS_INFORMATION> started;
+    std::printf("%10s %10s %12s %12s %7s\n", "extra", "processes", "program ms", "baseline ms", "ratio");
+    double programAt100 = 0, baselineAt100 = 0;
+    bool identical = true;
+    for (int target : {25, 50, 100}) {
+        while (static_cast<int>(started.size()) < target) {
+            STARTUPINFOA startup{};
+            startup.cb = sizeof startup;
+            PROCESS_INFORMATION info{};
+            std::string command = "\"" + sleeper + "\"";
+            if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+                break;
+            started.push_back(info);
+        }
+        ::Sleep(2000);  // let the last ones finish loading their libraries
+        std::vector<double> program, baseline;
+        for (int run = 0; run < kRuns; ++run) {
+            double start = bench::NowMs();
+            Hits found = ProgramFind(version);
+            program.push_back(bench::NowMs() - start);
+            start = bench::NowMs();
+            Hits walked = BaselineFind();
+            baseline.push_back(bench::NowMs() - start);
+            identical = identical && SameForCommonProcesses(found, walked);
+        }
+        double p = bench::Median(program), b = bench::Median(baseline);
+        DWORD ids[1024], bytes = 0;
+        pfnEnumProcesses(ids, sizeof ids, &bytes);
+        std::printf("%10d %10lu %12.1f %12.1f %7.2f\n", target, bytes / 4, p, b, p / b);
+        if (target == 100) {
+            programAt100 = p;
+            baselineAt100 = b;
+        }
+    }
+    for (PROCESS_INFORMATION& info : started) {
+        ::TerminateProcess(info.hProcess, 0);
+        ::CloseHandle(info.hThread);
+        ::CloseHandle(info.hProcess);
+    }
+    std::printf("results identical: %s\n", identical ? "yes" : "NO");
+    if (!identical)
+        return 1;
+    std::printf("find: program %.1f ms, baseline %.1f ms, ratio %.2f\n", programAt100, baselineAt100,
+                programAt100 / baselineAt100);
+    return 0;
+}
