@@ -12,7 +12,7 @@ public:
     explicit CViewerDlg(CWnd* parent = nullptr);
 
 protected:
-    // --- application and main window (app/) ---
+    // --- application and main window ---
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
     // Appends the separator and "&About Quendrix..." to the system menu.
@@ -23,7 +23,7 @@ protected:
     void OnSize(UINT type, int cx, int cy);
     LRESULT OnContextMenu(WPARAM, LPARAM);
 
-    // --- process and module enumeration (enum/) ---
+    // --- process and module enumeration (ViewerDlgEnum.cpp, on the engine of enum/) ---
     // Probes the platform and binds the functions of its back end.
     void BindBackend();
     BOOL IsBackendAvailable();
@@ -39,7 +39,7 @@ protected:
     EntrySink ProcessAdder();
     EntrySink ModuleAdder();
 
-    // --- export (export/) ---
+    // --- export (ViewerDlgExport.cpp, on the engine of export/) ---
     void OnSaveList();
     // Writes the module report of the selected process into `fileName`; tells the user when
     // the file could not be written completely.

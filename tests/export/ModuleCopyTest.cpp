@@ -8,7 +8,7 @@
 #include <string>
 
 #include "export/ModuleCopy.h"
-#include "export/ModuleList.h"
+#include "app/ModuleList.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include "export/FolderDialog.h"
 #include "export/ModuleCopy.h"
-#include "export/ModuleList.h"
+#include "app/ModuleList.h"
 #include "export/ModuleReport.h"
 #include "framework/FileDialog.h"
 #include "framework/FileException.h"

@@ -1,4 +1,4 @@
-#include "export/ModuleList.h"
+#include "app/ModuleList.h"
 
 #include "export/ModuleCopy.h"
 #include "export/ModuleReport.h"
