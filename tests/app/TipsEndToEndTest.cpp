@@ -1,115 +1,29 @@
-// The title tips of the running program, driven by the real cursor and real clicks: the program
-// is started from a folder with a long name, so that the tip over its own process entry is
-// wider than the list.
+// The title tips of the running program, driven by the display's own pointer, wheel and keys:
+// the program is started from a folder with a long name, so that the tip over its own process
+// entry is wider than the list.
 #include <doctest/doctest.h>
 
-#include <functional>
+#include <windows.h>
+
+#include <memory>
 #include <string>
 
 #include "framework/Wnd.h"
+#include "res/resource.h"
+#include "support/RunningProgram.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, int ms = 3000)
-{
-    for (int waited = 0; waited < ms; waited += 20) {
-        if (done())
-            return true;
-        ::Sleep(20);
-    }
-    return done();
-}
+using testing::ClickAt;
+using testing::PointerTo;
+using testing::RemoteFindEntry;
+using testing::RemoteRowOnScreen;
+using testing::WaitFor;
 
-struct Search {
-    DWORD pid;
-    std::string classPrefix;
-    HWND found;
-};
-
-BOOL CALLBACK MatchVisible(HWND hWnd, LPARAM lParam)
+CPoint Center(const RECT& r)
 {
-    auto* search = reinterpret_cast<Search*>(lParam);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hWnd, &pid);
-    char name[80] = "";
-    ::GetClassNameA(hWnd, name, sizeof name);
-    if (pid == search->pid && ::IsWindowVisible(hWnd) && std::string(name).rfind(search->classPrefix, 0) == 0) {
-        search->found = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A visible top-level window of the process whose class name begins with the prefix.
-HWND FindVisible(DWORD pid, const std::string& classPrefix)
-{
-    Search search{pid, classPrefix, nullptr};
-    ::EnumWindows(&MatchVisible, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-std::string LongFolder()
-{
-    char temp[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, temp);
-    return std::string(temp) + "Quendrix tips seen end to end, from a folder with a long name\\";
-}
-
-// The entry of a list in another process that shows `text` (wide messages cross processes whole).
-int FindEntry(HWND list, const std::string& name)
-{
-    const std::wstring text(name.begin(), name.end());  // an ASCII file name
-    int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        wchar_t entry[MAX_PATH] = L"";
-        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(entry));
-        if (text == entry)
-            return i;
-    }
-    return -1;
-}
-
-CRect RowOnScreen(HWND list, int index)
-{
-    CRect row;
-    ::SendMessageW(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(static_cast<RECT*>(&row)));
-    ::MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&row), 2);
-    return row;
-}
-
-// Moves the real cursor. The program hears of it twice, from the system at once and later from
-// the display's own motion event; waiting for the second keeps a late one from undoing the next
-// move.
-// Runs xdotool on the display: the program hears of its pointer moves and clicks as of a real
-// mouse's, from the display. False when it cannot be started.
-bool Xdo(const std::string& arguments)
-{
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::string command = "/usr/bin/xdotool " + arguments;
-    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    ::WaitForSingleObject(pi.hProcess, 5000);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    return true;
-}
-
-std::string At(CPoint p)
-{
-    return "mousemove " + std::to_string(p.x) + " " + std::to_string(p.y);
-}
-
-void MoveCursor(CPoint p)
-{
-    Xdo(At(p));
-}
-
-void Click(CPoint p)
-{
-    Xdo(At(p) + " click 1");
+    return CPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
 // The width of `text` in the dialog's font, "MS Sans Serif" 8 point.
@@ -126,92 +40,125 @@ int TextWidth(const std::string& text)
     return extent.cx;
 }
 
+CRect WindowRect(HWND hWnd)
+{
+    CRect rect;
+    ::GetWindowRect(hWnd, &rect);
+    return rect;
+}
+
+// The program, started from a copy in a folder with a long name, with the pointer off its window.
+class TipsProgram {
+public:
+    TipsProgram()
+        : m_folder(LongFolder()), m_exe(m_folder + testing::ProgramFileName())
+    {
+        ::CreateDirectoryA(m_folder.c_str(), nullptr);
+        REQUIRE(::CopyFileA(testing::ProgramPath().c_str(), m_exe.c_str(), FALSE));
+        PointerTo(CPoint(::GetSystemMetrics(SM_CXSCREEN) - 10, ::GetSystemMetrics(SM_CYSCREEN) - 10));
+        m_program = std::make_unique<testing::RunningProgram>(m_exe);
+        REQUIRE(WaitFor([&] { return RemoteFindEntry(Processes(), testing::ProgramFileName()) >= 0; }));
+        REQUIRE_FALSE(WindowRect(Dialog()).PtInRect(Away()));
+    }
+    ~TipsProgram()
+    {
+        m_program.reset();
+        ::DeleteFileA(m_exe.c_str());
+        ::RemoveDirectoryA(m_folder.c_str());
+    }
+    TipsProgram(const TipsProgram&) = delete;
+    TipsProgram& operator=(const TipsProgram&) = delete;
+
+    const std::string& Exe() const { return m_exe; }
+    HWND Dialog() const { return m_program->Dialog(); }
+    HWND Processes() const { return m_program->Item(IDC_PROCESS_LIST); }
+    HWND Modules() const { return m_program->Item(IDC_MODULE_LIST); }
+    DWORD Id() const { return m_program->Id(); }
+    long WaitForExit(DWORD ms) const { return m_program->WaitForExit(ms); }
+    // The program's tip window once it is visible, else null.
+    HWND VisibleTip() const { return testing::FindVisibleWindow(Id(), "FwWnd:"); }
+    // A point of the screen off the program's window.
+    static CPoint Away() { return CPoint(::GetSystemMetrics(SM_CXSCREEN) - 10, ::GetSystemMetrics(SM_CYSCREEN) - 10); }
+
+private:
+    static std::string LongFolder()
+    {
+        char temp[MAX_PATH] = "";
+        ::GetTempPathA(MAX_PATH, temp);
+        return std::string(temp) + "Quendrix tips seen end to end, from a folder with a long name\\";
+    }
+
+    std::string m_folder;
+    std::string m_exe;
+    std::unique_ptr<testing::RunningProgram> m_program;
+};
+
+// Rests the pointer on entry `index` of `list` and returns the tip window once it shows.
+HWND RestOn(const TipsProgram& program, HWND list, int index)
+{
+    PointerTo(Center(RemoteRowOnScreen(list, index)));
+    HWND tip = nullptr;
+    REQUIRE(WaitFor([&] { return (tip = program.VisibleTip()) != nullptr; }));
+    return tip;
+}
+
 }  // namespace
 
 TEST_CASE("resting the mouse on an entry of the running program shows its full path")
 {
-    const std::string folder = LongFolder();
-    const std::string exe = folder + testing::ProgramFileName();
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    REQUIRE(::CopyFileA(testing::ProgramPath().c_str(), exe.c_str(), FALSE));
-    const CPoint away(1000, 750);  // off the program's window
-    if (!Xdo(At(away))) {
-        MESSAGE("skipped: xdotool cannot be started, so there is no pointer to move on the display");
-        return;
-    }
-
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::string command = "\"" + exe + "\"";
-    REQUIRE(::CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    ::WaitForInputIdle(pi.hProcess, 10000);
-    HWND dialog = nullptr;
-    REQUIRE(WaitFor([&] { return (dialog = FindVisible(pi.dwProcessId, "#32770")) != nullptr; }, 10000));
-    HWND processes = ::GetDlgItem(dialog, 1000);
-    int own = -1;
-    REQUIRE(WaitFor([&] { return (own = FindEntry(processes, testing::ProgramFileName())) >= 0; }));
-    const CRect row = RowOnScreen(processes, own);
-    const CPoint onOwn((row.left + row.right) / 2, (row.top + row.bottom) / 2);
-    auto tip = [&] { return FindVisible(pi.dwProcessId, "FwWnd:"); };
+    TipsProgram program;
+    HWND processes = program.Processes();
+    const int own = RemoteFindEntry(processes, testing::ProgramFileName());
+    const CRect row = RemoteRowOnScreen(processes, own);
+    const CPoint onOwn = Center(row);
 
     // Onto the entry: a topmost tip over the row, as wide as the full path needs.
-    MoveCursor(onOwn);
-    REQUIRE(WaitFor([&] { return tip() != nullptr; }));
-    HWND tipWnd = tip();
-    CRect placed;
-    ::GetWindowRect(tipWnd, &placed);
+    HWND tipWnd = RestOn(program, processes, own);
+    CRect placed = WindowRect(tipWnd);
     CHECK(placed.left == row.left);
     CHECK(placed.top == row.top);
     CHECK(placed.bottom == row.bottom);
-    CHECK(placed.right == row.left + TextWidth(exe) + 4);
+    CHECK(placed.right == row.left + TextWidth(program.Exe()) + 4);
     CHECK(placed.right > row.right);  // the path is wider than the list
     CHECK((::GetWindowLongA(tipWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
-    CHECK(::GetForegroundWindow() == dialog);
+    CHECK(::GetForegroundWindow() == program.Dialog());
 
     // To another entry the tip follows; out of the list, over the part of the tip outside it,
     // it goes.
-    const CRect first = RowOnScreen(processes, own == 0 ? 1 : 0);
-    MoveCursor(CPoint(first.left + 5, first.top + 3));
-    CHECK(WaitFor([&] { CRect r; ::GetWindowRect(tipWnd, &r); return r.top == first.top; }));
+    const CRect first = RemoteRowOnScreen(processes, own == 0 ? 1 : 0);
+    PointerTo(CPoint(first.left + 5, first.top + 3));
+    CHECK(WaitFor([&] { return WindowRect(tipWnd).top == first.top; }));
     CHECK(::IsWindowVisible(tipWnd));
-    MoveCursor(onOwn);
-    REQUIRE(WaitFor([&] { CRect r; ::GetWindowRect(tipWnd, &r); return r.top == row.top; }));
-    CRect list;
-    ::GetWindowRect(processes, &list);
-    MoveCursor(CPoint(list.right + 3, onOwn.y));
+    PointerTo(onOwn);
+    REQUIRE(WaitFor([&] { return WindowRect(tipWnd).top == row.top; }));
+    const CRect list = WindowRect(processes);
+    PointerTo(CPoint(list.right + 3, onOwn.y));
     CHECK(WaitFor([&] { return !::IsWindowVisible(tipWnd); }));
 
     // A click hides it; the next move brings it back.
-    MoveCursor(onOwn);
+    PointerTo(onOwn);
     REQUIRE(WaitFor([&] { return ::IsWindowVisible(tipWnd) != FALSE; }));
-    Click(onOwn);
+    ClickAt(onOwn);
     CHECK(WaitFor([&] { return !::IsWindowVisible(tipWnd); }));
     CHECK(WaitFor([&] { return ::SendMessageW(processes, LB_GETCURSEL, 0, 0) == own; }));
-    MoveCursor(CPoint(onOwn.x + 4, onOwn.y));
+    PointerTo(CPoint(onOwn.x + 4, onOwn.y));
     CHECK(WaitFor([&] { return ::IsWindowVisible(tipWnd) != FALSE; }));
-    MoveCursor(CPoint(list.right + 3, onOwn.y));
+    PointerTo(CPoint(list.right + 3, onOwn.y));
     CHECK(WaitFor([&] { return !::IsWindowVisible(tipWnd); }));
 
     // While another application is active, no tip.
     CWnd other;
+    const CPoint away = TipsProgram::Away();
     REQUIRE(other.CreateEx(0, "STATIC", "other application", WS_POPUP | WS_VISIBLE, away.x, away.y, 20, 10,
                            nullptr, nullptr));
     ::SetForegroundWindow(other.m_hWnd);
     REQUIRE(WaitFor([&] { return ::GetForegroundWindow() == other.m_hWnd; }));
-    MoveCursor(CPoint(onOwn.x - 4, onOwn.y));
+    PointerTo(CPoint(onOwn.x - 4, onOwn.y));
     ::Sleep(300);
     CHECK_FALSE(::IsWindowVisible(tipWnd));
     other.DestroyWindow();
 
     // The program closes cleanly with its tip window.
-    ::PostMessageA(dialog, WM_CLOSE, 0, 0);
-    CHECK(::WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0);
-    DWORD code = 1;
-    ::GetExitCodeProcess(pi.hProcess, &code);
-    CHECK(code == 0);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    ::DeleteFileA(exe.c_str());
-    ::RemoveDirectoryA(folder.c_str());
+    ::PostMessageA(program.Dialog(), WM_CLOSE, 0, 0);
+    CHECK(program.WaitForExit(10000) == 0);
 }
