@@ -2,6 +2,7 @@
 // holding the mouse capture while the tip is up, so that the list box sees the mouse leave.
 #include "controls/PathListBox.h"
 
+#include "controls/MonitorApi.h"
 #include "controls/TipGeometry.h"
 #include "controls/TitleTipWnd.h"
 #include "framework/Dc.h"
@@ -47,7 +48,11 @@ void CPathListBox::ShowTip(int nIndex)
         CRect rect;
         GetTipRect(nIndex, rect);
         ClientToScreen(rect);
-        rect = ClampTipRect(rect, ::GetSystemMetrics(SM_CXFULLSCREEN));
+        // The tip stays on the monitor of its entry, which may lie left of the primary one.
+        CRect row;
+        GetItemRect(nIndex, row);
+        ClientToScreen(row);
+        rect = ClampTipRect(rect, TipBounds(row));
         m_pTipWnd->Show(rect, nIndex);
     }
     if (m_pTipWnd->IsWindowVisible()) {
