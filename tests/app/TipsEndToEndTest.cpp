@@ -93,10 +93,12 @@ private:
     std::unique_ptr<testing::RunningProgram> m_program;
 };
 
-// Rests the pointer on entry `index` of `list` and returns the tip window once it shows.
-HWND RestOn(const TipsProgram& program, HWND list, int index)
+// Rests the pointer on entry `index` of `list`, `dx` pixels right of its centre, and returns the
+// tip window once it shows.
+HWND RestOn(const TipsProgram& program, HWND list, int index, int dx = 0)
 {
-    PointerTo(Center(RemoteRowOnScreen(list, index)));
+    CPoint at = Center(RemoteRowOnScreen(list, index));
+    PointerTo(CPoint(at.x + dx, at.y));
     HWND tip = nullptr;
     REQUIRE(WaitFor([&] { return (tip = program.VisibleTip()) != nullptr; }));
     return tip;
@@ -161,4 +163,34 @@ TEST_CASE("resting the mouse on an entry of the running program shows its full p
     // The program closes cleanly with its tip window.
     ::PostMessageA(program.Dialog(), WM_CLOSE, 0, 0);
     CHECK(program.WaitForExit(10000) == 0);
+}
+
+TEST_CASE("a tip goes within a fraction of a second once the pointer leaves the program in one quick motion")
+{
+    TipsProgram program;
+    HWND processes = program.Processes();
+    const int own = RemoteFindEntry(processes, testing::ProgramFileName());
+    // The program hears of no move on the way: only its own look at the pointer can see it go.
+    CWnd other;
+    const CPoint away = TipsProgram::Away();
+    REQUIRE(other.CreateEx(0, "STATIC", "other application", WS_POPUP, away.x - 10, away.y - 10, 20, 20, nullptr,
+                           nullptr));
+    other.SetWindowPos(&CWnd::wndTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    struct Flick { const char* to; CPoint at; } flicks[] = {
+        {"the desktop", CPoint(away.x - 200, away.y)},
+        {"another application's window", away},
+    };
+    // Wine keeps the pointer where the program last heard of it: a return to that very pixel
+    // would bring no move, so each rest is a little further right.
+    int dx = 0;
+    for (const Flick& flick : flicks) {
+        INFO("to " << std::string(flick.to));
+        HWND tip = RestOn(program, processes, own, dx += 5);
+        PointerTo(flick.at);
+        CHECK(WaitFor([&] { return !::IsWindowVisible(tip); }, 1000));
+    }
+    other.DestroyWindow();
+
+    // The capture taken for the tip went with it: back on the entry, the tip shows again.
+    RestOn(program, processes, own);
 }
