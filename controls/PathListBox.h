@@ -70,6 +70,8 @@ protected:
     void OnCaptureChanged(CWnd* pWnd);
     // While the tip is up: hides it once the pointer has left the tip's entry.
     void OnTimer(UINT_PTR nIDEvent);
+    // The wheel, the scroll bar and the keys, which may scroll the list under a resting pointer.
+    LRESULT OnScrollInput(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 

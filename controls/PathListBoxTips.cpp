@@ -175,6 +175,22 @@ void CPathListBox::OnTimer(UINT_PTR nIDEvent)
     ShowTip(m_nNoItem);
 }
 
+LRESULT CPathListBox::OnScrollInput(WPARAM, LPARAM)
+{
+    LRESULT result = Default();
+    // The rows may have moved under a resting pointer: the tip follows the entry now under it,
+    // or goes.
+    if (m_pTipWnd->IsWindowVisible()) {
+        CPoint point;
+        int item = EntryUnderPointer(point);
+        if (item != m_pTipWnd->GetItem()) {
+            m_ptLast = point;
+            ShowTip(IsAppActive() ? item : m_nNoItem);
+        }
+    }
+    return result;
+}
+
 void CPathListBox::OnKillFocus(CWnd*)
 {
     Default();

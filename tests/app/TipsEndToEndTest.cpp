@@ -4,10 +4,14 @@
 #include <doctest/doctest.h>
 
 #include <windows.h>
+#include <tlhelp32.h>
 
+#include <algorithm>
 #include <memory>
+#include <set>
 #include <string>
 
+#include "controls/DisplayName.h"
 #include "framework/Wnd.h"
 #include "res/resource.h"
 #include "support/RunningProgram.h"
@@ -193,4 +197,123 @@ TEST_CASE("a tip goes within a fraction of a second once the pointer leaves the 
 
     // The capture taken for the tip went with it: back on the entry, the tip shows again.
     RestOn(program, processes, own);
+}
+
+namespace {
+
+// This process's modules as the program lists them: every module but the executable, by
+// display name, with its full path.
+std::multiset<std::string> OwnModuleNames()
+{
+    char exe[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::multiset<std::string> names;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 0);
+    MODULEENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = ::Module32First(snapshot, &entry); ok; ok = ::Module32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExePath, exe) != 0)
+            names.insert(DisplayNameOf(entry.szExePath).GetString());
+    }
+    ::CloseHandle(snapshot);
+    return names;
+}
+
+std::string OwnModulePath(const std::string& name)
+{
+    char path[MAX_PATH] = "";
+    ::GetModuleFileNameA(::GetModuleHandleA(name.c_str()), path, MAX_PATH);
+    return path;
+}
+
+// The entry of another process's list box under screen point `p`, -1 when none is.
+int RemoteEntryAt(HWND list, CPoint p)
+{
+    ::ScreenToClient(list, &p);
+    LRESULT hit = ::SendMessageW(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(p.x, p.y));
+    return HIWORD(hit) ? -1 : LOWORD(hit);
+}
+
+std::string RemoteText(HWND list, int index)
+{
+    wchar_t wide[MAX_PATH] = L"";
+    ::SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide));
+    char text[MAX_PATH] = "";
+    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, MAX_PATH, nullptr, nullptr);
+    return text;
+}
+
+// Where the tip over module entry `index` lies: its row, as wide as the module's path needs.
+CRect ModuleTipRect(HWND modules, int index)
+{
+    CRect row = RemoteRowOnScreen(modules, index);
+    row.right = std::max<LONG>(row.right, row.left + TextWidth(OwnModulePath(RemoteText(modules, index))) + 4);
+    return row;
+}
+
+}  // namespace
+
+TEST_CASE("after the list scrolls under a resting pointer, no tip shows another entry's path")
+{
+    TipsProgram program;
+    HWND processes = program.Processes(), modules = program.Modules();
+    // The modules of this process, whose paths are known here, in lists so narrow that every
+    // path is wider than its row and so short that they scroll.
+    char exe[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    const int self = RemoteFindEntry(processes, DisplayNameOf(exe).GetString());
+    REQUIRE(self >= 0);
+    ClickAt(Center(RemoteRowOnScreen(processes, self)));
+    const std::multiset<std::string> names = OwnModuleNames();
+    REQUIRE(WaitFor([&] {
+        std::vector<std::string> shown = testing::RemoteListTexts(modules);
+        return std::multiset<std::string>(shown.begin(), shown.end()) == names;
+    }));
+    ::SetWindowPos(program.Dialog(), nullptr, 0, 0, 280, 200, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    REQUIRE(WaitFor([&] { return WindowRect(modules).Width() < 130; }));
+    const int count = static_cast<int>(::SendMessageW(modules, LB_GETCOUNT, 0, 0));
+    CRect client;
+    ::GetClientRect(modules, &client);
+    const int rowHeight = RemoteRowOnScreen(modules, 0).bottom - RemoteRowOnScreen(modules, 0).top;
+    const int visibleRows = client.Height() / rowHeight;
+    REQUIRE(visibleRows >= 2);
+    REQUIRE(count >= visibleRows + 6);
+
+    // Rests the pointer on a visible row whose entry's path differs in width from that of the
+    // entry `shift` rows further down, which the scroll brings under the pointer; returns where.
+    auto restAbove = [&](int shift) {
+        const int top = static_cast<int>(::SendMessageW(modules, LB_GETTOPINDEX, 0, 0));
+        int index = top;
+        while (index + 1 < top + visibleRows &&
+               ModuleTipRect(modules, index).Width() == ModuleTipRect(modules, index + shift).Width())
+            ++index;
+        HWND tip = RestOn(program, modules, index);
+        REQUIRE(WaitFor([&] { return WindowRect(tip) == ModuleTipRect(modules, index); }));
+        return Center(RemoteRowOnScreen(modules, index));
+    };
+    // Hidden, or over the entry now under the pointer and as wide as that entry's path needs.
+    auto noStaleTip = [&](CPoint at) {
+        HWND tip = program.VisibleTip();
+        if (!tip)
+            return true;
+        int under = RemoteEntryAt(modules, at);
+        return under >= 0 && WindowRect(tip) == ModuleTipRect(modules, under);
+    };
+    struct Scroll { const char* what; std::string xdo; int shift; } scrolls[] = {
+        {"one notch of the wheel down", "click 5", 3},
+        {"one notch of the wheel up", "click 4", -3},
+        {"the End key", "key End", count - visibleRows},
+    };
+    for (const Scroll& scroll : scrolls) {
+        INFO(std::string(scroll.what));
+        // The keys go to the list with the focus: a click gives it to the module list.
+        const CRect topRow = RemoteRowOnScreen(modules, static_cast<int>(::SendMessageW(modules, LB_GETTOPINDEX, 0, 0)));
+        ClickAt(CPoint(topRow.left + 3, topRow.top + 3));
+        const CPoint at = restAbove(scroll.shift);
+        const LRESULT top = ::SendMessageW(modules, LB_GETTOPINDEX, 0, 0);
+        testing::Xdo(scroll.xdo);
+        // The program answers only once it has handled the scroll: by then the tip must be right.
+        REQUIRE(WaitFor([&] { return ::SendMessageW(modules, LB_GETTOPINDEX, 0, 0) != top; }));
+        CHECK(noStaleTip(at));
+    }
 }
