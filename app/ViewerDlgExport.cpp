@@ -1,6 +1,8 @@
 // The main dialog's export commands.
 #include "app/ViewerDlg.h"
 
+#include <string>
+
 #include "export/FolderDialog.h"
 #include "export/ModuleCopy.h"
 #include "app/ModuleList.h"
@@ -41,10 +43,16 @@ void CViewerDlg::WriteModuleReport(const char* fileName)
             file.WriteString(ModuleReportLine(m_lstModules, i));
         file.Close();
     } catch (const CFileException&) {
-        // A failed save must not pass for a good one. What reached the file stays there.
-        CString text;
-        text.Format("Die Modulliste konnte nicht vollst\xE4ndig in die Datei\n%s\ngeschrieben werden.", fileName);
-        AfxMessageBox(text, MB_OK);
+        // A failed save must not pass for a good one. What reached the file stays there. The
+        // text is wide, so that it reads alike on every ANSI code page; the file name comes in
+        // the ANSI code page.
+        int length = ::MultiByteToWideChar(CP_ACP, 0, fileName, -1, nullptr, 0);
+        std::wstring path(length > 0 ? static_cast<size_t>(length) : 1u, L'\0');
+        if (length > 0)
+            ::MultiByteToWideChar(CP_ACP, 0, fileName, -1, &path[0], length);
+        path.resize(path.find(L'\0'));
+        std::wstring text = L"Die Modulliste konnte nicht vollst\u00E4ndig in die Datei\n" + path + L"\ngeschrieben werden.";
+        AfxMessageBox(text.c_str(), MB_OK);
     }
 }
 

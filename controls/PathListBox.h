@@ -68,6 +68,10 @@ protected:
     void OnRButtonDown(UINT nFlags, CPoint point);
     void OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized);
     void OnCaptureChanged(CWnd* pWnd);
+    // While the tip is up: hides it once the pointer has left the tip's entry.
+    void OnTimer(UINT_PTR nIDEvent);
+    // The wheel, the scroll bar and the keys, which may scroll the list under a resting pointer.
+    LRESULT OnScrollInput(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
@@ -81,4 +85,9 @@ private:
     PathItem* GetRecord(int index);
     // Gives up the capture taken for the tip, unless another window has taken it meanwhile.
     void ReleaseTipCapture();
+    // The entry whose row holds `point` (client coordinates), m_nNoItem when none does.
+    int EntryAt(CPoint point);
+    // The entry under the pointer, whose position `point` receives in client coordinates;
+    // m_nNoItem also when another window than the list box and its tip lies under the pointer.
+    int EntryUnderPointer(CPoint& point);
 };

@@ -92,9 +92,14 @@ void CPathListBox::OnRButtonUp(UINT, CPoint point)
 
 bool CPathListBox::OpenEntryMenu(int index, CPoint point)
 {
-    // LB_SETCURSEL notifies nobody: the dialog does not refill its module list for this.
-    if (GetCurSel() != index)
+    // LB_SETCURSEL notifies nobody: a list that notifies its parent tells it as a user's
+    // selection would, so that what follows the selection does before the menu opens.
+    if (GetCurSel() != index) {
         SetCurSel(index);
+        if (GetStyle() & LBS_NOTIFY)
+            ::SendMessageA(::GetParent(m_hWnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), LBN_SELCHANGE),
+                           reinterpret_cast<LPARAM>(m_hWnd));
+    }
     char path[MAX_PATH] = "";
     // An entry without a path names no file: like a file the shell does not know.
     if (GetItemPath(GetCurSel(), path) < 0)

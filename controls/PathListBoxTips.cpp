@@ -2,11 +2,22 @@
 // holding the mouse capture while the tip is up, so that the list box sees the mouse leave.
 #include "controls/PathListBox.h"
 
+#include "controls/MonitorApi.h"
 #include "controls/TipGeometry.h"
 #include "controls/TitleTipWnd.h"
 #include "framework/Dc.h"
 #include "framework/FrameWnd.h"
 #include "framework/WinApp.h"
+
+namespace {
+
+// While a tip is up the list box looks this often whether the pointer is still over the tip's
+// entry: a pointer that leaves the program's windows in one quick motion sends no further move,
+// capture or not. The id is one that the list control does not use for timers of its own.
+const UINT_PTR kTipTimer = 0x5154;
+const UINT kTipCheckMs = 100;
+
+}  // namespace
 
 int CPathListBox::GetTipRect(int nIndex, LPRECT lpRect)
 {
@@ -47,16 +58,23 @@ void CPathListBox::ShowTip(int nIndex)
         CRect rect;
         GetTipRect(nIndex, rect);
         ClientToScreen(rect);
-        rect = ClampTipRect(rect, ::GetSystemMetrics(SM_CXFULLSCREEN));
+        // The tip stays on the monitor of its entry, which may lie left of the primary one.
+        CRect row;
+        GetItemRect(nIndex, row);
+        ClientToScreen(row);
+        rect = ClampTipRect(rect, TipBounds(row));
         m_pTipWnd->Show(rect, nIndex);
     }
     if (m_pTipWnd->IsWindowVisible()) {
+        ::SetTimer(m_hWnd, kTipTimer, kTipCheckMs, nullptr);
         if (!m_bCaptured && ::GetCapture() != m_hWnd)
             CaptureMouse();
-    } else if (m_bCaptured) {
+    } else {
+        ::KillTimer(m_hWnd, kTipTimer);
         // Releasing sends WM_CAPTURECHANGED at once, which comes back here while m_bCaptured
         // is still set.
-        ReleaseTipCapture();
+        if (m_bCaptured)
+            ReleaseTipCapture();
     }
 }
 
@@ -105,25 +123,72 @@ BOOL CPathListBox::PreTranslateMessage(MSG* pMsg)
     return CListBox::PreTranslateMessage(pMsg);
 }
 
+int CPathListBox::EntryAt(CPoint point)
+{
+    int item = m_nNoItem;
+    CRect client;
+    GetClientRect(client);
+    if (client.PtInRect(point)) {
+        // Rows scrolled out of view lie outside the client area and never match.
+        for (int i = 0; i < GetCount() && item == m_nNoItem; ++i) {
+            CRect row;
+            GetItemRect(i, row);
+            if (row.PtInRect(point))
+                item = i;
+        }
+    }
+    return item;
+}
+
+int CPathListBox::EntryUnderPointer(CPoint& point)
+{
+    ::GetCursorPos(&point);
+    HWND over = ::WindowFromPoint(point);
+    ScreenToClient(&point);
+    if (over != m_hWnd && over != m_pTipWnd->m_hWnd)
+        return m_nNoItem;
+    return EntryAt(point);
+}
+
 void CPathListBox::OnMouseMove(UINT nFlags, CPoint point)
 {
     if (point != m_ptLast && IsAppActive()) {
         m_ptLast = point;
-        int item = m_nNoItem;
-        CRect client;
-        GetClientRect(client);
-        if (client.PtInRect(point)) {
-            // Rows scrolled out of view lie outside the client area and never match.
-            for (int i = 0; i < GetCount() && item == m_nNoItem; ++i) {
-                CRect row;
-                GetItemRect(i, row);
-                if (row.PtInRect(point))
-                    item = i;
-            }
-        }
-        ShowTip(item);
+        ShowTip(EntryAt(point));
     }
     Default();
+}
+
+void CPathListBox::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent != kTipTimer) {
+        Default();
+        return;
+    }
+    if (m_pTipWnd->IsWindowVisible()) {
+        CPoint point;
+        if (EntryUnderPointer(point) == m_pTipWnd->GetItem())
+            return;
+        // As a move to where the pointer is now would have: the point is dealt with.
+        m_ptLast = point;
+    }
+    ShowTip(m_nNoItem);
+}
+
+LRESULT CPathListBox::OnScrollInput(WPARAM, LPARAM)
+{
+    LRESULT result = Default();
+    // The rows may have moved under a resting pointer: the tip follows the entry now under it,
+    // or goes.
+    if (m_pTipWnd->IsWindowVisible()) {
+        CPoint point;
+        int item = EntryUnderPointer(point);
+        if (item != m_pTipWnd->GetItem()) {
+            m_ptLast = point;
+            ShowTip(IsAppActive() ? item : m_nNoItem);
+        }
+    }
+    return result;
 }
 
 void CPathListBox::OnKillFocus(CWnd*)

@@ -8,11 +8,11 @@ CRect WidenTipRect(const CRect& row, int textWidth)
     return tip;
 }
 
-CRect ClampTipRect(CRect tip, int screenWidth)
+CRect ClampTipRect(CRect tip, const RECT& bounds)
 {
-    if (tip.right > screenWidth)
-        tip.OffsetRect(screenWidth - tip.right, 0);
-    if (tip.left < 0)
-        tip.OffsetRect(-tip.left, 0);
+    if (tip.right > bounds.right)
+        tip.OffsetRect(bounds.right - tip.right, 0);
+    if (tip.left < bounds.left)
+        tip.OffsetRect(bounds.left - tip.left, 0);
     return tip;
 }

@@ -24,6 +24,8 @@ public:
     // `nItem`; repaints only when the entry changes, moves only when the rectangle does.
     virtual BOOL Show(CRect rect, int nItem);
     virtual BOOL Hide();
+    // The entry shown last, also while the tip is hidden; -1 before the first Show.
+    int GetItem() const { return m_nItem; }
     // Whether the owner list box draws its own entries; then so does the tip.
     BOOL IsOwnerDraw();
 

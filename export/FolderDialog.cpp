@@ -74,7 +74,11 @@ void CFolderDialog::OnInitDone()
             ::SetWindowPos(list, nullptr, 0, 0, layout.listSize.cx, layout.listSize.cy,
                            SWP_NOMOVE | SWP_NOZORDER);
     }
-    SetControlText(IDOK, "Select");
+    // On the button moved above: the first child with its id may be the toolbar.
+    if (okButton)
+        ::SetWindowTextA(okButton, "Select");
+    else
+        SetControlText(IDOK, "Select");
     ::SetWindowTextA(parent, "Choose folder");
     g_pfnPrevFolderDlgProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FolderDlgWndProc)));

@@ -25,6 +25,8 @@ HINSTANCE AfxGetInstanceHandle();
 
 // Shows a message box owned by the application's active window; returns the button pressed.
 int AfxMessageBox(const char* text, UINT type = MB_OK, UINT helpId = 0);
+// The same for a text that must read alike on every ANSI code page.
+int AfxMessageBox(const wchar_t* text, UINT type = MB_OK, UINT helpId = 0);
 
 // Registers (once per distinct set of arguments) a window class whose procedure is the default
 // one; the framework subclasses each window of it when it is created. Returns the class name,

@@ -1,14 +1,41 @@
 #include "WinApp.h"
 
-int AfxMessageBox(const char* text, UINT type, UINT /*helpId*/)
+#include <string>
+
+namespace {
+
+// Owned by the window the user works in: the main window's last active popup.
+HWND MessageBoxOwner()
 {
-    // Owned by the window the user works in: the main window's last active popup.
     HWND owner = nullptr;
     if (CWnd* main = AfxGetMainWnd())
         owner = main->m_hWnd && ::IsWindow(main->m_hWnd) ? ::GetLastActivePopup(main->m_hWnd) : nullptr;
-    if (!owner)
-        owner = ::GetActiveWindow();
+    return owner ? owner : ::GetActiveWindow();
+}
+
+// The application's name, null when it has none (the system's default caption applies).
+const char* MessageBoxCaption()
+{
     CWinApp* app = AfxGetApp();
-    const char* caption = app && !app->m_strAppName.IsEmpty() ? app->m_strAppName.GetString() : nullptr;
-    return ::MessageBoxA(owner, text, caption, type);
+    return app && !app->m_strAppName.IsEmpty() ? app->m_strAppName.GetString() : nullptr;
+}
+
+}  // namespace
+
+int AfxMessageBox(const char* text, UINT type, UINT /*helpId*/)
+{
+    return ::MessageBoxA(MessageBoxOwner(), text, MessageBoxCaption(), type);
+}
+
+int AfxMessageBox(const wchar_t* text, UINT type, UINT /*helpId*/)
+{
+    std::wstring caption;
+    const char* name = MessageBoxCaption();
+    if (name) {
+        caption.resize(static_cast<size_t>(::MultiByteToWideChar(CP_ACP, 0, name, -1, nullptr, 0)));
+        if (!caption.empty())
+            ::MultiByteToWideChar(CP_ACP, 0, name, -1, &caption[0], static_cast<int>(caption.size()));
+    }
+    // MessageBoxW is one of the few wide functions that Windows 95 and 98 carry.
+    return ::MessageBoxW(MessageBoxOwner(), text, name ? caption.c_str() : nullptr, type);
 }

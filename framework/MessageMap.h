@@ -110,6 +110,11 @@ template <auto F> LRESULT Activate(CCmdTarget* t, WPARAM w, LPARAM l)
     (Self<F>(t)->*F)(LOWORD(w), WndOf(static_cast<WPARAM>(l)), static_cast<BOOL>(HIWORD(w)));
     return 0;
 }
+template <auto F> LRESULT Timer(CCmdTarget* t, WPARAM w, LPARAM)
+{
+    (Self<F>(t)->*F)(static_cast<UINT_PTR>(w));
+    return 0;
+}
 template <auto F> LRESULT Raw(CCmdTarget* t, WPARAM w, LPARAM l) { return (Self<F>(t)->*F)(w, l); }
 template <auto F> LRESULT Notify(CCmdTarget* t, WPARAM, LPARAM l)
 {
@@ -176,5 +181,7 @@ protected:                                                 \
 #define ON_WM_ACTIVATEAPP() {WM_ACTIVATEAPP, 0, 0, 0, &afxcrack::ActivateApp<&ThisClass::OnActivateApp>},
 // void OnActivate(UINT state, CWnd* other, BOOL minimized)
 #define ON_WM_ACTIVATE() {WM_ACTIVATE, 0, 0, 0, &afxcrack::Activate<&ThisClass::OnActivate>},
+// void OnTimer(UINT_PTR id)
+#define ON_WM_TIMER() {WM_TIMER, 0, 0, 0, &afxcrack::Timer<&ThisClass::OnTimer>},
 // void OnCaptureChanged(CWnd* gaining), gaining null when no window takes the capture
 #define ON_WM_CAPTURECHANGED() {WM_CAPTURECHANGED, 0, 0, 0, &afxcrack::WndL<&ThisClass::OnCaptureChanged>},

@@ -50,6 +50,29 @@ std::multiset<std::string> SnapshotNames(bool skipFirst)
     return names;
 }
 
+// This process's modules as the program lists them: every module but the executable, by name.
+std::multiset<std::string> OwnModuleNames()
+{
+    char exe[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::multiset<std::string> names;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 0);
+    MODULEENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = ::Module32First(snapshot, &entry); ok; ok = ::Module32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExePath, exe) != 0)
+            names.insert(DisplayNameOf(entry.szExePath).GetString());
+    }
+    ::CloseHandle(snapshot);
+    return names;
+}
+
+std::multiset<std::string> Listed(HWND list)
+{
+    std::vector<std::string> texts = RemoteListTexts(list);
+    return std::multiset<std::string>(texts.begin(), texts.end());
+}
+
 std::string WindowTextW(HWND w)
 {
     wchar_t wide[256] = L"";
@@ -162,6 +185,46 @@ TEST_CASE("without psapi.dll the dialog opens with empty lists and Refresh disab
             ++visible;
     }
     CHECK(visible == 1);
+    program.Click(IDCANCEL);
+    CHECK(program.WaitForExit(10000) == 0);
+}
+
+TEST_CASE("a right click on another process lists that process's modules before its menu opens")
+{
+    Program program(testing::ProgramPath());
+    HWND processes = program.Item(IDC_PROCESS_LIST);
+    HWND modules = program.Item(IDC_MODULE_LIST);
+    char exe[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    // This test process, whose modules are known here, is not the one selected at the start.
+    const int self = testing::RemoteFindEntry(processes, DisplayNameOf(exe).GetString());
+    REQUIRE(self >= 0);
+    REQUIRE(::SendMessageW(processes, LB_GETCURSEL, 0, 0) != self);
+    const std::multiset<std::string> own = OwnModuleNames();
+    REQUIRE(Listed(modules) != own);
+
+    auto menu = [&] { return testing::FindVisibleWindow(program.Id(), "#32768"); };
+    auto dismiss = [&] {
+        testing::Xdo("key Escape");
+        REQUIRE(testing::WaitFor([&] { return menu() == nullptr; }));
+    };
+    const RECT row = testing::RemoteRowOnScreen(processes, self);
+    testing::ClickAt(POINT{(row.left + row.right) / 2, (row.top + row.bottom) / 2}, 3);
+    REQUIRE(testing::WaitFor([&] { return menu() != nullptr; }));
+    CHECK(::SendMessageW(processes, LB_GETCURSEL, 0, 0) == self);
+    CHECK(Listed(modules) == own);
+    dismiss();
+    CHECK(Listed(modules) == own);
+
+    // The module list's own right click selects a module and changes nothing else.
+    const std::vector<std::string> listed = RemoteListTexts(modules);
+    const RECT moduleRow = testing::RemoteRowOnScreen(modules, 1);
+    testing::ClickAt(POINT{moduleRow.left + 10, (moduleRow.top + moduleRow.bottom) / 2}, 3);
+    REQUIRE(testing::WaitFor([&] { return menu() != nullptr; }));
+    CHECK(::SendMessageW(modules, LB_GETCURSEL, 0, 0) == 1);
+    CHECK(::SendMessageW(processes, LB_GETCURSEL, 0, 0) == self);
+    CHECK(RemoteListTexts(modules) == listed);
+    dismiss();
     program.Click(IDCANCEL);
     CHECK(program.WaitForExit(10000) == 0);
 }

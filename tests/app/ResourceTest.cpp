@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "res/resource.h"
+#include "support/DialogTemplate.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -116,6 +117,34 @@ TEST_CASE("the program's icon has a 32x32 and a 16x16 image in 16 colours")
         ::DeleteObject(info.hbmColor);
         ::DeleteObject(info.hbmMask);
         ::DestroyIcon(icon);
+    }
+    ::FreeLibrary(program);
+}
+
+TEST_CASE("the About box is built as its template says, its icon 21 by 20 dialog units")
+{
+    HMODULE program = ::LoadLibraryExA(testing::ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    REQUIRE(program != nullptr);
+    const testing::DialogTemplate about = testing::ReadDialogTemplate(program, IDD_ABOUTBOX);
+    CHECK(about.style == (WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT));
+    CHECK(about.caption == "About Quendrix");
+    CHECK(about.font == "MS Sans Serif");
+    CHECK(about.pointSize == 8);
+    CHECK(about.cx == 217);
+    CHECK(about.cy == 67);
+
+    const DWORD child = WS_CHILD | WS_VISIBLE;
+    const std::vector<testing::DialogItem> expected = {
+        {-1, 0x82, "#128", child | SS_ICON, 11, 17, 21, 20},
+        {-1, 0x82, "Quendrix Version 2.0", child | SS_LEFT | SS_NOPREFIX | WS_GROUP, 40, 10, 119, 8},
+        {-1, 0x82, "Quendrix Team", child | SS_LEFT | WS_GROUP, 40, 25, 119, 8},
+        {IDOK, 0x80, "OK", child | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 178, 7, 32, 14},
+        {-1, 0x82, "quendrix.example", child | SS_LEFT | WS_GROUP, 39, 46, 68, 8},
+    };
+    REQUIRE(about.items.size() == expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        CAPTURE(i);
+        CHECK(about.items[i] == expected[i]);
     }
     ::FreeLibrary(program);
 }

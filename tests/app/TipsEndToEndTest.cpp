@@ -1,115 +1,33 @@
-// The title tips of the running program, driven by the real cursor and real clicks: the program
-// is started from a folder with a long name, so that the tip over its own process entry is
-// wider than the list.
+// The title tips of the running program, driven by the display's own pointer, wheel and keys:
+// the program is started from a folder with a long name, so that the tip over its own process
+// entry is wider than the list.
 #include <doctest/doctest.h>
 
-#include <functional>
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <memory>
+#include <set>
 #include <string>
 
+#include "controls/DisplayName.h"
 #include "framework/Wnd.h"
+#include "res/resource.h"
+#include "support/RunningProgram.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, int ms = 3000)
-{
-    for (int waited = 0; waited < ms; waited += 20) {
-        if (done())
-            return true;
-        ::Sleep(20);
-    }
-    return done();
-}
+using testing::ClickAt;
+using testing::PointerTo;
+using testing::RemoteFindEntry;
+using testing::RemoteRowOnScreen;
+using testing::WaitFor;
 
-struct Search {
-    DWORD pid;
-    std::string classPrefix;
-    HWND found;
-};
-
-BOOL CALLBACK MatchVisible(HWND hWnd, LPARAM lParam)
+CPoint Center(const RECT& r)
 {
-    auto* search = reinterpret_cast<Search*>(lParam);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hWnd, &pid);
-    char name[80] = "";
-    ::GetClassNameA(hWnd, name, sizeof name);
-    if (pid == search->pid && ::IsWindowVisible(hWnd) && std::string(name).rfind(search->classPrefix, 0) == 0) {
-        search->found = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A visible top-level window of the process whose class name begins with the prefix.
-HWND FindVisible(DWORD pid, const std::string& classPrefix)
-{
-    Search search{pid, classPrefix, nullptr};
-    ::EnumWindows(&MatchVisible, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-std::string LongFolder()
-{
-    char temp[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, temp);
-    return std::string(temp) + "Quendrix tips seen end to end, from a folder with a long name\\";
-}
-
-// The entry of a list in another process that shows `text` (wide messages cross processes whole).
-int FindEntry(HWND list, const std::string& name)
-{
-    const std::wstring text(name.begin(), name.end());  // an ASCII file name
-    int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        wchar_t entry[MAX_PATH] = L"";
-        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(entry));
-        if (text == entry)
-            return i;
-    }
-    return -1;
-}
-
-CRect RowOnScreen(HWND list, int index)
-{
-    CRect row;
-    ::SendMessageW(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(static_cast<RECT*>(&row)));
-    ::MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&row), 2);
-    return row;
-}
-
-// Moves the real cursor. The program hears of it twice, from the system at once and later from
-// the display's own motion event; waiting for the second keeps a late one from undoing the next
-// move.
-// Runs xdotool on the display: the program hears of its pointer moves and clicks as of a real
-// mouse's, from the display. False when it cannot be started.
-bool Xdo(const std::string& arguments)
-{
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::string command = "/usr/bin/xdotool " + arguments;
-    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    ::WaitForSingleObject(pi.hProcess, 5000);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    return true;
-}
-
-std::string At(CPoint p)
-{
-    return "mousemove " + std::to_string(p.x) + " " + std::to_string(p.y);
-}
-
-void MoveCursor(CPoint p)
-{
-    Xdo(At(p));
-}
-
-void Click(CPoint p)
-{
-    Xdo(At(p) + " click 1");
+    return CPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
 // The width of `text` in the dialog's font, "MS Sans Serif" 8 point.
@@ -126,92 +44,276 @@ int TextWidth(const std::string& text)
     return extent.cx;
 }
 
+CRect WindowRect(HWND hWnd)
+{
+    CRect rect;
+    ::GetWindowRect(hWnd, &rect);
+    return rect;
+}
+
+// The program, started from a copy in a folder with a long name, with the pointer off its window.
+class TipsProgram {
+public:
+    TipsProgram()
+        : m_folder(LongFolder()), m_exe(m_folder + testing::ProgramFileName())
+    {
+        ::CreateDirectoryA(m_folder.c_str(), nullptr);
+        REQUIRE(::CopyFileA(testing::ProgramPath().c_str(), m_exe.c_str(), FALSE));
+        PointerTo(CPoint(::GetSystemMetrics(SM_CXSCREEN) - 10, ::GetSystemMetrics(SM_CYSCREEN) - 10));
+        m_program = std::make_unique<testing::RunningProgram>(m_exe);
+        REQUIRE(WaitFor([&] { return RemoteFindEntry(Processes(), testing::ProgramFileName()) >= 0; }));
+        REQUIRE_FALSE(WindowRect(Dialog()).PtInRect(Away()));
+    }
+    ~TipsProgram()
+    {
+        m_program.reset();
+        ::DeleteFileA(m_exe.c_str());
+        ::RemoveDirectoryA(m_folder.c_str());
+    }
+    TipsProgram(const TipsProgram&) = delete;
+    TipsProgram& operator=(const TipsProgram&) = delete;
+
+    const std::string& Exe() const { return m_exe; }
+    HWND Dialog() const { return m_program->Dialog(); }
+    HWND Processes() const { return m_program->Item(IDC_PROCESS_LIST); }
+    HWND Modules() const { return m_program->Item(IDC_MODULE_LIST); }
+    DWORD Id() const { return m_program->Id(); }
+    long WaitForExit(DWORD ms) const { return m_program->WaitForExit(ms); }
+    // The program's tip window once it is visible, else null.
+    HWND VisibleTip() const { return testing::FindVisibleWindow(Id(), "FwWnd:"); }
+    // A point of the screen off the program's window.
+    static CPoint Away() { return CPoint(::GetSystemMetrics(SM_CXSCREEN) - 10, ::GetSystemMetrics(SM_CYSCREEN) - 10); }
+
+private:
+    static std::string LongFolder()
+    {
+        char temp[MAX_PATH] = "";
+        ::GetTempPathA(MAX_PATH, temp);
+        return std::string(temp) + "Quendrix tips seen end to end, from a folder with a long name\\";
+    }
+
+    std::string m_folder;
+    std::string m_exe;
+    std::unique_ptr<testing::RunningProgram> m_program;
+};
+
+// Rests the pointer on entry `index` of `list`, `dx` pixels right of its centre, and returns the
+// tip window once it shows.
+HWND RestOn(const TipsProgram& program, HWND list, int index, int dx = 0)
+{
+    CPoint at = Center(RemoteRowOnScreen(list, index));
+    PointerTo(CPoint(at.x + dx, at.y));
+    HWND tip = nullptr;
+    REQUIRE(WaitFor([&] { return (tip = program.VisibleTip()) != nullptr; }));
+    return tip;
+}
+
 }  // namespace
 
 TEST_CASE("resting the mouse on an entry of the running program shows its full path")
 {
-    const std::string folder = LongFolder();
-    const std::string exe = folder + testing::ProgramFileName();
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    REQUIRE(::CopyFileA(testing::ProgramPath().c_str(), exe.c_str(), FALSE));
-    const CPoint away(1000, 750);  // off the program's window
-    if (!Xdo(At(away))) {
-        MESSAGE("skipped: xdotool cannot be started, so there is no pointer to move on the display");
-        return;
-    }
-
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::string command = "\"" + exe + "\"";
-    REQUIRE(::CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    ::WaitForInputIdle(pi.hProcess, 10000);
-    HWND dialog = nullptr;
-    REQUIRE(WaitFor([&] { return (dialog = FindVisible(pi.dwProcessId, "#32770")) != nullptr; }, 10000));
-    HWND processes = ::GetDlgItem(dialog, 1000);
-    int own = -1;
-    REQUIRE(WaitFor([&] { return (own = FindEntry(processes, testing::ProgramFileName())) >= 0; }));
-    const CRect row = RowOnScreen(processes, own);
-    const CPoint onOwn((row.left + row.right) / 2, (row.top + row.bottom) / 2);
-    auto tip = [&] { return FindVisible(pi.dwProcessId, "FwWnd:"); };
+    TipsProgram program;
+    HWND processes = program.Processes();
+    const int own = RemoteFindEntry(processes, testing::ProgramFileName());
+    const CRect row = RemoteRowOnScreen(processes, own);
+    const CPoint onOwn = Center(row);
 
     // Onto the entry: a topmost tip over the row, as wide as the full path needs.
-    MoveCursor(onOwn);
-    REQUIRE(WaitFor([&] { return tip() != nullptr; }));
-    HWND tipWnd = tip();
-    CRect placed;
-    ::GetWindowRect(tipWnd, &placed);
+    HWND tipWnd = RestOn(program, processes, own);
+    CRect placed = WindowRect(tipWnd);
     CHECK(placed.left == row.left);
     CHECK(placed.top == row.top);
     CHECK(placed.bottom == row.bottom);
-    CHECK(placed.right == row.left + TextWidth(exe) + 4);
+    CHECK(placed.right == row.left + TextWidth(program.Exe()) + 4);
     CHECK(placed.right > row.right);  // the path is wider than the list
     CHECK((::GetWindowLongA(tipWnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
-    CHECK(::GetForegroundWindow() == dialog);
+    CHECK(::GetForegroundWindow() == program.Dialog());
 
     // To another entry the tip follows; out of the list, over the part of the tip outside it,
     // it goes.
-    const CRect first = RowOnScreen(processes, own == 0 ? 1 : 0);
-    MoveCursor(CPoint(first.left + 5, first.top + 3));
-    CHECK(WaitFor([&] { CRect r; ::GetWindowRect(tipWnd, &r); return r.top == first.top; }));
+    const CRect first = RemoteRowOnScreen(processes, own == 0 ? 1 : 0);
+    PointerTo(CPoint(first.left + 5, first.top + 3));
+    CHECK(WaitFor([&] { return WindowRect(tipWnd).top == first.top; }));
     CHECK(::IsWindowVisible(tipWnd));
-    MoveCursor(onOwn);
-    REQUIRE(WaitFor([&] { CRect r; ::GetWindowRect(tipWnd, &r); return r.top == row.top; }));
-    CRect list;
-    ::GetWindowRect(processes, &list);
-    MoveCursor(CPoint(list.right + 3, onOwn.y));
+    PointerTo(onOwn);
+    REQUIRE(WaitFor([&] { return WindowRect(tipWnd).top == row.top; }));
+    const CRect list = WindowRect(processes);
+    PointerTo(CPoint(list.right + 3, onOwn.y));
     CHECK(WaitFor([&] { return !::IsWindowVisible(tipWnd); }));
 
     // A click hides it; the next move brings it back.
-    MoveCursor(onOwn);
+    PointerTo(onOwn);
     REQUIRE(WaitFor([&] { return ::IsWindowVisible(tipWnd) != FALSE; }));
-    Click(onOwn);
+    ClickAt(onOwn);
     CHECK(WaitFor([&] { return !::IsWindowVisible(tipWnd); }));
     CHECK(WaitFor([&] { return ::SendMessageW(processes, LB_GETCURSEL, 0, 0) == own; }));
-    MoveCursor(CPoint(onOwn.x + 4, onOwn.y));
+    PointerTo(CPoint(onOwn.x + 4, onOwn.y));
     CHECK(WaitFor([&] { return ::IsWindowVisible(tipWnd) != FALSE; }));
-    MoveCursor(CPoint(list.right + 3, onOwn.y));
+    PointerTo(CPoint(list.right + 3, onOwn.y));
     CHECK(WaitFor([&] { return !::IsWindowVisible(tipWnd); }));
 
     // While another application is active, no tip.
     CWnd other;
+    const CPoint away = TipsProgram::Away();
     REQUIRE(other.CreateEx(0, "STATIC", "other application", WS_POPUP | WS_VISIBLE, away.x, away.y, 20, 10,
                            nullptr, nullptr));
     ::SetForegroundWindow(other.m_hWnd);
     REQUIRE(WaitFor([&] { return ::GetForegroundWindow() == other.m_hWnd; }));
-    MoveCursor(CPoint(onOwn.x - 4, onOwn.y));
+    PointerTo(CPoint(onOwn.x - 4, onOwn.y));
     ::Sleep(300);
     CHECK_FALSE(::IsWindowVisible(tipWnd));
     other.DestroyWindow();
 
     // The program closes cleanly with its tip window.
-    ::PostMessageA(dialog, WM_CLOSE, 0, 0);
-    CHECK(::WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0);
-    DWORD code = 1;
-    ::GetExitCodeProcess(pi.hProcess, &code);
-    CHECK(code == 0);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    ::DeleteFileA(exe.c_str());
-    ::RemoveDirectoryA(folder.c_str());
+    ::PostMessageA(program.Dialog(), WM_CLOSE, 0, 0);
+    CHECK(program.WaitForExit(10000) == 0);
+}
+
+TEST_CASE("a tip goes within a fraction of a second once the pointer leaves the program in one quick motion")
+{
+    TipsProgram program;
+    HWND processes = program.Processes();
+    const int own = RemoteFindEntry(processes, testing::ProgramFileName());
+    // The program hears of no move on the way: only its own look at the pointer can see it go.
+    CWnd other;
+    const CPoint away = TipsProgram::Away();
+    REQUIRE(other.CreateEx(0, "STATIC", "other application", WS_POPUP, away.x - 10, away.y - 10, 20, 20, nullptr,
+                           nullptr));
+    other.SetWindowPos(&CWnd::wndTopMost, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    struct Flick { const char* to; CPoint at; } flicks[] = {
+        {"the desktop", CPoint(away.x - 200, away.y)},
+        {"another application's window", away},
+    };
+    // Wine keeps the pointer where the program last heard of it: a return to that very pixel
+    // would bring no move, so each rest is a little further right.
+    int dx = 0;
+    for (const Flick& flick : flicks) {
+        INFO("to " << std::string(flick.to));
+        HWND tip = RestOn(program, processes, own, dx += 5);
+        PointerTo(flick.at);
+        CHECK(WaitFor([&] { return !::IsWindowVisible(tip); }, 1000));
+    }
+    other.DestroyWindow();
+
+    // The capture taken for the tip went with it: back on the entry, the tip shows again.
+    RestOn(program, processes, own);
+}
+
+namespace {
+
+// This process's modules as the program lists them: every module but the executable, by
+// display name, with its full path.
+std::multiset<std::string> OwnModuleNames()
+{
+    char exe[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::multiset<std::string> names;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 0);
+    MODULEENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = ::Module32First(snapshot, &entry); ok; ok = ::Module32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExePath, exe) != 0)
+            names.insert(DisplayNameOf(entry.szExePath).GetString());
+    }
+    ::CloseHandle(snapshot);
+    return names;
+}
+
+std::string OwnModulePath(const std::string& name)
+{
+    char path[MAX_PATH] = "";
+    ::GetModuleFileNameA(::GetModuleHandleA(name.c_str()), path, MAX_PATH);
+    return path;
+}
+
+// The entry of another process's list box under screen point `p`, -1 when none is.
+int RemoteEntryAt(HWND list, CPoint p)
+{
+    ::ScreenToClient(list, &p);
+    LRESULT hit = ::SendMessageW(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(p.x, p.y));
+    return HIWORD(hit) ? -1 : LOWORD(hit);
+}
+
+std::string RemoteText(HWND list, int index)
+{
+    wchar_t wide[MAX_PATH] = L"";
+    ::SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide));
+    char text[MAX_PATH] = "";
+    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, MAX_PATH, nullptr, nullptr);
+    return text;
+}
+
+// Where the tip over module entry `index` lies: its row, as wide as the module's path needs.
+CRect ModuleTipRect(HWND modules, int index)
+{
+    CRect row = RemoteRowOnScreen(modules, index);
+    row.right = std::max<LONG>(row.right, row.left + TextWidth(OwnModulePath(RemoteText(modules, index))) + 4);
+    return row;
+}
+
+}  // namespace
+
+TEST_CASE("after the list scrolls under a resting pointer, no tip shows another entry's path")
+{
+    TipsProgram program;
+    HWND processes = program.Processes(), modules = program.Modules();
+    // The modules of this process, whose paths are known here, in lists so narrow that every
+    // path is wider than its row and so short that they scroll.
+    char exe[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    const int self = RemoteFindEntry(processes, DisplayNameOf(exe).GetString());
+    REQUIRE(self >= 0);
+    ClickAt(Center(RemoteRowOnScreen(processes, self)));
+    const std::multiset<std::string> names = OwnModuleNames();
+    REQUIRE(WaitFor([&] {
+        std::vector<std::string> shown = testing::RemoteListTexts(modules);
+        return std::multiset<std::string>(shown.begin(), shown.end()) == names;
+    }));
+    ::SetWindowPos(program.Dialog(), nullptr, 0, 0, 280, 200, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    REQUIRE(WaitFor([&] { return WindowRect(modules).Width() < 130; }));
+    const int count = static_cast<int>(::SendMessageW(modules, LB_GETCOUNT, 0, 0));
+    CRect client;
+    ::GetClientRect(modules, &client);
+    const int rowHeight = RemoteRowOnScreen(modules, 0).bottom - RemoteRowOnScreen(modules, 0).top;
+    const int visibleRows = client.Height() / rowHeight;
+    REQUIRE(visibleRows >= 2);
+    REQUIRE(count >= visibleRows + 6);
+
+    // Rests the pointer on a visible row whose entry's path differs in width from that of the
+    // entry `shift` rows further down, which the scroll brings under the pointer; returns where.
+    auto restAbove = [&](int shift) {
+        const int top = static_cast<int>(::SendMessageW(modules, LB_GETTOPINDEX, 0, 0));
+        int index = top;
+        while (index + 1 < top + visibleRows &&
+               ModuleTipRect(modules, index).Width() == ModuleTipRect(modules, index + shift).Width())
+            ++index;
+        HWND tip = RestOn(program, modules, index);
+        REQUIRE(WaitFor([&] { return WindowRect(tip) == ModuleTipRect(modules, index); }));
+        return Center(RemoteRowOnScreen(modules, index));
+    };
+    // Hidden, or over the entry now under the pointer and as wide as that entry's path needs.
+    auto noStaleTip = [&](CPoint at) {
+        HWND tip = program.VisibleTip();
+        if (!tip)
+            return true;
+        int under = RemoteEntryAt(modules, at);
+        return under >= 0 && WindowRect(tip) == ModuleTipRect(modules, under);
+    };
+    struct Scroll { const char* what; std::string xdo; int shift; } scrolls[] = {
+        {"one notch of the wheel down", "click 5", 3},
+        {"one notch of the wheel up", "click 4", -3},
+        {"the End key", "key End", count - visibleRows},
+    };
+    for (const Scroll& scroll : scrolls) {
+        INFO(std::string(scroll.what));
+        // The keys go to the list with the focus: a click gives it to the module list.
+        const CRect topRow = RemoteRowOnScreen(modules, static_cast<int>(::SendMessageW(modules, LB_GETTOPINDEX, 0, 0)));
+        ClickAt(CPoint(topRow.left + 3, topRow.top + 3));
+        const CPoint at = restAbove(scroll.shift);
+        const LRESULT top = ::SendMessageW(modules, LB_GETTOPINDEX, 0, 0);
+        testing::Xdo(scroll.xdo);
+        // The program answers only once it has handled the scroll: by then the tip must be right.
+        REQUIRE(WaitFor([&] { return ::SendMessageW(modules, LB_GETTOPINDEX, 0, 0) != top; }));
+        CHECK(noStaleTip(at));
+    }
 }

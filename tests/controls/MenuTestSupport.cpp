@@ -86,6 +86,11 @@ std::vector<std::string> HostFixture::RightClick(POINT point)
     return g_parentEvents;
 }
 
+std::vector<std::string> HostFixture::ParentEventsSoFar()
+{
+    return g_parentEvents;
+}
+
 POINT HostFixture::RowPoint(int index)
 {
     RECT row{};

@@ -34,6 +34,8 @@ struct HostFixture {
     // Sends the release of the right button at `point` (client coordinates) and returns what
     // the parent window got meanwhile: "selchange", "contextmenu".
     std::vector<std::string> RightClick(POINT point);
+    // What the parent window got since the right click began, while it is still running.
+    static std::vector<std::string> ParentEventsSoFar();
     // A point inside the entry's row.
     POINT RowPoint(int index);
     HWND host;

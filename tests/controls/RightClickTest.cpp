@@ -8,11 +8,12 @@
 namespace {
 
 const std::vector<std::string> kDefaultProcessing = {"contextmenu"};
-const std::vector<std::string> kNothing = {};
+const std::vector<std::string> kSelectedAndDefaultProcessing = {"selchange", "contextmenu"};
+const std::vector<std::string> kSelectedOnly = {"selchange"};
 
 }  // namespace
 
-TEST_CASE("a right click selects the entry under the mouse, without notice, and opens its menu")
+TEST_CASE("a right click selects the entry under the mouse, tells the parent, and opens its menu")
 {
     TempFile file("quendrix click.txt");
     HostFixture f;
@@ -38,16 +39,20 @@ TEST_CASE("a right click selects the entry under the mouse, without notice, and 
         CHECK(f.list.GetCurSel() == LB_ERR);
     }
 
-    SUBCASE("an entry is selected before its menu opens, and once only")
+    SUBCASE("an entry is selected, and the parent told, before its menu opens, and once only")
     {
         int selectedWhileOpen = -2;
+        std::vector<std::string> parentWhileOpen;
         MenuDriver driver([&](const std::vector<MenuItem>&) {
             selectedWhileOpen = f.list.GetCurSel();
+            parentWhileOpen = HostFixture::ParentEventsSoFar();
             return 0u;
         });
-        // The parent gets no selection notice; after the menu the release is processed as usual.
+        // The parent hears of the new selection as of a user's; after the menu the release is
+        // processed as usual.
         POINT at = f.RowPoint(0);
-        CHECK(f.RightClick(at) == kDefaultProcessing);
+        CHECK(f.RightClick(at) == kSelectedAndDefaultProcessing);
+        CHECK(parentWhileOpen == std::vector<std::string>{"selchange"});
         CHECK(driver.menuShown);
         f.list.ClientToScreen(&at);
         CHECK(driver.menuAt.x == at.x);
@@ -57,9 +62,10 @@ TEST_CASE("a right click selects the entry under the mouse, without notice, and 
         CHECK(f.list.Count(LB_SETCURSEL) == 1);
         CHECK(f.list.Count(WM_MENUSELECT) > 0);  // the list box owns the open menu
 
+        // On the selected entry: neither selected again nor told.
         f.list.messages.clear();
         MenuDriver again(Choose(nullptr));
-        f.RightClick(f.RowPoint(0));
+        CHECK(f.RightClick(f.RowPoint(0)) == kDefaultProcessing);
         CHECK(again.menuShown);
         CHECK(f.list.Count(LB_SETCURSEL) == 0);
     }
@@ -82,8 +88,8 @@ TEST_CASE("an entry that names no file of the shell opens nothing and reports no
         if (c.freeRecord)
             f.list.FreeItemData(index);
         MenuDriver driver(Choose(nullptr));
-        // Abandoned: not even the default processing of the release.
-        CHECK(f.RightClick(f.RowPoint(index)) == kNothing);
+        // Selected, but abandoned: not even the default processing of the release.
+        CHECK(f.RightClick(f.RowPoint(index)) == kSelectedOnly);
         CHECK_FALSE(driver.menuShown);
         CHECK(driver.dialogs.empty());
         CHECK(f.list.GetCurSel() == index);
@@ -97,7 +103,7 @@ TEST_CASE("a shell command chosen on a right click is carried out by the shell")
     int index = f.list.AddItem(file.path.c_str(), 0);
     EmptyTheClipboard();
     MenuDriver driver(Choose("Cut"));
-    CHECK(f.RightClick(f.RowPoint(index)) == kDefaultProcessing);
+    CHECK(f.RightClick(f.RowPoint(index)) == kSelectedAndDefaultProcessing);
     REQUIRE(FindItem(driver.items, "Cut") != 0);
     CHECK(driver.dialogs.empty());
     CHECK(ClipboardFiles() == std::vector<std::string>{file.path});

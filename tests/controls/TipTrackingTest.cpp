@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "TipHost.h"
+#include "controls/MonitorApi.h"
 #include "controls/TipGeometry.h"
 #include "controls/TitleTipWnd.h"
 #include "framework/FrameWnd.h"
@@ -123,44 +124,105 @@ TEST_CASE("tip rectangles are the row, grown only to the right for the full path
     }
 }
 
-TEST_CASE("the tip stays on the screen, its left edge winning over its right")
+TEST_CASE("the tip stays on its monitor's work area, its left edge winning over its right")
 {
-    struct Clamp { CRect tip; int screen; CRect result; } cases[] = {
-        {{100, 5, 300, 18}, 1024, {100, 5, 300, 18}},
-        {{900, 5, 1100, 18}, 1024, {824, 5, 1024, 18}},
-        {{1024, 5, 1030, 18}, 1024, {1018, 5, 1024, 18}},
-        {{-20, 5, 100, 18}, 1024, {0, 5, 120, 18}},
-        {{500, 5, 2000, 18}, 1024, {0, 5, 1500, 18}},   // wider than the screen
-        {{-700, 5, 900, 18}, 640, {0, 5, 1600, 18}},
+    const CRect primary(0, 0, 1024, 738), right(1024, 0, 2304, 984), left(-1280, -200, 0, 824);
+    struct Clamp { const char* what; CRect tip; CRect bounds; CRect result; } cases[] = {
+        {"inside", {100, 5, 300, 18}, primary, {100, 5, 300, 18}},
+        {"past the right edge", {900, 5, 1100, 18}, primary, {824, 5, 1024, 18}},
+        {"just beyond it", {1024, 5, 1030, 18}, primary, {1018, 5, 1024, 18}},
+        {"past the left edge", {-20, 5, 100, 18}, primary, {0, 5, 120, 18}},
+        {"wider than the work area", {500, 5, 2000, 18}, primary, {0, 5, 1500, 18}},
+        {"inside a monitor to the right", {1500, 5, 1700, 18}, right, {1500, 5, 1700, 18}},
+        {"past that monitor's right edge", {2200, 5, 2400, 18}, right, {2104, 5, 2304, 18}},
+        {"wider than that monitor", {1100, 5, 2500, 18}, right, {1024, 5, 2424, 18}},
+        {"inside a monitor to the left", {-900, 5, -600, 18}, left, {-900, 5, -600, 18}},
+        {"past that monitor's left edge", {-1300, 5, -1100, 18}, left, {-1280, 5, -1080, 18}},
+        {"onto the primary from the left one", {-100, 5, 100, 18}, left, {-200, 5, 0, 18}},
+        {"below the work area: not moved up", {100, 900, 300, 913}, primary, {100, 900, 300, 913}},
     };
     for (const Clamp& c : cases) {
-        CAPTURE(c.tip.left);
-        CHECK(ClampTipRect(c.tip, c.screen) == c.result);
+        INFO(std::string(c.what));
+        CHECK(ClampTipRect(c.tip, c.bounds) == c.result);
+    }
+}
+
+namespace {
+
+// A second monitor to the right of the screen, as the monitor functions would report it.
+const CRect kRightMonitorWork(1024, 0, 2304, 984);
+HMONITOR WINAPI RightMonitorFromRect(LPCRECT, DWORD) { return reinterpret_cast<HMONITOR>(0x51); }
+BOOL WINAPI RightMonitorInfo(HMONITOR monitor, LPMONITORINFO info)
+{
+    if (monitor != reinterpret_cast<HMONITOR>(0x51) || info->cbSize != sizeof(MONITORINFO))
+        return FALSE;
+    info->rcMonitor = CRect(1024, 0, 2304, 1024);
+    info->rcWork = kRightMonitorWork;
+    return TRUE;
+}
+
+// Puts other monitor functions in place for one test, and the bound ones back afterwards.
+struct MonitorFunctions {
+    MonitorFunctions(PfnMonitorFromRect fromRect, PfnGetMonitorInfoA info)
+    {
+        BindMonitorApi();
+        m_fromRect = pfnMonitorFromRect;
+        m_info = pfnGetMonitorInfoA;
+        pfnMonitorFromRect = fromRect;
+        pfnGetMonitorInfoA = info;
+    }
+    ~MonitorFunctions()
+    {
+        pfnMonitorFromRect = m_fromRect;
+        pfnGetMonitorInfoA = m_info;
+    }
+    PfnMonitorFromRect m_fromRect;
+    PfnGetMonitorInfoA m_info;
+};
+
+}  // namespace
+
+TEST_CASE("a tip is kept on the monitor of its entry, or left of SM_CXFULLSCREEN without monitor functions")
+{
+    CRect workArea;
+    REQUIRE(::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0));
+    const int cx = ::GetSystemMetrics(SM_CXFULLSCREEN);
+    const CRect row(200, 100, 400, 113);
+    BindMonitorApi();
+    CHECK((pfnMonitorFromRect != nullptr));
+    CHECK((pfnGetMonitorInfoA != nullptr));
+    CHECK(TipBounds(row) == workArea);
+    {
+        MonitorFunctions none(nullptr, nullptr);
+        CRect bounds = TipBounds(row);
+        CHECK(bounds.left == 0);
+        CHECK(bounds.right == cx);
     }
 
-    // On a real list box at the right edge of the screen.
-    const int cx = ::GetSystemMetrics(SM_CXFULLSCREEN);
+    // On a real list box at the right edge of its monitor's work area.
     const std::string wide = "C:\\" + std::string(400, 'W') + "\\wide.dll";
-    struct Real { const char* path; bool wider; } real[] = {{kLongPath, false}, {wide.c_str(), true}};
+    // `edge` is where the tip's left edge (`startsAt`) or else its right edge must lie.
+    struct Real { const char* what; const char* path; PfnMonitorFromRect fromRect; PfnGetMonitorInfoA info; bool startsAt; int edge; } real[] = {
+        {"ends at the work area's right edge", kLongPath, pfnMonitorFromRect, pfnGetMonitorInfoA, false, workArea.right},
+        {"wider than the work area: starts at its left edge", wide.c_str(), pfnMonitorFromRect, pfnGetMonitorInfoA, true, workArea.left},
+        {"without monitor functions: ends at SM_CXFULLSCREEN", kLongPath, nullptr, nullptr, false, cx},
+        {"wider, without monitor functions: starts at 0", wide.c_str(), nullptr, nullptr, true, 0},
+        {"the entry's monitor lies to the right", kLongPath, &RightMonitorFromRect, &RightMonitorInfo, true, kRightMonitorWork.left},
+    };
     for (const Real& r : real) {
-        CAPTURE(r.wider);
+        INFO(std::string(r.what));
+        MonitorFunctions functions(r.fromRect, r.info);
         CTrackedList list;
-        TipHost host(list, LBS_NOTIFY, {cx - 200, 100, cx, 300});
+        TipHost host(list, LBS_NOTIFY, {workArea.right - 200, 100, workArea.right, 300});
         list.AddItem(r.path, 0);
         list.ShowTip(0);
         CRect tip;
         list.m_pTipWnd->GetWindowRect(tip);
         CRect row = host.RowOnScreen(0);
-        int width = host.TextWidth(r.path) + 4;
-        CHECK(tip.Width() == width);
+        CHECK(tip.Width() == host.TextWidth(r.path) + 4);
         CHECK(tip.top == row.top);
         CHECK(tip.bottom == row.bottom);
-        if (r.wider) {
-            CHECK(width > cx);
-            CHECK(tip.left == 0);
-        } else {
-            CHECK(tip.right == cx);
-        }
+        CHECK((r.startsAt ? tip.left : tip.right) == r.edge);
         list.ShowTip(-1);
     }
 }

@@ -49,10 +49,15 @@ TEST_CASE("a right click on a module of the running program opens the shell's me
         char path[MAX_PATH] = "";
         REQUIRE(modules.GetItemPath(kernel, path) > 0);
 
+        const int process = dialog.m_lstProcesses.GetCurSel();
+        const std::vector<std::string> listed = testing::ListTexts(modules.m_hWnd);
         MenuDriver info(Choose("Modulinformationen"));
         RightClickEntry(modules, kernel);
         CHECK(info.menuShown);
         CHECK(modules.GetCurSel() == kernel);
+        // Nothing else follows the module list's selection.
+        CHECK(dialog.m_lstProcesses.GetCurSel() == process);
+        CHECK(testing::ListTexts(modules.m_hWnd) == listed);
         CHECK(FindItem(info.items, "Copy") != 0);
         CHECK(FindItem(info.items, "Properties") != 0);
         REQUIRE(info.items.size() >= 3);
@@ -68,7 +73,7 @@ TEST_CASE("a right click on a module of the running program opens the shell's me
     });
 }
 
-TEST_CASE("a right click on another process selects it without refilling the module list")
+TEST_CASE("a right click on another process lists its modules before the menu opens")
 {
     CTestViewerDlg dialog;
     testing::RunModal(dialog, [&] {
@@ -79,10 +84,19 @@ TEST_CASE("a right click on another process selects it without refilling the mod
         std::vector<std::string> modulesBefore = testing::ListTexts(dialog.m_lstModules.m_hWnd);
         REQUIRE(processes.GetCount() > 1);
 
-        MenuDriver driver(Choose(nullptr));
+        std::vector<std::string> modulesWhileOpen;
+        MenuDriver driver([&](const std::vector<MenuItem>&) {
+            modulesWhileOpen = testing::ListTexts(dialog.m_lstModules.m_hWnd);
+            return 0u;
+        });
         RightClickEntry(processes, other);
+        CHECK(driver.menuShown);
         CHECK(processes.GetCurSel() == other);
-        CHECK(testing::ListTexts(dialog.m_lstModules.m_hWnd) == modulesBefore);
         CHECK(driver.dialogs.empty());
+        // What a selection of the other process by the user lists.
+        REQUIRE(testing::SelectEntryById(processes, processes.GetItemId(other)) == other);
+        const std::vector<std::string> otherModules = testing::ListTexts(dialog.m_lstModules.m_hWnd);
+        REQUIRE(otherModules != modulesBefore);
+        CHECK(modulesWhileOpen == otherModules);
     });
 }

@@ -66,6 +66,30 @@ INT_PTR ChooseFolder(HWND mainDialog, CString& folder, const std::function<void(
     return chooser.DoModal();
 }
 
+// A chooser whose dialog lists a toolbar with the OK button's id before the button, as some
+// systems' dialogs do: the toolbar is brought to the top of the children before the reshaping.
+class CToolbarFirstFolderDialog : public CFolderDialog {
+public:
+    using CFolderDialog::CFolderDialog;
+    HWND m_hToolbar = nullptr;
+    std::string m_toolbarText;
+
+protected:
+    void OnInitDone() override
+    {
+        HWND parent = ::GetParent(m_hWnd);
+        for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            if (::GetDlgCtrlID(child) == IDOK && child != testing::OkButton(parent))
+                m_hToolbar = child;
+        }
+        if (m_hToolbar) {
+            ::SetWindowPos(m_hToolbar, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            m_toolbarText = testing::WindowText(m_hToolbar);
+        }
+        CFolderDialog::OnInitDone();
+    }
+};
+
 }  // namespace
 
 TEST_CASE("the OK button moves beside Cancel and the list grows down to the button row")
@@ -129,6 +153,22 @@ TEST_CASE("Select stores the folder the chooser shows; Cancel, Escape and closin
             CHECK(ChooseFolder(main.m_hWnd, untouched, ending.end) == IDCANCEL);
             CHECK(std::string(untouched) == "c:\\temp\\");
         }
+    });
+}
+
+TEST_CASE("Select is written on the OK button, also where a toolbar with its id comes first")
+{
+    RunMainDialog([&](CTestViewerDlg& main) {
+        CString folder = "c:\\temp\\";
+        CToolbarFirstFolderDialog chooser(&folder);
+        testing::WhenOwnedWindowAppears(main.m_hWnd, "#32770", [&](HWND shown) {
+            CHECK(chooser.m_hToolbar != nullptr);
+            CHECK(::GetDlgItem(shown, IDOK) == chooser.m_hToolbar);
+            CHECK(testing::WindowText(testing::OkButton(shown)) == "Select");
+            CHECK(testing::WindowText(chooser.m_hToolbar) == chooser.m_toolbarText);
+            testing::PostCommand(shown, IDCANCEL);
+        });
+        CHECK(chooser.DoModal() == IDCANCEL);
     });
 }
 

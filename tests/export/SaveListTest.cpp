@@ -74,7 +74,8 @@ std::string FillKnownModules(CTestViewerDlg& dialog, const std::string& folder)
 
 std::string IncompleteMessage(const std::string& file)
 {
-    return fixtures::Ansi("Die Modulliste konnte nicht vollständig in die Datei\n" + file + "\ngeschrieben werden.");
+    // The box's text in UTF-8; the test's file names are ASCII.
+    return "Die Modulliste konnte nicht vollständig in die Datei\n" + file + "\ngeschrieben werden.";
 }
 
 // Writes the report into `file` and answers the message box that must follow; returns its

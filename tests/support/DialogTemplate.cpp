@@ -102,6 +102,8 @@ DialogTemplate ReadDialogTemplate(HMODULE module, int id)
         std::string className = reader.ReadNameOrOrdinal(item.classAtom);
         int textOrdinal;
         item.text = reader.ReadNameOrOrdinal(textOrdinal);
+        if (textOrdinal)
+            item.text = "#" + std::to_string(textOrdinal);
         reader.Skip(reader.Read<WORD>());  // creation data
         dialog.items.push_back(item);
     }

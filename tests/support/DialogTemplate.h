@@ -12,7 +12,7 @@ namespace testing {
 struct DialogItem {
     int id;
     int classAtom;      // 0x80 button, 0x81 edit, 0x82 static, 0x83 list box; 0 for a named class
-    std::string text;   // UTF-8
+    std::string text;   // UTF-8; a resource id as "#128"
     DWORD style;
     int x, y, cx, cy;
     bool operator==(const DialogItem& o) const

@@ -84,4 +84,111 @@ std::vector<std::string> RemoteListTexts(HWND list)
     return texts;
 }
 
+int RemoteFindEntry(HWND list, const std::string& text)
+{
+    const std::wstring wide(text.begin(), text.end());
+    int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t entry[MAX_PATH] = L"";
+        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(entry));
+        if (wide == entry)
+            return i;
+    }
+    return -1;
+}
+
+RECT RemoteRowOnScreen(HWND list, int index)
+{
+    RECT row{};
+    ::SendMessageW(list, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&row));
+    ::MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&row), 2);
+    return row;
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    std::string classPrefix;
+    HWND found;
+};
+
+BOOL CALLBACK MatchVisible(HWND hWnd, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hWnd, &owner);
+    char name[80] = "";
+    ::GetClassNameA(hWnd, name, sizeof name);
+    if (owner == search->processId && ::IsWindowVisible(hWnd) &&
+        std::string(name).rfind(search->classPrefix, 0) == 0) {
+        search->found = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND FindVisibleWindow(DWORD processId, const std::string& classPrefix)
+{
+    WindowSearch search{processId, classPrefix, nullptr};
+    ::EnumWindows(&MatchVisible, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms)
+{
+    for (int waited = 0; waited < ms; waited += 20) {
+        if (done())
+            return true;
+        ::Sleep(20);
+    }
+    return done();
+}
+
+void Xdo(const std::string& arguments)
+{
+    // Wine gives no handle to wait on for a Unix program, and leaves stale values in the record's
+    // handle fields, one of which may be our own standard output: they are never closed. A shell
+    // around xdotool leaves its exit status in a file once it is done, moved into place whole.
+    static int calls = 0;
+    const std::string name = "quendrix-xdo-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++calls);
+    const std::string unixFile = "/tmp/" + name, windowsFile = "Z:\\tmp\\" + name;
+    std::string command = "/bin/sh -c \"/usr/bin/xdotool " + arguments + "; echo $? >" + unixFile + ".part && mv " +
+                          unixFile + ".part " + unixFile + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    REQUIRE_MESSAGE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                     &startup, &info),
+                    "no shell to run xdotool: the test needs the display's pointer");
+    std::string status;
+    auto finished = [&] {
+        HANDLE file = ::CreateFileA(windowsFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return false;
+        char text[16] = "";
+        DWORD read = 0;
+        ::ReadFile(file, text, sizeof text - 1, &read, nullptr);
+        ::CloseHandle(file);
+        status.assign(text, read);
+        return true;
+    };
+    REQUIRE_MESSAGE(WaitFor(finished, 10000), "xdotool " << arguments << " did not end");
+    ::DeleteFileA(windowsFile.c_str());
+    REQUIRE_MESSAGE(status == "0\n", "xdotool " << arguments << " failed: the test needs the display's pointer");
+}
+
+void PointerTo(POINT p)
+{
+    Xdo("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y));
+}
+
+void ClickAt(POINT p, int button)
+{
+    Xdo("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y) + " click " + std::to_string(button));
+}
+
 }  // namespace testing

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,5 +36,23 @@ private:
 
 // Another process's list box texts: the wide message carries the whole text across.
 std::vector<std::string> RemoteListTexts(HWND list);
+// The entry of another process's list box that shows `text` (ASCII), -1 when none does.
+int RemoteFindEntry(HWND list, const std::string& text);
+// Entry `index` of another process's list box, in screen coordinates.
+RECT RemoteRowOnScreen(HWND list, int index);
+// A visible top-level window of process `processId` whose class name begins with `classPrefix`.
+HWND FindVisibleWindow(DWORD processId, const std::string& classPrefix);
+
+// Looks every 20 ms whether `done` holds; false when it still does not after `ms`.
+bool WaitFor(const std::function<bool()>& done, int ms = 3000);
+
+// The display's own pointer and keyboard, driven with xdotool, so that a program hears of them
+// as of a real user's. Each fails the current test when xdotool cannot be run.
+void Xdo(const std::string& arguments);
+// Moves the pointer to `p` (screen coordinates) in one motion.
+void PointerTo(POINT p);
+// Presses and releases mouse button `button` at `p`: 1 left, 3 right; 4 and 5 turn the wheel
+// up and down by one notch.
+void ClickAt(POINT p, int button = 1);
 
 }  // namespace testing

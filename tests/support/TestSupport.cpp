@@ -116,10 +116,13 @@ std::string MessageBoxText(HWND box)
         ::GetClassNameA(child, name, sizeof name);
         if (lstrcmpiA(name, "Static") != 0)
             continue;
-        char text[1024] = "";
-        ::GetWindowTextA(child, text, sizeof text);
-        if (!text[0])
+        // Wide, as the box shows it whatever the ANSI code page.
+        wchar_t wide[1024] = L"";
+        ::GetWindowTextW(child, wide, 1024);
+        if (!wide[0])
             continue;
+        char text[3 * 1024] = "";
+        ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof text, nullptr, nullptr);
         if (!joined.empty())
             joined += '\n';
         joined += text;

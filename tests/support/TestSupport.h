@@ -25,7 +25,7 @@ std::vector<std::string> ListTexts(HWND listBox);
 // `owner`, or null.
 HWND FindOwnedWindow(HWND owner, const char* className);
 
-// The texts of a message box's static controls, joined with '\n'.
+// The texts of a message box's static controls, joined with '\n', in UTF-8.
 std::string MessageBoxText(HWND box);
 
 // Sends the clicks of a push button through its parent, as a real click would arrive.

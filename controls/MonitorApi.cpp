@@ -1,0 +1,38 @@
+#include "controls/MonitorApi.h"
+
+PfnMonitorFromRect pfnMonitorFromRect;
+PfnGetMonitorInfoA pfnGetMonitorInfoA;
+
+namespace {
+
+bool g_bMonitorApiBound = false;
+
+}  // namespace
+
+void BindMonitorApi()
+{
+    if (g_bMonitorApiBound)
+        return;
+    g_bMonitorApiBound = true;
+    // The program imports user32, so it is loaded already.
+    HMODULE user32 = ::GetModuleHandleA("user32.dll");
+    if (!user32)
+        return;
+    pfnMonitorFromRect = reinterpret_cast<PfnMonitorFromRect>(
+        reinterpret_cast<void*>(::GetProcAddress(user32, "MonitorFromRect")));
+    pfnGetMonitorInfoA = reinterpret_cast<PfnGetMonitorInfoA>(
+        reinterpret_cast<void*>(::GetProcAddress(user32, "GetMonitorInfoA")));
+}
+
+CRect TipBounds(const RECT& row)
+{
+    BindMonitorApi();
+    if (pfnMonitorFromRect && pfnGetMonitorInfoA) {
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        HMONITOR monitor = pfnMonitorFromRect(&row, MONITOR_DEFAULTTONEAREST);
+        if (monitor && pfnGetMonitorInfoA(monitor, &info))
+            return info.rcWork;
+    }
+    return CRect(0, 0, ::GetSystemMetrics(SM_CXFULLSCREEN), ::GetSystemMetrics(SM_CYFULLSCREEN));
+}
