@@ -33,4 +33,39 @@ inline std::string ExeDirectory()
     return dir.substr(0, dir.find_last_of("\\/") + 1);
 }
 
+// Processes for the benchmarks to list: copies of sleeper.exe, which load a few libraries and
+// wait. Grows the group to `count` processes and waits until the new ones have settled.
+class Sleepers {
+public:
+    Sleepers() = default;
+    ~Sleepers()
+    {
+        for (PROCESS_INFORMATION& info : m_started) {
+            ::TerminateProcess(info.hProcess, 0);
+            ::CloseHandle(info.hThread);
+            ::CloseHandle(info.hProcess);
+        }
+    }
+    Sleepers(const Sleepers&) = delete;
+    Sleepers& operator=(const Sleepers&) = delete;
+
+    void GrowTo(int count)
+    {
+        std::string command = "\"" + ExeDirectory() + "sleeper.exe\"";
+        while (static_cast<int>(m_started.size()) < count) {
+            STARTUPINFOA startup{};
+            startup.cb = sizeof startup;
+            PROCESS_INFORMATION info{};
+            std::string line = command;
+            if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+                break;
+            m_started.push_back(info);
+        }
+        ::Sleep(2000);  // let the last ones finish loading their libraries
+    }
+
+private:
+    std::vector<PROCESS_INFORMATION> m_started;
+};
+
 }  // namespace bench

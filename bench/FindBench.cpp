@@ -98,22 +98,12 @@ int main()
         std::printf("find: the process-status functions are not available\n");
         return 1;
     }
-    std::string sleeper = bench::ExeDirectory() + "sleeper.exe";
-    std::vector<PROCESS_INFORMATION> started;
+    bench::Sleepers sleepers;
     std::printf("%10s %10s %12s %12s %7s\n", "extra", "processes", "program ms", "baseline ms", "ratio");
     double programAt100 = 0, baselineAt100 = 0;
     bool identical = true;
     for (int target : {25, 50, 100}) {
-        while (static_cast<int>(started.size()) < target) {
-            STARTUPINFOA startup{};
-            startup.cb = sizeof startup;
-            PROCESS_INFORMATION info{};
-            std::string command = "\"" + sleeper + "\"";
-            if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-                break;
-            started.push_back(info);
-        }
-        ::Sleep(2000);  // let the last ones finish loading their libraries
+        sleepers.GrowTo(target);
         std::vector<double> program, baseline;
         for (int run = 0; run < kRuns; ++run) {
             double start = bench::NowMs();
@@ -132,11 +122,6 @@ int main()
             programAt100 = p;
             baselineAt100 = b;
         }
-    }
-    for (PROCESS_INFORMATION& info : started) {
-        ::TerminateProcess(info.hProcess, 0);
-        ::CloseHandle(info.hThread);
-        ::CloseHandle(info.hProcess);
     }
     std::printf("results identical: %s\n", identical ? "yes" : "NO");
     if (!identical)

@@ -91,21 +91,11 @@ Figures MeasureRefresh()
 int main()
 {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    std::string sleeper = bench::ExeDirectory() + "sleeper.exe";
-    std::vector<PROCESS_INFORMATION> started;
+    bench::Sleepers sleepers;
     std::printf("%10s %10s %12s %12s %7s\n", "extra", "processes", "program ms", "baseline ms", "ratio");
     double programAt100 = 0, baselineAt100 = 0;
     for (int target : {25, 50, 100, 200}) {
-        while (static_cast<int>(started.size()) < target) {
-            STARTUPINFOA startup{};
-            startup.cb = sizeof startup;
-            PROCESS_INFORMATION info{};
-            std::string command = "\"" + sleeper + "\"";
-            if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-                break;
-            started.push_back(info);
-        }
-        ::Sleep(2000);  // let the last ones finish loading their libraries
+        sleepers.GrowTo(target);
         Figures f = MeasureRefresh();
         DWORD ids[1024], bytes = 0;
         pfnEnumProcesses(ids, sizeof ids, &bytes);
@@ -115,11 +105,6 @@ int main()
             programAt100 = f.program;
             baselineAt100 = f.baseline;
         }
-    }
-    for (PROCESS_INFORMATION& info : started) {
-        ::TerminateProcess(info.hProcess, 0);
-        ::CloseHandle(info.hThread);
-        ::CloseHandle(info.hProcess);
     }
     std::printf("refresh: program %.1f ms, baseline %.1f ms, ratio %.2f\n", programAt100, baselineAt100,
                 programAt100 / baselineAt100);

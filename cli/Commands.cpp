@@ -90,6 +90,15 @@ public:
         return kExitPartly;
     }
 
+    // The process that `name` names, and its modules as the dialog's module list shows them;
+    // kExitDone, or the status to end with after the message.
+    int DialogModules(const std::string& name, ProcessInfo& process, std::vector<CString>& paths)
+    {
+        if (int status = Lookup(name, process))
+            return status;
+        return Walked(ListDialogModules(m_version, process.id, paths), process);
+    }
+
     // Writes a listing; kExitRefused when the output refuses it.
     int Print(const std::vector<Column>& columns, const std::vector<Row>& rows, Format format)
     {
@@ -158,10 +167,8 @@ int Report(const Arguments& arguments, Session& session)
         }
     }
     ProcessInfo process;
-    if (int status = session.Lookup(arguments.operands[0], process))
-        return status;
     std::vector<CString> paths;
-    if (int status = session.Walked(ListDialogModules(session.Version(), process.id, paths), process))
+    if (int status = session.DialogModules(arguments.operands[0], process, paths))
         return status;
     std::string report = ReportHeader(DisplayNameOf(process.path)).GetString();
     for (const CString& path : paths)
@@ -231,10 +238,8 @@ int Copy(const Arguments& arguments, Session& session)
         return kExitRefused;
     }
     ProcessInfo process;
-    if (int status = session.Lookup(arguments.operands[0], process))
-        return status;
     std::vector<CString> paths;
-    if (int status = session.Walked(ListDialogModules(session.Version(), process.id, paths), process))
+    if (int status = session.DialogModules(arguments.operands[0], process, paths))
         return status;
 
     std::string lines;

@@ -151,6 +151,20 @@ std::set<DWORD> SnapshotIds(const char* module = nullptr)
     return ids;
 }
 
+// What a listing shows against the system's snapshots taken before and after it: every process
+// that both `before` and `after` hold is listed, and nothing is that neither of `runningBefore`
+// and `runningAfter` holds, but the listing program itself.
+void CheckAgainstSnapshots(const std::set<DWORD>& listed, const std::set<DWORD>& before, const std::set<DWORD>& after,
+                           const std::set<DWORD>& runningBefore, const std::set<DWORD>& runningAfter, DWORD lister)
+{
+    for (DWORD id : before)
+        if (after.count(id))
+            CHECK_MESSAGE(listed.count(id) == 1, "process " << id << " is missing");
+    for (DWORD id : listed)
+        CHECK_MESSAGE((runningBefore.count(id) || runningAfter.count(id) || id == lister),
+                      "process " << id << " is in no snapshot");
+}
+
 // This process's modules but its executable, as the system's tool-help snapshot lists them.
 std::vector<std::string> OwnModules()
 {
@@ -223,12 +237,7 @@ TEST_CASE("processes lists what the system's snapshots show before and after")
     std::set<DWORD> after = SnapshotIds();
     REQUIRE(run.exit == 0);
     CHECK(run.out.rfind("id,name,path\r\n", 0) == 0);
-    std::set<DWORD> listed = Column0(run.out);
-    for (DWORD id : before)
-        if (after.count(id))
-            CHECK_MESSAGE(listed.count(id) == 1, "process " << id << " is missing");
-    for (DWORD id : listed)
-        CHECK_MESSAGE((before.count(id) || after.count(id) || id == run.id), "process " << id << " is in no snapshot");
+    CheckAgainstSnapshots(Column0(run.out), before, after, before, after, run.id);
     char own[MAX_PATH] = "";
     ::GetModuleFileNameA(nullptr, own, MAX_PATH);
     bool found = false;
@@ -305,19 +314,12 @@ TEST_CASE("copy copies every module once and never overwrites; the second run re
 
 TEST_CASE("find names every process that the snapshots show with the module")
 {
-    std::set<DWORD> running = SnapshotIds(), before = SnapshotIds("kernel32.dll");
+    std::set<DWORD> runningBefore = SnapshotIds(), before = SnapshotIds("kernel32.dll");
     Run run = Cli("find kernel32.dll --csv");
-    std::set<DWORD> after = SnapshotIds("kernel32.dll");
-    for (DWORD id : SnapshotIds())
-        running.insert(id);
+    std::set<DWORD> after = SnapshotIds("kernel32.dll"), runningAfter = SnapshotIds();
     REQUIRE(run.exit == 0);
     CHECK(run.out.rfind("id,process,path,version\r\n", 0) == 0);
-    std::set<DWORD> found = Column0(run.out);
-    for (DWORD id : before)
-        if (after.count(id))
-            CHECK_MESSAGE(found.count(id) == 1, "process " << id << " is missing");
-    for (DWORD id : found)
-        CHECK_MESSAGE((running.count(id) || id == run.id), "process " << id << " is in no snapshot");
+    CheckAgainstSnapshots(Column0(run.out), before, after, runningBefore, runningAfter, run.id);
     for (const auto& row : CsvRows(run.out)) {
         CHECK(::lstrcmpiA(DisplayNameOf(row.at(2).c_str()), "kernel32.dll") == 0);
         CHECK_FALSE(row.at(3).empty());
