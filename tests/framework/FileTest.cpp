@@ -7,16 +7,13 @@
 
 #include "framework/FileException.h"
 #include "framework/StdioFile.h"
+#include "support/FileDialogSupport.h"
 
 namespace {
 
 std::string TempFolder()
 {
-    char temp[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, temp);
-    std::string folder = std::string(temp) + "quendrix-file." + std::to_string(::GetCurrentProcessId()) + "\\";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
+    return testing::FreshFolder("quendrix-file") + "\\";
 }
 
 std::string Contents(const std::string& path)
