@@ -64,6 +64,19 @@ void Pump(int ms)
     }
 }
 
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        Pump();
+        if (done())
+            return true;
+        if (::GetTickCount() - start >= static_cast<DWORD>(timeoutMs))
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
 std::vector<std::string> ListTexts(HWND listBox)
 {
     std::vector<std::string> texts;

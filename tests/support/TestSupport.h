@@ -17,6 +17,9 @@ INT_PTR RunModal(CDialog& dialog, const std::function<void()>& script);
 // Processes the messages that are waiting, through the framework's pre-translation, as the
 // modal loop would; then waits `ms` milliseconds and does it again.
 void Pump(int ms = 0);
+// Processes messages as Pump does until `done` holds, at most `timeoutMs` milliseconds; returns
+// whether it came to hold.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
 // The visible texts of a list box's entries, in order.
 std::vector<std::string> ListTexts(HWND listBox);
