@@ -71,4 +71,18 @@ std::vector<MenuItem> MenuItems(HMENU menu);
 // The visible text of a window.
 std::string WindowText(HWND window);
 
+// A process as the system's tool-help snapshot lists it: its id and its executable's name.
+struct SnapshotProcess {
+    DWORD id;
+    std::string exe;
+    bool operator==(const SnapshotProcess& o) const { return id == o.id && exe == o.exe; }
+};
+// The processes running now, in the snapshot's order.
+std::vector<SnapshotProcess> SnapshotProcesses();
+// The processes of `before` that `after` lists too: those that ran all the time in between.
+std::vector<SnapshotProcess> Survivors(const std::vector<SnapshotProcess>& before,
+                                       const std::vector<SnapshotProcess>& after);
+// Whether the process `id` appears in either snapshot.
+bool AppearsIn(DWORD id, const std::vector<SnapshotProcess>& before, const std::vector<SnapshotProcess>& after);
+
 }  // namespace testing
