@@ -5,6 +5,10 @@
 // CreateDialog returns), existing windows when they are subclassed (DDX_Control). AfxWndProc
 // looks the object up, remembers the message for Default(), and calls the object's WindowProc.
 // At WM_NCDESTROY, the last message a window gets, the object is unbound.
+//
+// A window without an object gets a temporary one from FromHandle. Temporaries live until the
+// outermost message loop is idle outside every handler: a handler may keep one across a nested
+// modal loop (a dialog it runs), and that loop must not free it.
 #include "Wnd.h"
 
 #include "Dc.h"
@@ -24,6 +28,8 @@ std::unordered_map<HWND, std::unique_ptr<CWnd>>& t_temporary =
 MSG t_currentMessage;
 CWnd* t_wndInit;
 HHOOK t_hookCreate;
+int t_handlerDepth;  // calls of AfxWndProc running on the stack
+int t_loopDepth;     // framework message loops running on the stack
 
 LRESULT CALLBACK CreateHook(int code, WPARAM wParam, LPARAM lParam)
 {
@@ -45,6 +51,22 @@ void ReportException(const char* what)
 }
 
 }  // namespace
+
+CMessageLoopScope::CMessageLoopScope()
+{
+    ++t_loopDepth;
+}
+
+CMessageLoopScope::~CMessageLoopScope()
+{
+    --t_loopDepth;
+}
+
+void CMessageLoopScope::OnIdle() const
+{
+    if (t_loopDepth == 1 && t_handlerDepth == 0)
+        CWnd::DeleteTempMap();
+}
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
@@ -156,6 +178,7 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     MSG saved = t_currentMessage;
     t_currentMessage = MSG{hWnd, message, wParam, lParam, 0, {0, 0}};
     LRESULT result = 0;
+    ++t_handlerDepth;
     try {
         result = wnd->WindowProc(message, wParam, lParam);
     } catch (const std::bad_alloc&) {
@@ -165,6 +188,7 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
     } catch (...) {
         ReportException("An unexpected error occurred.");
     }
+    --t_handlerDepth;
     t_currentMessage = saved;
     if (message == WM_NCDESTROY)
         wnd->HandleNcDestroy();

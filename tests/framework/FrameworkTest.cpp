@@ -2,12 +2,37 @@
 // the modal loop's pre-translation and data exchange, on real windows.
 #include <doctest/doctest.h>
 
+#include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "framework/Controls.h"
 #include "framework/WinApp.h"
+#include "support/FileDialogSupport.h"
 #include "support/TestSupport.h"
+
+// The allocator of this test: it notes when one watched block is freed.
+static const void* g_watched;
+static bool g_watchedFreed;
+
+// Not inlined, as the counting allocator of the list box test explains.
+[[gnu::noinline]] void* operator new(size_t size)
+{
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+
+[[gnu::noinline]] static void ReleaseWatched(void* p) noexcept
+{
+    if (p && p == g_watched)
+        g_watchedFreed = true;
+    std::free(p);
+}
+
+void operator delete(void* p) noexcept { ReleaseWatched(p); }
+void operator delete(void* p, size_t) noexcept { ReleaseWatched(p); }
 
 namespace {
 
@@ -168,15 +193,82 @@ TEST_CASE("Escape and the close box end a dialog with IDCANCEL; a subclass can b
 
 TEST_CASE("temporary window objects stand in for windows that no object owns")
 {
-    HWND desktop = ::GetDesktopWindow();
-    CWnd* temp = CWnd::FromHandle(desktop);
+    HWND plain = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    REQUIRE(plain != nullptr);
+    CWnd* temp = CWnd::FromHandle(plain);
     REQUIRE(temp != nullptr);
-    CHECK(temp->m_hWnd == desktop);
-    CHECK(CWnd::FromHandle(desktop) == temp);
-    CHECK(CWnd::FromHandlePermanent(desktop) == nullptr);
+    CHECK(temp->m_hWnd == plain);
+    CHECK(CWnd::FromHandle(plain) == temp);
+    CHECK(CWnd::FromHandlePermanent(plain) == nullptr);
     CHECK(CWnd::FromHandle(nullptr) == nullptr);
+    // Deleting the temporaries frees the object but leaves the window, which it never owned.
+    g_watched = temp;
+    g_watchedFreed = false;
     CWnd::DeleteTempMap();
-    CHECK(::IsWindow(desktop));
+    g_watched = nullptr;
+    CHECK(g_watchedFreed);
+    CHECK(::IsWindow(plain));
+    ::DestroyWindow(plain);
+}
+
+namespace {
+
+// Runs a nested modal dialog from a handler that holds a temporary object, as a handler that
+// opens the About box would; then lets its own loop go idle.
+class CNestingDlg : public CDialog {
+public:
+    CNestingDlg() : CDialog(200) {}
+    bool m_nestedRan = false;
+    bool m_keptThroughNested = false;  // the temporary was neither freed nor changed
+    bool m_freedWhenIdle = false;      // the outermost loop freed it once idle
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        PostMessage(WM_APP);
+        return TRUE;
+    }
+    LRESULT OnNest(WPARAM, LPARAM)
+    {
+        // The Cancel button has no object of its own: a temporary stands for it.
+        CWnd* cancel = GetDlgItem(IDCANCEL);
+        g_watched = cancel;
+        g_watchedFreed = false;
+        CDialog nested(200, this);
+        testing::WhenOwnedWindowAppears(m_hWnd, "#32770", [](HWND shown) { testing::PostCommand(shown, IDCANCEL); });
+        m_nestedRan = nested.DoModal() == IDCANCEL;
+        m_keptThroughNested = !g_watchedFreed && cancel->m_hWnd == ::GetDlgItem(m_hWnd, IDCANCEL);
+        // The timer's message comes only after the loop has found its queue empty.
+        ::SetTimer(m_hWnd, 1, 50, nullptr);
+        return 0;
+    }
+    LRESULT OnTimer(WPARAM, LPARAM)
+    {
+        ::KillTimer(m_hWnd, 1);
+        m_freedWhenIdle = g_watchedFreed;
+        g_watched = nullptr;
+        EndDialog(IDOK);
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CNestingDlg, CDialog)
+    ON_MESSAGE(WM_APP, OnNest)
+    ON_MESSAGE(WM_TIMER, OnTimer)
+END_MESSAGE_MAP()
+
+}  // namespace
+
+TEST_CASE("a temporary taken by a handler outlives the modal loop the handler runs")
+{
+    CNestingDlg dialog;
+    CHECK(dialog.DoModal() == IDOK);
+    testing::CancelWatches();
+    CHECK(dialog.m_nestedRan);
+    CHECK(dialog.m_keptThroughNested);
+    CHECK(dialog.m_freedWhenIdle);
 }
 
 TEST_CASE("strings format any length and load from the resources")
@@ -277,3 +369,4 @@ TEST_CASE("focus, activation and capture messages reach handlers with typed argu
     }
     wnd.DestroyWindow();
 }
+
