@@ -15,6 +15,10 @@ public:
     CWnd& operator=(const CWnd&) = delete;
     // Destroys the window if the object still owns one.
     ~CWnd() override;
+    // Destroys the window if this object is still bound to it. A class whose WM_DESTROY handler
+    // releases something calls it from its own destructor too: by the time ~CWnd runs, the
+    // derived handlers are gone and the window would die as a plain CWnd.
+    void DestroyOwnedWindow();
 
     HWND m_hWnd = nullptr;
 
