@@ -1,5 +1,7 @@
 #include "FileDialog.h"
 
+#include "Guard.h"
+
 namespace {
 
 // The system calls the hook with WM_INITDIALOG before the dialog is initialised; from then on
@@ -8,11 +10,14 @@ namespace {
 UINT_PTR CALLBACK FileDialogHook(HWND hook, UINT message, WPARAM, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
-        const auto* ofn = reinterpret_cast<const OPENFILENAMEA*>(lParam);
-        auto* dialog = reinterpret_cast<CFileDialog*>(ofn->lCustData);
-        if (dialog)
-            dialog->SubclassWindow(hook);
-        return TRUE;
+        // Unbound, the dialog still runs as the system's plain one.
+        return AfxGuardCallback<UINT_PTR>(TRUE, [&] {
+            const auto* ofn = reinterpret_cast<const OPENFILENAMEA*>(lParam);
+            auto* dialog = reinterpret_cast<CFileDialog*>(ofn->lCustData);
+            if (dialog)
+                dialog->SubclassWindow(hook);
+            return UINT_PTR(TRUE);
+        });
     }
     return 0;
 }

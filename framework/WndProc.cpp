@@ -12,10 +12,9 @@
 #include "Wnd.h"
 
 #include "Dc.h"
+#include "Guard.h"
 
-#include <exception>
 #include <memory>
-#include <new>
 #include <unordered_map>
 
 namespace {
@@ -38,16 +37,13 @@ LRESULT CALLBACK CreateHook(int code, WPARAM wParam, LPARAM lParam)
         t_wndInit = nullptr;
         ::UnhookWindowsHookEx(t_hookCreate);
         t_hookCreate = nullptr;
-        wnd->SubclassWindow(reinterpret_cast<HWND>(wParam));
-        return 0;
+        // A window whose object cannot be bound is not created at all (a non-zero answer).
+        return AfxGuardCallback<LRESULT>(1, [&] {
+            wnd->SubclassWindow(reinterpret_cast<HWND>(wParam));
+            return LRESULT(0);
+        });
     }
     return ::CallNextHookEx(t_hookCreate, code, wParam, lParam);
-}
-
-// Exceptions never cross into the system's code: report them here and go on.
-void ReportException(const char* what)
-{
-    ::MessageBoxA(nullptr, what, "Quendrix", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
 }
 
 }  // namespace
@@ -96,8 +92,9 @@ void CWnd::DeleteTempMap()
 
 void CWnd::Attach(HWND hWnd)
 {
-    m_hWnd = hWnd;
+    // The map first: when it cannot grow, the object stays unbound rather than half bound.
     t_permanent[hWnd] = this;
+    m_hWnd = hWnd;
 }
 
 HWND CWnd::Detach()
@@ -177,17 +174,8 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
 
     MSG saved = t_currentMessage;
     t_currentMessage = MSG{hWnd, message, wParam, lParam, 0, {0, 0}};
-    LRESULT result = 0;
     ++t_handlerDepth;
-    try {
-        result = wnd->WindowProc(message, wParam, lParam);
-    } catch (const std::bad_alloc&) {
-        ReportException("Out of memory.");
-    } catch (const std::exception& e) {
-        ReportException(e.what());
-    } catch (...) {
-        ReportException("An unexpected error occurred.");
-    }
+    LRESULT result = AfxGuardCallback<LRESULT>(0, [&] { return wnd->WindowProc(message, wParam, lParam); });
     --t_handlerDepth;
     t_currentMessage = saved;
     if (message == WM_NCDESTROY)
