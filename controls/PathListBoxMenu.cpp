@@ -38,21 +38,19 @@ private:
 };
 
 // An item identifier list that the shell allocated, freed through the task allocator when the
-// owner goes or at Reset.
+// owner goes.
 class ItemIdList {
 public:
     ItemIdList(IMalloc* malloc, LPITEMIDLIST idl) : m_malloc(malloc), m_idl(idl) {}
-    ~ItemIdList() { Reset(); }
+    ~ItemIdList()
+    {
+        if (m_idl)
+            m_malloc->Free(m_idl);
+    }
     ItemIdList(const ItemIdList&) = delete;
     ItemIdList& operator=(const ItemIdList&) = delete;
 
     LPITEMIDLIST Get() const { return m_idl; }
-    void Reset()
-    {
-        if (m_idl)
-            m_malloc->Free(m_idl);
-        m_idl = nullptr;
-    }
 
 private:
     IMalloc* m_malloc;
