@@ -34,6 +34,8 @@ CPathListBox::CPathListBox()
 
 CPathListBox::~CPathListBox()
 {
+    // A list box that goes before its window releases the records and the tip window now.
+    DestroyOwnedWindow();
     delete m_pTipWnd;
 }
 

@@ -28,6 +28,72 @@ bool BindShell()
     return pfnSHGetMalloc && pfnSHGetDesktopFolder;
 }
 
+// One reference to a shell interface, released when the owner goes or at Reset, whichever
+// comes first.
+template <class Interface> class ComRef {
+public:
+    explicit ComRef(Interface* adopted = nullptr) : m_p(adopted) {}
+    ~ComRef() { Reset(); }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+
+    Interface* Get() const { return m_p; }
+    Interface* operator->() const { return m_p; }
+    // Takes over a reference obtained after the owner was declared.
+    void Adopt(Interface* obtained)
+    {
+        Reset();
+        m_p = obtained;
+    }
+    void Reset()
+    {
+        if (m_p)
+            m_p->Release();
+        m_p = nullptr;
+    }
+
+private:
+    Interface* m_p;
+};
+
+// An item identifier list that the shell allocated, freed through the task allocator when the
+// owner goes.
+class ItemIdList {
+public:
+    ItemIdList(IMalloc* malloc, LPITEMIDLIST idl) : m_malloc(malloc), m_idl(idl) {}
+    ~ItemIdList()
+    {
+        if (m_idl)
+            m_malloc->Free(m_idl);
+    }
+    ItemIdList(const ItemIdList&) = delete;
+    ItemIdList& operator=(const ItemIdList&) = delete;
+
+    LPITEMIDLIST Get() const { return m_idl; }
+
+private:
+    IMalloc* m_malloc;
+    LPITEMIDLIST m_idl;
+};
+
+// An empty popup menu, destroyed when the owner goes; null when it could not be created.
+class PopupMenu {
+public:
+    PopupMenu() : m_menu(::CreatePopupMenu()) {}
+    ~PopupMenu()
+    {
+        if (m_menu)
+            ::DestroyMenu(m_menu);
+    }
+    PopupMenu(const PopupMenu&) = delete;
+    PopupMenu& operator=(const PopupMenu&) = delete;
+
+    HMENU Get() const { return m_menu; }
+
+private:
+    HMENU m_menu;
+};
+
 // Parses `text` as a name relative to `folder`; null when the shell does not know it.
 LPITEMIDLIST ParseName(IShellFolder* folder, HWND owner, const char* text)
 {
@@ -105,74 +171,73 @@ bool CPathListBox::OpenEntryMenu(int index, CPoint point)
     if (GetItemPath(GetCurSel(), path) < 0)
         return false;
     // Every identifier list is freed through this allocator: without it, nothing is parsed.
-    IMalloc* malloc = nullptr;
-    if (!BindShell() || FAILED(pfnSHGetMalloc(&malloc)))
+    IMalloc* allocator = nullptr;
+    if (!BindShell() || FAILED(pfnSHGetMalloc(&allocator)))
         return true;
+    ComRef<IMalloc> malloc(allocator);
     bool walked = true;
     IShellFolder* desktop = nullptr;
     if (SUCCEEDED(pfnSHGetDesktopFolder(&desktop))) {
         ClientToScreen(&point);
-        walked = ShowShellMenu(malloc, desktop, path, point);
+        walked = ShowShellMenu(malloc.Get(), desktop, path, point);
     }
-    malloc->Release();
     return walked;
 }
 
 bool CPathListBox::ShowShellMenu(IMalloc* malloc, IShellFolder* desktop, const char* path,
                                  POINT screenPoint)
 {
+    // Declared in the reverse of the order of release: the folder's list goes before the desktop,
+    // the item's list before the folder.
+    ComRef<IShellFolder> desktopRef(desktop);
+    ComRef<IShellFolder> folder;
     HWND owner = ::GetParent(m_hWnd);
     int folderLength = FolderLength(path);
-    IShellFolder* folder = nullptr;
     // A path without a folder, such as "unknown", or without a file name names no file: the
     // shell is not asked what it would make of an empty name.
     if (folderLength > 0 && path[folderLength] != '\0') {
         char folderText[MAX_PATH];
         ::lstrcpynA(folderText, path, folderLength + 1);
-        if (LPITEMIDLIST folderIdl = ParseName(desktop, owner, folderText)) {
-            void** out = reinterpret_cast<void**>(&folder);
-            if (FAILED(desktop->BindToObject(folderIdl, nullptr, IID_IShellFolder, out)))
-                folder = nullptr;
-            malloc->Free(folderIdl);
-        }
+        ItemIdList folderIdl(malloc, ParseName(desktopRef.Get(), owner, folderText));
+        IShellFolder* bound = nullptr;
+        if (folderIdl.Get() &&
+            SUCCEEDED(desktopRef->BindToObject(folderIdl.Get(), nullptr, IID_IShellFolder,
+                                               reinterpret_cast<void**>(&bound))))
+            folder.Adopt(bound);
     }
-    desktop->Release();
-    if (!folder)
+    desktopRef.Reset();
+    if (!folder.Get())
         return false;
 
-    LPITEMIDLIST item = ParseName(folder, owner, path + folderLength);
-    bool parsed = item != nullptr;
-    if (parsed) {
-        ShowContextMenu(m_hWnd, folder, item, &screenPoint);
-        malloc->Free(item);
-    }
-    folder->Release();
-    return parsed;
+    ItemIdList item(malloc, ParseName(folder.Get(), owner, path + folderLength));
+    if (!item.Get())
+        return false;
+    ShowContextMenu(m_hWnd, folder.Get(), item.Get(), &screenPoint);
+    return true;
 }
 
 void CPathListBox::ShowContextMenu(HWND hwndOwner, IShellFolder* folder, LPITEMIDLIST item,
                                    POINT* screenPoint)
 {
-    IContextMenu* menu = nullptr;
+    IContextMenu* obtained = nullptr;
     LPCITEMIDLIST items[] = {item};
     HRESULT hr = folder->GetUIObjectOf(hwndOwner, 1, items, IID_IContextMenu, nullptr,
-                                       reinterpret_cast<void**>(&menu));
+                                       reinterpret_cast<void**>(&obtained));
     if (FAILED(hr)) {
         ReportShellFailure("GetUIObjectOf failed! hr = %lx", hr);
         return;
     }
-    HMENU popup = ::CreatePopupMenu();
-    if (popup && SUCCEEDED(menu->QueryContextMenu(popup, 0, ID_SHELL_FIRST, ID_SHELL_LAST, CMF_EXPLORE))) {
-        ::AppendMenuA(popup, MF_SEPARATOR, 0, nullptr);
-        ::AppendMenuA(popup, MF_STRING, ID_MODULE_INFO, "Modulinformationen");
-        // TPM_RETURNCMD: the chosen id comes back here instead of as a command message.
-        UINT id = static_cast<UINT>(::TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, screenPoint->x,
-                                                     screenPoint->y, 0, hwndOwner, nullptr));
-        CarryOut(menu, hwndOwner, id);
-    }
-    if (popup)
-        ::DestroyMenu(popup);
-    menu->Release();
+    // The menu is destroyed before the context menu is released.
+    ComRef<IContextMenu> menu(obtained);
+    PopupMenu popup;
+    if (!popup.Get() || FAILED(menu->QueryContextMenu(popup.Get(), 0, ID_SHELL_FIRST, ID_SHELL_LAST, CMF_EXPLORE)))
+        return;
+    ::AppendMenuA(popup.Get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(popup.Get(), MF_STRING, ID_MODULE_INFO, "Modulinformationen");
+    // TPM_RETURNCMD: the chosen id comes back here instead of as a command message.
+    UINT id = static_cast<UINT>(::TrackPopupMenu(popup.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screenPoint->x,
+                                                 screenPoint->y, 0, hwndOwner, nullptr));
+    CarryOut(menu.Get(), hwndOwner, id);
 }
 
 void CPathListBox::OnMenuSelect(UINT, UINT, HMENU)

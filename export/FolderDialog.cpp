@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <dlgs.h>
 
+#include "framework/Guard.h"
+
 WNDPROC g_pfnPrevFolderDlgProc;
 
 namespace {
@@ -84,7 +86,11 @@ void CFolderDialog::OnInitDone()
         ::SetWindowLongPtrA(parent, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FolderDlgWndProc)));
 }
 
-LRESULT CALLBACK FolderDlgWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+namespace {
+
+// Select ends the dialog with the folder it shows; every other message goes to the dialog's own
+// procedure.
+LRESULT HandleFolderDlgMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == IDOK &&
         CWnd::FromHandle(hwnd)) {
@@ -103,4 +109,12 @@ LRESULT CALLBACK FolderDlgWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return 0;
     }
     return ::CallWindowProcA(g_pfnPrevFolderDlgProc, hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+LRESULT CALLBACK FolderDlgWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // A Select that fails leaves the dialog open and the caller's folder as it was.
+    return AfxGuardCallback<LRESULT>(0, [&] { return HandleFolderDlgMessage(hwnd, message, wParam, lParam); });
 }

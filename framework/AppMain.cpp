@@ -1,7 +1,8 @@
 // The program's entry point; everything else starts from the application object.
+#include "Guard.h"
 #include "WinApp.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    return AfxWinMain(instance);
+    return AfxGuardCallback(-1, [&] { return AfxWinMain(instance); });
 }

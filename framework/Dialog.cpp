@@ -83,10 +83,11 @@ void CDialog::RunModalLoop()
 {
     if (m_bContinueModal && !IsWindowVisible())
         ShowWindow(SW_SHOWNORMAL);
+    CMessageLoopScope loop;
     while (m_bContinueModal) {
         MSG msg;
         if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
-            CWnd::DeleteTempMap();
+            loop.OnIdle();
         BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0) {
             // WM_QUIT ends every loop: pass it on to the one outside.

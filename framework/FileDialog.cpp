@@ -1,5 +1,6 @@
 #include "FileDialog.h"
 
+#include "Guard.h"
 #include "SystemLibrary.h"
 
 // Bound at the first dialog, from the system directory. Importing comdlg32.dll would load it,
@@ -27,11 +28,14 @@ bool BindFileDialogs()
 UINT_PTR CALLBACK FileDialogHook(HWND hook, UINT message, WPARAM, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
-        const auto* ofn = reinterpret_cast<const OPENFILENAMEA*>(lParam);
-        auto* dialog = reinterpret_cast<CFileDialog*>(ofn->lCustData);
-        if (dialog)
-            dialog->SubclassWindow(hook);
-        return TRUE;
+        // Unbound, the dialog still runs as the system's plain one.
+        return AfxGuardCallback<UINT_PTR>(TRUE, [&] {
+            const auto* ofn = reinterpret_cast<const OPENFILENAMEA*>(lParam);
+            auto* dialog = reinterpret_cast<CFileDialog*>(ofn->lCustData);
+            if (dialog)
+                dialog->SubclassWindow(hook);
+            return UINT_PTR(TRUE);
+        });
     }
     return 0;
 }

@@ -47,6 +47,7 @@ BOOL CWinApp::OnCmdMsg(UINT id, int code)
 
 int CWinThread::Run()
 {
+    CMessageLoopScope loop;
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (!AfxPreTranslateMessage(&msg)) {
@@ -54,7 +55,7 @@ int CWinThread::Run()
             ::DispatchMessageA(&msg);
         }
         if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE))
-            CWnd::DeleteTempMap();
+            loop.OnIdle();
     }
     return ExitInstance();
 }

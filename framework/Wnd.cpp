@@ -19,6 +19,11 @@ END_MESSAGE_MAP()
 
 CWnd::~CWnd()
 {
+    DestroyOwnedWindow();
+}
+
+void CWnd::DestroyOwnedWindow()
+{
     if (m_hWnd && FromHandlePermanent(m_hWnd) == this)
         ::DestroyWindow(m_hWnd);
 }

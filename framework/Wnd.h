@@ -15,17 +15,20 @@ public:
     CWnd& operator=(const CWnd&) = delete;
     // Destroys the window if the object still owns one.
     ~CWnd() override;
+    // Destroys the window if this object is still bound to it. A class whose WM_DESTROY handler
+    // releases something calls it from its own destructor too: by the time ~CWnd runs, the
+    // derived handlers are gone and the window would die as a plain CWnd.
+    void DestroyOwnedWindow();
 
     HWND m_hWnd = nullptr;
 
     // --- the handle-to-object map (WndProc.cpp) ---
     // The object bound to a handle; for a window no object owns, a temporary object that lives
-    // until the message loop is next idle. Null for a null handle.
+    // until the outermost message loop is next idle (CMessageLoopScope). Null for a null handle.
     static CWnd* FromHandle(HWND hWnd);
     // The object bound to a handle, or null when none is.
     static CWnd* FromHandlePermanent(HWND hWnd);
-    // Deletes the temporary objects, also those of CGdiObject; the modal loops call it when the
-    // queue is empty.
+    // Deletes the temporary objects, also those of CGdiObject.
     static void DeleteTempMap();
 
     // Binds the object to an existing window without touching its window procedure.
@@ -122,6 +125,20 @@ private:
     void HandleNcDestroy();
 
     WNDPROC m_pfnSuper = nullptr;  // the procedure the window had before it was subclassed
+};
+
+// One run of a framework message loop (a modal dialog's, the thread's); such loops nest when a
+// handler runs a dialog.
+class CMessageLoopScope {
+public:
+    CMessageLoopScope();
+    ~CMessageLoopScope();
+    CMessageLoopScope(const CMessageLoopScope&) = delete;
+    CMessageLoopScope& operator=(const CMessageLoopScope&) = delete;
+
+    // Called when the loop finds its queue empty: deletes the temporary objects, but only in the
+    // outermost loop and outside every handler, where nobody can still hold one.
+    void OnIdle() const;
 };
 
 // The window procedure of every window bound to an object.

@@ -5,13 +5,16 @@
 // CreateDialog returns), existing windows when they are subclassed (DDX_Control). AfxWndProc
 // looks the object up, remembers the message for Default(), and calls the object's WindowProc.
 // At WM_NCDESTROY, the last message a window gets, the object is unbound.
+//
+// A window without an object gets a temporary one from FromHandle. Temporaries live until the
+// outermost message loop is idle outside every handler: a handler may keep one across a nested
+// modal loop (a dialog it runs), and that loop must not free it.
 #include "Wnd.h"
 
 #include "Dc.h"
+#include "Guard.h"
 
-#include <exception>
 #include <memory>
-#include <new>
 #include <unordered_map>
 
 namespace {
@@ -24,6 +27,8 @@ std::unordered_map<HWND, std::unique_ptr<CWnd>>& t_temporary =
 MSG t_currentMessage;
 CWnd* t_wndInit;
 HHOOK t_hookCreate;
+int t_handlerDepth;  // calls of AfxWndProc running on the stack
+int t_loopDepth;     // framework message loops running on the stack
 
 LRESULT CALLBACK CreateHook(int code, WPARAM wParam, LPARAM lParam)
 {
@@ -32,19 +37,32 @@ LRESULT CALLBACK CreateHook(int code, WPARAM wParam, LPARAM lParam)
         t_wndInit = nullptr;
         ::UnhookWindowsHookEx(t_hookCreate);
         t_hookCreate = nullptr;
-        wnd->SubclassWindow(reinterpret_cast<HWND>(wParam));
-        return 0;
+        // A window whose object cannot be bound is not created at all (a non-zero answer).
+        return AfxGuardCallback<LRESULT>(1, [&] {
+            wnd->SubclassWindow(reinterpret_cast<HWND>(wParam));
+            return LRESULT(0);
+        });
     }
     return ::CallNextHookEx(t_hookCreate, code, wParam, lParam);
 }
 
-// Exceptions never cross into the system's code: report them here and go on.
-void ReportException(const char* what)
+}  // namespace
+
+CMessageLoopScope::CMessageLoopScope()
 {
-    ::MessageBoxA(nullptr, what, "Quendrix", MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+    ++t_loopDepth;
 }
 
-}  // namespace
+CMessageLoopScope::~CMessageLoopScope()
+{
+    --t_loopDepth;
+}
+
+void CMessageLoopScope::OnIdle() const
+{
+    if (t_loopDepth == 1 && t_handlerDepth == 0)
+        CWnd::DeleteTempMap();
+}
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
@@ -74,8 +92,9 @@ void CWnd::DeleteTempMap()
 
 void CWnd::Attach(HWND hWnd)
 {
-    m_hWnd = hWnd;
+    // The map first: when it cannot grow, the object stays unbound rather than half bound.
     t_permanent[hWnd] = this;
+    m_hWnd = hWnd;
 }
 
 HWND CWnd::Detach()
@@ -155,16 +174,9 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
 
     MSG saved = t_currentMessage;
     t_currentMessage = MSG{hWnd, message, wParam, lParam, 0, {0, 0}};
-    LRESULT result = 0;
-    try {
-        result = wnd->WindowProc(message, wParam, lParam);
-    } catch (const std::bad_alloc&) {
-        ReportException("Out of memory.");
-    } catch (const std::exception& e) {
-        ReportException(e.what());
-    } catch (...) {
-        ReportException("An unexpected error occurred.");
-    }
+    ++t_handlerDepth;
+    LRESULT result = AfxGuardCallback<LRESULT>(0, [&] { return wnd->WindowProc(message, wParam, lParam); });
+    --t_handlerDepth;
     t_currentMessage = saved;
     if (message == WM_NCDESTROY)
         wnd->HandleNcDestroy();

@@ -212,45 +212,48 @@ int WrongPixels(HWND dialog, int id)
     return wrong;
 }
 
-// Checks every control against the layout for the dialog's current client size.
-void CheckLayout(HWND dialog)
+// Where the controls stand for one client size, worked out by hand from the resize rule and the
+// template in pixels (buttons 23 high, Close at x 4 and Refresh at x 110, both 88 wide, Save and
+// Copy 140 wide): the lists at 7,7, each half the width less 7 wide and the height less 44 high,
+// or empty where that is negative; the buttons 7 below the lists, Save under the module list and
+// Copy 7 to the right of Save.
+struct Layout {
+    SIZE client;
+    CRect processes, modules, refresh, close, save, copy;
+};
+
+const Layout kLayouts[] = {
+    {{640, 400}, {7, 7, 320, 363}, {327, 7, 640, 363}, {110, 370, 198, 393}, {4, 370, 92, 393},
+     {327, 370, 467, 393}, {474, 370, 614, 393}},
+    // An odd width: the module list ends one pixel short of the right edge.
+    {{601, 333}, {7, 7, 300, 296}, {307, 7, 600, 296}, {110, 303, 198, 326}, {4, 303, 92, 326},
+     {307, 303, 447, 326}, {454, 303, 594, 326}},
+    // One pixel of list; none; less than none.
+    {{351, 45}, {7, 7, 175, 8}, {182, 7, 350, 8}, {110, 15, 198, 38}, {4, 15, 92, 38},
+     {182, 15, 322, 38}, {329, 15, 469, 38}},
+    {{300, 44}, {7, 7, 150, 7}, {157, 7, 300, 7}, {110, 14, 198, 37}, {4, 14, 92, 37},
+     {157, 14, 297, 37}, {304, 14, 444, 37}},
+    {{250, 29}, {7, 7, 125, 7}, {132, 7, 250, 7}, {110, 14, 198, 37}, {4, 14, 92, 37},
+     {132, 14, 272, 37}, {279, 14, 419, 37}},
+    {{800, 500}, {7, 7, 400, 463}, {407, 7, 800, 463}, {110, 470, 198, 493}, {4, 470, 92, 493},
+     {407, 470, 547, 493}, {554, 470, 694, 493}},
+};
+
+// Minimised: a client area of nothing, and the same arithmetic.
+const Layout kMinimised = {{0, 0}, {7, 7, 7, 7}, {7, 7, 7, 7}, {110, 14, 198, 37}, {4, 14, 92, 37},
+                           {7, 14, 147, 37}, {154, 14, 294, 37}};
+
+// Checks every control of the dialog against `expected`.
+void CheckLayout(HWND dialog, const Layout& expected)
 {
-    CRect client;
-    ::GetClientRect(dialog, &client);
-    const int cx = client.right, cy = client.bottom;
-    CAPTURE(cx);
-    CAPTURE(cy);
-    const CRect refresh = TemplateRect(dialog, 63, 191, 50, 14);
-    const CRect close = TemplateRect(dialog, 2, 191, 50, 14);
-    const CRect save = TemplateRect(dialog, 216, 191, 80, 14);
-    const CRect copy = TemplateRect(dialog, 303, 191, 80, 14);
-    const int half = cx / 2;
-    // The system makes a window of negative size empty.
-    const int width = std::max(half - 7, 0);
-    const int height = std::max(cy - refresh.Height() - 21, 0);
-
-    CHECK_RECT(ChildRect(dialog, IDC_PROCESS_LIST), CRect(7, 7, 7 + width, 7 + height));
-    const CRect modules = ChildRect(dialog, IDC_MODULE_LIST);
-    CHECK_RECT(modules, CRect(half + 7, 7, half + 7 + width, 7 + height));
-    if (cx % 2 && width > 0)
-        CHECK(modules.right == cx - 1);
-
-    const int top = 7 + height + 7;
-    const struct {
-        int id;
-        CRect original;
-        int left;
-    } buttons[] = {
-        {IDC_REFRESH, refresh, refresh.left},
-        {IDCANCEL, close, close.left},
-        {IDC_SAVE_LIST, save, modules.left},
-        {IDC_COPY_MODULES, copy, modules.left + copy.Width() + 7},
-    };
-    for (const auto& b : buttons) {
-        CAPTURE(b.id);
-        CHECK_RECT(ChildRect(dialog, b.id),
-                   CRect(b.left, top, b.left + b.original.Width(), top + b.original.Height()));
-    }
+    CAPTURE(expected.client.cx);
+    CAPTURE(expected.client.cy);
+    CHECK_RECT(ChildRect(dialog, IDC_PROCESS_LIST), expected.processes);
+    CHECK_RECT(ChildRect(dialog, IDC_MODULE_LIST), expected.modules);
+    CHECK_RECT(ChildRect(dialog, IDC_REFRESH), expected.refresh);
+    CHECK_RECT(ChildRect(dialog, IDCANCEL), expected.close);
+    CHECK_RECT(ChildRect(dialog, IDC_SAVE_LIST), expected.save);
+    CHECK_RECT(ChildRect(dialog, IDC_COPY_MODULES), expected.copy);
 }
 
 }  // namespace
@@ -271,33 +274,26 @@ TEST_CASE("resizing the dialog lays out its lists and buttons; minimised, it sho
         ::GetWindowRect(dlg, &window);
         ::GetClientRect(dlg, &client);
         const SIZE frame = {window.Width() - client.right, window.Height() - client.bottom};
-        const int buttonRow = TemplateRect(dlg, 0, 0, 50, 14).Height() + 21;
-        const SIZE sizes[] = {
-            {640, 400},
-            {601, 333},              // odd width
-            {351, buttonRow + 1},    // one pixel of list
-            {300, buttonRow},        // no list left
-            {250, buttonRow - 15},   // less than nothing
-            {800, 500},
-        };
-        for (const SIZE& size : sizes) {
-            ::SetWindowPos(dlg, nullptr, 0, 0, size.cx + frame.cx, size.cy + frame.cy,
+        // The template in pixels, on which the literal layouts rest.
+        CHECK_RECT(TemplateRect(dlg, 63, 191, 50, 14), CRect(110, 310, 198, 333));
+        CHECK_RECT(TemplateRect(dlg, 303, 191, 80, 14), CRect(530, 310, 670, 333));
+        for (const Layout& layout : kLayouts) {
+            ::SetWindowPos(dlg, nullptr, 0, 0, layout.client.cx + frame.cx, layout.client.cy + frame.cy,
                            SWP_NOMOVE | SWP_NOZORDER);
             ::GetClientRect(dlg, &client);
-            REQUIRE(client.right == size.cx);
-            REQUIRE(client.bottom == size.cy);
-            CheckLayout(dlg);
+            REQUIRE(client.right == layout.client.cx);
+            REQUIRE(client.bottom == layout.client.cy);
+            CheckLayout(dlg, layout);
             // Moving the buttons keeps the keyboard's way through the dialog.
             CHECK(TabOrder(dlg) == tabOrder);
         }
 
-        // Minimised, the client area is empty and the same arithmetic runs on it.
         ::ShowWindow(dlg, SW_MINIMIZE);
         REQUIRE(::IsIconic(dlg));
         ::GetClientRect(dlg, &client);
         CHECK(client.right == 0);
         CHECK(client.bottom == 0);
-        CheckLayout(dlg);
+        CheckLayout(dlg, kMinimised);
 
         // Painting then erases the icon's background on the paint context and validates.
         ::SendMessageA(dlg, WM_PAINT, 0, 0);
@@ -310,7 +306,7 @@ TEST_CASE("resizing the dialog lays out its lists and buttons; minimised, it sho
         CHECK_FALSE(::IsIconic(dlg));
         ::GetClientRect(dlg, &client);
         CHECK(client.right == 800);
-        CheckLayout(dlg);
+        CheckLayout(dlg, kLayouts[std::size(kLayouts) - 1]);
         ::InvalidateRect(dlg, nullptr, TRUE);
         ::UpdateWindow(dlg);
         CHECK(dialog.m_nIconErases == 1);

@@ -34,22 +34,31 @@ bool IsVisibleOfClass(HWND hWnd, const char* className)
 }
 
 // Chooses `id` with the arrow keys and Enter as a user would; the menu's loop reads the keys
-// from the thread's queue. Escape when there is no such entry.
-void Press(HWND menuWindow, const std::vector<MenuItem>& items, UINT id)
+// from the thread's queue. The steps count from the entry that is highlighted already, if any
+// (the menu opened under the pointer, say); the arrows wrap around. Escape when there is no
+// such entry.
+void Press(HWND menuWindow, HMENU menu, const std::vector<MenuItem>& items, UINT id)
 {
-    int steps = 0;
-    for (const MenuItem& item : items) {
-        if (item.separator)
+    int target = -1, highlighted = -1, entries = 0;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i].separator)
             continue;
-        ++steps;
-        if (id != 0 && item.id == id) {
-            for (int i = 0; i < steps; ++i)
-                ::PostMessageA(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
-            ::PostMessageA(menuWindow, WM_CHAR, '\r', 0);
-            return;
-        }
+        if (id != 0 && items[i].id == id && target < 0)
+            target = entries;
+        if (::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_HILITE)
+            highlighted = entries;
+        ++entries;
     }
-    ::PostMessageA(menuWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+    if (target < 0) {
+        ::PostMessageA(menuWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+        return;
+    }
+    int steps = (target - highlighted + entries) % entries;
+    if (highlighted < 0)
+        steps = target + 1;
+    for (int i = 0; i < steps; ++i)
+        ::PostMessageA(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
+    ::PostMessageA(menuWindow, WM_CHAR, '\r', 0);
 }
 
 }  // namespace
@@ -57,6 +66,9 @@ void Press(HWND menuWindow, const std::vector<MenuItem>& items, UINT id)
 MenuDriver::MenuDriver(std::function<UINT(const std::vector<MenuItem>&)> choose, int button)
     : m_choose(std::move(choose)), m_button(button)
 {
+    // The pointer rests in the screen's corner, off every menu: a menu that opens under it
+    // highlights the entry it hovers, as the pointer an earlier test left there would.
+    ::SetCursorPos(0, 0);
     for (HWND hWnd : ThreadWindows())
         m_existing.insert(hWnd);
     g_driver = this;
@@ -89,8 +101,9 @@ void MenuDriver::Step()
             RECT rect{};
             ::GetWindowRect(hWnd, &rect);
             menuAt = POINT{rect.left, rect.top};
-            items = testing::MenuItems(reinterpret_cast<HMENU>(::SendMessageA(hWnd, MN_GETHMENU, 0, 0)));
-            Press(hWnd, items, m_choose(items));
+            HMENU menu = reinterpret_cast<HMENU>(::SendMessageA(hWnd, MN_GETHMENU, 0, 0));
+            items = testing::MenuItems(menu);
+            Press(hWnd, menu, items, m_choose(items));
             return;
         }
         if (IsVisibleOfClass(hWnd, "#32770")) {

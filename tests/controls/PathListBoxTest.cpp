@@ -3,11 +3,13 @@
 
 #include <cstddef>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <string>
 
 #include "controls/DisplayName.h"
 #include "controls/PathListBox.h"
+#include "controls/TitleTipWnd.h"
 #include "support/TestSupport.h"
 
 // Counts the records alive: every allocation of a PathItem's size through the global new.
@@ -28,7 +30,8 @@ static const size_t kSizeHeader = alignof(std::max_align_t);
     throw std::bad_alloc();
 }
 
-static void ReleaseCounted(void* p) noexcept
+// Not inlined either, for the same reason seen from the other side.
+[[gnu::noinline]] static void ReleaseCounted(void* p) noexcept
 {
     if (!p)
         return;
@@ -140,14 +143,42 @@ TEST_CASE("missing records and stale indices leave outputs untouched")
     CHECK(f.list.GetCount() == 0);
 }
 
-TEST_CASE("records are released when the list box window is destroyed")
+namespace {
+
+// A list box whose tip window the test can see.
+class CTipList : public CPathListBox {
+public:
+    using CPathListBox::m_pTipWnd;
+};
+
+}  // namespace
+
+TEST_CASE("records and the tip window are released whichever goes first, list box or window")
 {
-    int before = g_liveRecords;
-    {
-        ListFixture f;
+    struct Case { const char* first; bool windowFirst; } cases[] = {
+        {"the window", true},
+        {"the list box object", false},
+    };
+    for (const Case& c : cases) {
+        INFO(std::string(c.first));
+        const int before = g_liveRecords;
+        auto list = std::make_unique<CTipList>();
+        HWND window = ::CreateWindowExA(0, "LISTBOX", "", WS_POPUP | LBS_SORT | LBS_NOTIFY, 0, 0, 200, 200,
+                                        nullptr, nullptr, nullptr, nullptr);
+        REQUIRE(window != nullptr);
+        list->SubclassWindow(window);
         for (int i = 0; i < 50; ++i)
-            f.list.AddItem(("C:\\folder\\module" + std::to_string(i) + ".dll").c_str(), i);
+            list->AddItem(("C:\\folder\\module" + std::to_string(i) + ".dll").c_str(), i);
         CHECK(g_liveRecords == before + 50);
+        list->ShowTip(-1);  // creates the tip window, hidden
+        HWND tip = list->m_pTipWnd->m_hWnd;
+        REQUIRE(::IsWindow(tip));
+
+        if (c.windowFirst)
+            list->DestroyWindow();
+        list.reset();
+        CHECK(g_liveRecords == before);
+        CHECK_FALSE(::IsWindow(window));
+        CHECK_FALSE(::IsWindow(tip));
     }
-    CHECK(g_liveRecords == before);
 }

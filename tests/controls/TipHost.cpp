@@ -7,6 +7,21 @@
 
 namespace testing {
 
+namespace {
+
+HHOOK g_mouseHook;
+POINT g_lastDisplayMove{-1, -1};
+
+// Notes where the display last reported the pointer; posted moves of the test pass no hook.
+LRESULT CALLBACK NoteDisplayMove(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code >= 0 && wParam == WM_MOUSEMOVE)
+        g_lastDisplayMove = reinterpret_cast<const MOUSEHOOKSTRUCT*>(lParam)->pt;
+    return ::CallNextHookEx(g_mouseHook, code, wParam, lParam);
+}
+
+}  // namespace
+
 TipHost::TipHost(CPathListBox& list, DWORD listStyle, const RECT& screen)
     : m_list(list),
       // "MS Sans Serif" 8 point at 96 dpi, the dialog's font.
@@ -14,6 +29,8 @@ TipHost::TipHost(CPathListBox& list, DWORD listStyle, const RECT& screen)
 {
     // The real cursor stays off the new list box until a test moves it there.
     ::SetCursorPos(0, 0);
+    if (!g_mouseHook)
+        g_mouseHook = ::SetWindowsHookExA(WH_MOUSE, &NoteDisplayMove, nullptr, ::GetCurrentThreadId());
     const char* hostClass = AfxRegisterWndClass(0, ::LoadCursor(nullptr, IDC_ARROW),
                                                 reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     REQUIRE(m_wnd.CreateEx(0, hostClass, "tip host", WS_POPUP | WS_VISIBLE, screen.left, screen.top,
@@ -56,10 +73,19 @@ CPoint TipHost::OnScreen(CPoint client) const
 
 void TipHost::MoveTo(CPoint client) const
 {
-    CPoint screen = OnScreen(client);
+    const CPoint screen = OnScreen(client);
+    CPoint before;
+    ::GetCursorPos(&before);
+    g_lastDisplayMove = POINT{-1, -1};
     ::SetCursorPos(screen.x, screen.y);
     m_list.PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
-    Pump(20);
+    // The display reports a real move too, a little later: wait for its report, which would
+    // otherwise arrive in the middle of what the test does next.
+    if (before != screen)
+        CHECK_MESSAGE(PumpUntil([&] { return CPoint(g_lastDisplayMove) == screen; }),
+                      "the display never reported the move to " << screen.x << "," << screen.y);
+    else
+        Pump();
 }
 
 int TipHost::TextWidth(const std::string& text) const

@@ -246,14 +246,14 @@ TEST_CASE("the tip follows the mouse over the entries and lives only with the ca
     auto post = [&](UINT message, CPoint p) {
         return [&, message, p] {
             list.PostMessage(message, MK_LBUTTON, MAKELPARAM(p.x, p.y));
-            testing::Pump(20);
+            testing::Pump();
         };
     };
     // Sent directly, the message passes no PreTranslateMessage.
     auto send = [&](UINT message, CPoint p) {
         return [&, message, p] {
             list.SendMessage(message, 0, MAKELPARAM(p.x, p.y));
-            testing::Pump(20);
+            testing::Pump();
         };
     };
     const std::vector<std::string> hiddenAndReleased = {"hide", "capturechanged none", "hide"};

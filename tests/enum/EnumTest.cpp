@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -54,19 +55,6 @@ std::multiset<Entry> Entries(CPathListBox& list)
     return entries;
 }
 
-// What the system's tool-help snapshot lists, from its second entry on.
-std::multiset<Entry> SnapshotProcessesAfterFirst()
-{
-    std::multiset<Entry> entries;
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL ok = ::Process32First(snapshot, &entry); ok && ::Process32Next(snapshot, &entry);)
-        entries.insert({entry.szExeFile, entry.th32ProcessID});
-    ::CloseHandle(snapshot);
-    return entries;
-}
-
 std::multiset<Entry> SnapshotModulesAfterFirst(DWORD processId)
 {
     std::multiset<Entry> entries;
@@ -99,22 +87,74 @@ std::multiset<Entry> StatusModulesAfterFirst(DWORD processId)
     return entries;
 }
 
-std::multiset<Entry> StatusProcesses()
-{
-    std::multiset<Entry> entries;
-    DWORD ids[1024], bytes = 0;
-    ::EnumProcesses(ids, sizeof ids, &bytes);
-    for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i)
-        entries.insert({GetProcessImagePath(ids[i]).GetString(), ids[i]});
-    return entries;
-}
-
 std::string Describe(const std::multiset<Entry>& entries)
 {
     std::string text;
     for (const Entry& e : entries)
         text += e.path + " #" + std::to_string(e.id) + "\n";
     return text;
+}
+
+// The full path of a process's executable as the system's process information query tells it,
+// or "unknown" where the process-status functions cannot reach the process from here: it
+// refuses the access that reading its modules needs, or it is a 64-bit process and this one a
+// 32-bit process on a 64-bit system.
+std::string ExpectedImagePath(DWORD id)
+{
+    using PfnQueryFullProcessImageNameA = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, DWORD*);
+    static const auto query = reinterpret_cast<PfnQueryFullProcessImageNameA>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA")));
+    REQUIRE((query != nullptr));
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
+    if (!process)
+        return "unknown";
+    BOOL selfWow64 = FALSE, targetWow64 = FALSE;
+    ::IsWow64Process(::GetCurrentProcess(), &selfWow64);
+    ::IsWow64Process(process, &targetWow64);
+    std::string path = "unknown";
+    char buffer[MAX_PATH] = "";
+    DWORD size = MAX_PATH;
+    if (!(selfWow64 && !targetWow64))
+        path = query(process, 0, buffer, &size) ? buffer : "<no answer from the system>";
+    ::CloseHandle(process);
+    return path;
+}
+
+// Refreshes the dialog between two snapshots of the system's processes and checks the process
+// list against them: every process of both is listed once, under its executable's full path
+// (NT) or the snapshot's own name for it (tool-help), and nothing is listed that is in neither.
+// Tool-help never shows the first process of its snapshot.
+void CheckRefreshBetweenSnapshots(HWND dialog, CPathListBox& processes, bool toolhelp)
+{
+    const std::vector<testing::SnapshotProcess> before = testing::SnapshotProcesses();
+    testing::ClickButton(dialog, IDC_REFRESH);
+    std::multiset<Entry> listed = Entries(processes);
+    std::map<DWORD, std::string> paths;
+    for (const testing::SnapshotProcess& process : before)
+        paths[process.id] = toolhelp ? process.exe : ExpectedImagePath(process.id);
+    const std::vector<testing::SnapshotProcess> after = testing::SnapshotProcesses();
+    REQUIRE(!before.empty());
+    REQUIRE(!after.empty());
+
+    CAPTURE(Describe(listed));
+    std::multiset<DWORD> ids;
+    for (const Entry& entry : listed) {
+        CAPTURE(entry.path);
+        CHECK(testing::AppearsIn(entry.id, before, after));
+        ids.insert(entry.id);
+    }
+    const DWORD first = before.front().id;
+    for (const testing::SnapshotProcess& process : testing::Survivors(before, after)) {
+        CAPTURE(process.exe);
+        CAPTURE(process.id);
+        if (toolhelp && process.id == first)
+            continue;
+        CHECK(ids.count(process.id) == 1);
+        CHECK(listed.count({paths[process.id], process.id}) == 1);
+    }
+    if (toolhelp && after.front().id == first)
+        CHECK(ids.count(first) == 0);
+    CHECK(processes.GetCurSel() == 0);
 }
 
 bool IsSorted(const std::vector<std::string>& texts)
@@ -161,19 +201,19 @@ TEST_CASE("the dialog binds the back end of the platform and lists what the syst
         CHECK(processes.GetCurSel() == 0);
         CHECK(IsSorted(testing::ListTexts(processes.m_hWnd)));
 
-        if (expected == "toolhelp") {
+        const bool toolhelp = expected == "toolhelp";
+        if (toolhelp) {
             // Wine reports a Windows 98 platform for this executable; only tool-help is bound.
             REQUIRE(dialog.m_osvi.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS);
             CHECK((pfnEnumProcesses == nullptr));
             CHECK((pfnModule32Next != nullptr));
             CHECK(dialog.m_hEnumLibrary == ::GetModuleHandleA("kernel32.dll"));
-            CHECK(Describe(Entries(processes)) == Describe(SnapshotProcessesAfterFirst()));
         } else {
             REQUIRE(dialog.m_osvi.dwPlatformId == VER_PLATFORM_WIN32_NT);
             CHECK((pfnCreateToolhelp32Snapshot == nullptr));
             CHECK(dialog.m_hEnumLibrary == ::GetModuleHandleA("psapi.dll"));
-            CHECK(Describe(Entries(processes)) == Describe(StatusProcesses()));
         }
+        CheckRefreshBetweenSnapshots(dialog.m_hWnd, processes, toolhelp);
 
         // Entry 0's modules are listed at once, after start-up and after every refresh (the
         // comparison follows a refresh, since this very process may be entry 0 and loads more
@@ -183,7 +223,6 @@ TEST_CASE("the dialog binds the back end of the platform and lists what the syst
         testing::ClickButton(dialog.m_hWnd, IDC_REFRESH);
         testing::ClickButton(dialog.m_hWnd, IDC_REFRESH);
         CHECK(processes.GetCurSel() == 0);
-        const bool toolhelp = expected == "toolhelp";
         auto modulesOf = [toolhelp](DWORD id) {
             return toolhelp ? SnapshotModulesAfterFirst(id) : StatusModulesAfterFirst(id);
         };
@@ -216,29 +255,30 @@ TEST_CASE("the dialog binds the back end of the platform and lists what the syst
         CHECK(listed.count({versionDll, 0}) == 1);
         CHECK(IsSorted(testing::ListTexts(modules.m_hWnd)));
 
-        // Refresh rebuilds both lists and selects entry 0 again.
-        size_t before = processes.GetCount();
-        testing::ClickButton(dialog.m_hWnd, IDC_REFRESH);
-        CHECK(processes.GetCurSel() == 0);
-        CHECK(static_cast<size_t>(processes.GetCount()) + 2 >= before);
-
-        // A process that has ended lists no modules.
+        // Refresh rebuilds both lists and selects entry 0 again, also with a process more.
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION child{};
-        char command[] = "cmd.exe /c exit";
-        REQUIRE(::CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
-        testing::ClickButton(dialog.m_hWnd, IDC_REFRESH);
+        // The test holder waits for messages until it is ended: it runs while the list is made.
+        std::string command = "\"" + testing::ExeDirectory() + "holder.exe\"";
+        REQUIRE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                 &child));
+        ::WaitForInputIdle(child.hProcess, 10000);
+        CheckRefreshBetweenSnapshots(dialog.m_hWnd, processes, toolhelp);
+
+        // A process that has ended since lists no modules.
+        ::TerminateProcess(child.hProcess, 0);
         ::WaitForSingleObject(child.hProcess, 10000);
         ::CloseHandle(child.hThread);
         ::CloseHandle(child.hProcess);
-        for (int i = 0; i < processes.GetCount(); ++i) {
-            if (processes.GetItemId(i) == child.dwProcessId) {
-                processes.SetCurSel(i);
-                ::SendMessageA(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_PROCESS_LIST, LBN_SELCHANGE), 0);
-                CHECK(modules.GetCount() == 0);
-            }
-        }
+        int ended = -1;
+        for (int i = 0; i < processes.GetCount(); ++i)
+            if (processes.GetItemId(i) == child.dwProcessId)
+                ended = i;
+        REQUIRE(ended >= 0);
+        processes.SetCurSel(ended);
+        ::SendMessageA(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_PROCESS_LIST, LBN_SELCHANGE), 0);
+        CHECK(modules.GetCount() == 0);
     });
     ::FreeLibrary(extra);
 }

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/FileDialogSupport.h"
 #include "support/TestSupport.h"
 
 namespace fixtures {
@@ -105,21 +106,7 @@ void WriteBytes(const std::string& path, const std::string& bytes)
 
 std::string FreshTempFolder(const char* name)
 {
-    char temp[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, temp);
-    std::string folder = std::string(temp) + name + "." + std::to_string(::GetCurrentProcessId()) + "\\";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    // Left-overs of an earlier run with the same process id.
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                ::DeleteFileA((folder + found.cFileName).c_str());
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
-    }
-    return folder;
+    return testing::FreshFolder(name) + "\\";
 }
 
 }  // namespace fixtures

@@ -61,6 +61,7 @@ RECT ClientRectOf(HWND dialog, HWND control)
 // ends it (posting its command). Returns DoModal's result.
 INT_PTR ChooseFolder(HWND mainDialog, CString& folder, const std::function<void(HWND)>& action)
 {
+    testing::ForgetLastFolders();
     CFolderDialog chooser(&folder);
     testing::WhenOwnedWindowAppears(mainDialog, "#32770", action);
     return chooser.DoModal();
@@ -192,6 +193,7 @@ TEST_CASE("the copy command copies every module of the selected process once, ne
         // Copies the modules into the target folder; returns the closing message.
         auto copy = [&] {
             std::string message = "<none>";
+            testing::ForgetLastFolders();
             REQUIRE(::SetCurrentDirectoryA(target.c_str()));
             testing::WhenOwnedWindowAppears(main.m_hWnd, "#32770", [&](HWND chooser) {
                 testing::WhenOwnedWindowAppears(main.m_hWnd, "#32770", [&](HWND box) {

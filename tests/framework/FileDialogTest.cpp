@@ -65,7 +65,9 @@ TEST_CASE("a save dialog proposes its name, appends the default extension, and b
             REQUIRE(name != nullptr);
             CHECK(testing::WindowText(name) == "Modules.Txt");
             // No filter: the type box offers nothing.
-            CHECK(::SendDlgItemMessageA(shown, 1136, CB_GETCOUNT, 0, 0) <= 0);
+            HWND types = ::GetDlgItem(shown, 1136);
+            REQUIRE(types != nullptr);
+            CHECK(::SendMessageA(types, CB_GETCOUNT, 0, 0) == 0);
             // The dialog may open on the folder it showed last: name the folder too.
             ::SetWindowTextA(name, (folder + "\\report").c_str());
             testing::PostCommand(shown, IDOK);

@@ -7,16 +7,13 @@
 
 #include "framework/FileException.h"
 #include "framework/StdioFile.h"
+#include "support/FileDialogSupport.h"
 
 namespace {
 
 std::string TempFolder()
 {
-    char temp[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, temp);
-    std::string folder = std::string(temp) + "quendrix-file." + std::to_string(::GetCurrentProcessId()) + "\\";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
+    return testing::FreshFolder("quendrix-file") + "\\";
 }
 
 std::string Contents(const std::string& path)
@@ -118,11 +115,9 @@ TEST_CASE("every refusal of the system throws CFileException with the file and t
     CHECK(ErrorOf([&] { CFile file((folder + "absent.txt").c_str(), CFile::modeWrite); }) == ERROR_FILE_NOT_FOUND);
 
     // Writing to a full disk: the device that is always full.
+    // The host's /dev/full, which every machine that runs script/test has.
     HANDLE probe = ::CreateFileA("Z:\\dev\\full", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (probe == INVALID_HANDLE_VALUE) {
-        MESSAGE("skipped the full-disk case: Z:\\dev\\full (the host's /dev/full) is not reachable");
-        return;
-    }
+    REQUIRE_MESSAGE(probe != INVALID_HANDLE_VALUE, "Z:\\dev\\full (the host's /dev/full) is not reachable");
     ::CloseHandle(probe);
     CStdioFile full("Z:\\dev\\full", CFile::modeCreate | CFile::modeWrite);
     CHECK(ErrorOf([&] { full.WriteString("header\n"); }, &named) == ERROR_DISK_FULL);

@@ -2,12 +2,47 @@
 // the modal loop's pre-translation and data exchange, on real windows.
 #include <doctest/doctest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "export/FolderDialog.h"
 #include "framework/Controls.h"
 #include "framework/WinApp.h"
+#include "support/FileDialogSupport.h"
 #include "support/TestSupport.h"
+
+// The allocator of this test: it fails the next allocation on request, and notes when one
+// watched block is freed.
+static bool g_failNextAllocation;
+static const void* g_watched;
+static bool g_watchedFreed;
+
+// Not inlined, as the counting allocator of the list box test explains.
+[[gnu::noinline]] void* operator new(size_t size)
+{
+    if (g_failNextAllocation) {
+        g_failNextAllocation = false;
+        throw std::bad_alloc();
+    }
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+
+[[gnu::noinline]] static void ReleaseWatched(void* p) noexcept
+{
+    if (p && p == g_watched)
+        g_watchedFreed = true;
+    std::free(p);
+}
+
+void operator delete(void* p) noexcept { ReleaseWatched(p); }
+void operator delete(void* p, size_t) noexcept { ReleaseWatched(p); }
 
 namespace {
 
@@ -79,6 +114,14 @@ END_MESSAGE_MAP()
 class CTestApp : public CWinApp {
 public:
     int m_commands = 0;
+    bool m_throwAtStart = false;
+
+    BOOL InitInstance() override
+    {
+        if (m_throwAtStart)
+            throw std::runtime_error("thrown at start-up");
+        return FALSE;
+    }
 
 protected:
     void OnAppCommand() { ++m_commands; }
@@ -168,15 +211,82 @@ TEST_CASE("Escape and the close box end a dialog with IDCANCEL; a subclass can b
 
 TEST_CASE("temporary window objects stand in for windows that no object owns")
 {
-    HWND desktop = ::GetDesktopWindow();
-    CWnd* temp = CWnd::FromHandle(desktop);
+    HWND plain = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    REQUIRE(plain != nullptr);
+    CWnd* temp = CWnd::FromHandle(plain);
     REQUIRE(temp != nullptr);
-    CHECK(temp->m_hWnd == desktop);
-    CHECK(CWnd::FromHandle(desktop) == temp);
-    CHECK(CWnd::FromHandlePermanent(desktop) == nullptr);
+    CHECK(temp->m_hWnd == plain);
+    CHECK(CWnd::FromHandle(plain) == temp);
+    CHECK(CWnd::FromHandlePermanent(plain) == nullptr);
     CHECK(CWnd::FromHandle(nullptr) == nullptr);
+    // Deleting the temporaries frees the object but leaves the window, which it never owned.
+    g_watched = temp;
+    g_watchedFreed = false;
     CWnd::DeleteTempMap();
-    CHECK(::IsWindow(desktop));
+    g_watched = nullptr;
+    CHECK(g_watchedFreed);
+    CHECK(::IsWindow(plain));
+    ::DestroyWindow(plain);
+}
+
+namespace {
+
+// Runs a nested modal dialog from a handler that holds a temporary object, as a handler that
+// opens the About box would; then lets its own loop go idle.
+class CNestingDlg : public CDialog {
+public:
+    CNestingDlg() : CDialog(200) {}
+    bool m_nestedRan = false;
+    bool m_keptThroughNested = false;  // the temporary was neither freed nor changed
+    bool m_freedWhenIdle = false;      // the outermost loop freed it once idle
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        PostMessage(WM_APP);
+        return TRUE;
+    }
+    LRESULT OnNest(WPARAM, LPARAM)
+    {
+        // The Cancel button has no object of its own: a temporary stands for it.
+        CWnd* cancel = GetDlgItem(IDCANCEL);
+        g_watched = cancel;
+        g_watchedFreed = false;
+        CDialog nested(200, this);
+        testing::WhenOwnedWindowAppears(m_hWnd, "#32770", [](HWND shown) { testing::PostCommand(shown, IDCANCEL); });
+        m_nestedRan = nested.DoModal() == IDCANCEL;
+        m_keptThroughNested = !g_watchedFreed && cancel->m_hWnd == ::GetDlgItem(m_hWnd, IDCANCEL);
+        // The timer's message comes only after the loop has found its queue empty.
+        ::SetTimer(m_hWnd, 1, 50, nullptr);
+        return 0;
+    }
+    LRESULT OnTimer(WPARAM, LPARAM)
+    {
+        ::KillTimer(m_hWnd, 1);
+        m_freedWhenIdle = g_watchedFreed;
+        g_watched = nullptr;
+        EndDialog(IDOK);
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CNestingDlg, CDialog)
+    ON_MESSAGE(WM_APP, OnNest)
+    ON_MESSAGE(WM_TIMER, OnTimer)
+END_MESSAGE_MAP()
+
+}  // namespace
+
+TEST_CASE("a temporary taken by a handler outlives the modal loop the handler runs")
+{
+    CNestingDlg dialog;
+    CHECK(dialog.DoModal() == IDOK);
+    testing::CancelWatches();
+    CHECK(dialog.m_nestedRan);
+    CHECK(dialog.m_keptThroughNested);
+    CHECK(dialog.m_freedWhenIdle);
 }
 
 TEST_CASE("strings format any length and load from the resources")
@@ -276,4 +386,121 @@ TEST_CASE("focus, activation and capture messages reach handlers with typed argu
         CHECK(g_typed == std::vector<std::string>{c.expected});
     }
     wnd.DestroyWindow();
+}
+
+namespace {
+
+// A window whose handler throws.
+class CThrowingWnd : public CWnd {
+protected:
+    LRESULT OnApp(WPARAM, LPARAM) { throw std::runtime_error("thrown by a handler"); }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CThrowingWnd, CWnd)
+    ON_MESSAGE(WM_APP, OnApp)
+END_MESSAGE_MAP()
+
+// Plays the user while a callback fails: reads and closes each report of the framework (a
+// message box captioned "Quendrix"), and hands every other dialog that appears to `onDialog`.
+struct Reports {
+    std::vector<std::string> texts;
+    std::function<void(HWND)> onDialog;
+    std::vector<HWND> handled;
+};
+Reports* g_reports;
+
+BOOL CALLBACK ServeDialog(HWND hWnd, LPARAM)
+{
+    char name[32] = "";
+    ::GetClassNameA(hWnd, name, sizeof name);
+    if (lstrcmpiA(name, "#32770") != 0 || !::IsWindowVisible(hWnd) ||
+        std::find(g_reports->handled.begin(), g_reports->handled.end(), hWnd) != g_reports->handled.end())
+        return TRUE;
+    g_reports->handled.push_back(hWnd);
+    if (testing::WindowText(hWnd) == "Quendrix") {
+        g_reports->texts.push_back(testing::MessageBoxText(hWnd));
+        testing::PostCommand(hWnd, IDOK);
+    } else {
+        g_reports->onDialog(hWnd);
+    }
+    return FALSE;
+}
+
+// Served from a timer, which every modal loop dispatches, the report boxes' own included.
+void CALLBACK ServeDialogs(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (g_reports)
+        ::EnumThreadWindows(::GetCurrentThreadId(), &ServeDialog, 0);
+}
+
+}  // namespace
+
+TEST_CASE("an exception in a callback of the system is reported there and goes no further")
+{
+    const std::string folder = testing::FreshFolder();  // long enough to need memory of its own
+    REQUIRE(::SetCurrentDirectoryA(folder.c_str()));
+    const char* plainClass = AfxRegisterWndClass(0);
+    auto cancel = [](HWND shown) { testing::PostCommand(shown, IDCANCEL); };
+    struct Case {
+        const char* callback;
+        const char* report;
+        std::function<void(HWND)> onDialog;
+        // Calls into the system so that the callback throws, and checks the callback's fallback
+        // answer as the caller sees it.
+        std::function<void()> provoke;
+    } cases[] = {
+        {"window procedure", "thrown by a handler", cancel, [&] {
+             CThrowingWnd wnd;
+             REQUIRE(wnd.CreateEx(0, plainClass, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+             CHECK(wnd.SendMessage(WM_APP, 1, 2) == 0);
+         }},
+        // Binding the new window to its object needs memory: without it, no window.
+        {"creation hook", "Out of memory.", cancel, [&] {
+             CWnd wnd;
+             g_failNextAllocation = true;
+             CHECK_FALSE(wnd.CreateEx(0, plainClass, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+             CHECK_FALSE(g_failNextAllocation);
+             CHECK(wnd.m_hWnd == nullptr);
+         }},
+        // Unbound, the file dialog runs as the system's own and can still be cancelled.
+        {"file dialog hook", "Out of memory.", cancel, [] {
+             CFileDialog dialog(TRUE);
+             g_failNextAllocation = true;
+             CHECK(dialog.DoModal() == IDCANCEL);
+             CHECK_FALSE(g_failNextAllocation);
+             CHECK(dialog.m_hWnd == nullptr);
+         }},
+        // Select fails: the chooser stays open and the folder string keeps its value.
+        {"folder chooser window procedure", "Out of memory.",
+         [](HWND shown) {
+             g_failNextAllocation = true;
+             ::SendMessageA(shown, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+             CHECK_FALSE(g_failNextAllocation);
+             CHECK(::IsWindowVisible(shown));
+             testing::PostCommand(shown, IDCANCEL);
+         },
+         [] {
+             CString chosen = "untouched";
+             CFolderDialog chooser(&chosen);
+             CHECK(chooser.DoModal() == IDCANCEL);
+             CHECK(chosen == "untouched");
+         }},
+        {"entry point", "thrown at start-up", cancel, [] {
+             g_app.m_throwAtStart = true;
+             CHECK(::WinMain(::GetModuleHandleA(nullptr), nullptr, const_cast<char*>(""), SW_SHOWNORMAL) == -1);
+             g_app.m_throwAtStart = false;
+         }},
+    };
+    for (const Case& c : cases) {
+        INFO(std::string(c.callback));
+        Reports reports{{}, c.onDialog, {}};
+        g_reports = &reports;
+        UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &ServeDialogs);
+        CHECK_NOTHROW(c.provoke());
+        ::KillTimer(nullptr, timer);
+        g_reports = nullptr;
+        g_failNextAllocation = false;
+        CHECK(reports.texts == std::vector<std::string>{c.report});
+    }
 }

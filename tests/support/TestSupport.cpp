@@ -1,6 +1,9 @@
 #include "support/TestSupport.h"
 
+#include <algorithm>
 #include <exception>
+
+#include <tlhelp32.h>
 
 #include "res/resource.h"
 
@@ -61,6 +64,19 @@ void Pump(int ms)
     if (ms > 0) {
         ::Sleep(static_cast<DWORD>(ms));
         drain();
+    }
+}
+
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        Pump();
+        if (done())
+            return true;
+        if (::GetTickCount() - start >= static_cast<DWORD>(timeoutMs))
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
 }
 
@@ -226,6 +242,36 @@ std::string WindowText(HWND window)
     char text[1024] = "";
     ::GetWindowTextA(window, text, sizeof text);
     return text;
+}
+
+std::vector<SnapshotProcess> SnapshotProcesses()
+{
+    std::vector<SnapshotProcess> processes;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return processes;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = ::Process32First(snapshot, &entry); ok; ok = ::Process32Next(snapshot, &entry))
+        processes.push_back({entry.th32ProcessID, entry.szExeFile});
+    ::CloseHandle(snapshot);
+    return processes;
+}
+
+std::vector<SnapshotProcess> Survivors(const std::vector<SnapshotProcess>& before,
+                                       const std::vector<SnapshotProcess>& after)
+{
+    std::vector<SnapshotProcess> both;
+    for (const SnapshotProcess& process : before)
+        if (std::find(after.begin(), after.end(), process) != after.end())
+            both.push_back(process);
+    return both;
+}
+
+bool AppearsIn(DWORD id, const std::vector<SnapshotProcess>& before, const std::vector<SnapshotProcess>& after)
+{
+    auto hasId = [id](const SnapshotProcess& process) { return process.id == id; };
+    return std::any_of(before.begin(), before.end(), hasId) || std::any_of(after.begin(), after.end(), hasId);
 }
 
 std::string ExeDirectory()

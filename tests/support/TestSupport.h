@@ -17,6 +17,9 @@ INT_PTR RunModal(CDialog& dialog, const std::function<void()>& script);
 // Processes the messages that are waiting, through the framework's pre-translation, as the
 // modal loop would; then waits `ms` milliseconds and does it again.
 void Pump(int ms = 0);
+// Processes messages as Pump does until `done` holds, at most `timeoutMs` milliseconds; returns
+// whether it came to hold.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
 
 // The visible texts of a list box's entries, in order.
 std::vector<std::string> ListTexts(HWND listBox);
@@ -67,5 +70,19 @@ std::vector<MenuItem> MenuItems(HMENU menu);
 
 // The visible text of a window.
 std::string WindowText(HWND window);
+
+// A process as the system's tool-help snapshot lists it: its id and its executable's name.
+struct SnapshotProcess {
+    DWORD id;
+    std::string exe;
+    bool operator==(const SnapshotProcess& o) const { return id == o.id && exe == o.exe; }
+};
+// The processes running now, in the snapshot's order.
+std::vector<SnapshotProcess> SnapshotProcesses();
+// The processes of `before` that `after` lists too: those that ran all the time in between.
+std::vector<SnapshotProcess> Survivors(const std::vector<SnapshotProcess>& before,
+                                       const std::vector<SnapshotProcess>& after);
+// Whether the process `id` appears in either snapshot.
+bool AppearsIn(DWORD id, const std::vector<SnapshotProcess>& before, const std::vector<SnapshotProcess>& after);
 
 }  // namespace testing
