@@ -1,4 +1,6 @@
 // The console program's entry point: lists, reports, copies and finds modules from a script.
+#include <windows.h>
+
 #include <new>
 #include <string>
 #include <vector>
@@ -55,6 +57,8 @@ int main(int argc, char** argv)
 {
     // Before anything else can load version.dll by name, and find one left beside the program.
     BindVersionFunctions();
+    // A drive without a disk answers with a failure, not with a window of the system's.
+    ::SetErrorMode(SEM_FAILCRITICALERRORS);
     Console console;
     // Nothing may leave the program as an exception: it ends with a message instead.
     try {
