@@ -3,10 +3,11 @@
 
 #include <string>
 
+#include "app/ModuleList.h"
 #include "export/FolderDialog.h"
 #include "export/ModuleCopy.h"
-#include "app/ModuleList.h"
 #include "export/ModuleReport.h"
+#include "framework/Encoding.h"
 #include "framework/FileDialog.h"
 #include "framework/FileException.h"
 #include "framework/StdioFile.h"
@@ -46,12 +47,8 @@ void CViewerDlg::WriteModuleReport(const char* fileName)
         // A failed save must not pass for a good one. What reached the file stays there. The
         // text is wide, so that it reads alike on every ANSI code page; the file name comes in
         // the ANSI code page.
-        int length = ::MultiByteToWideChar(CP_ACP, 0, fileName, -1, nullptr, 0);
-        std::wstring path(length > 0 ? static_cast<size_t>(length) : 1u, L'\0');
-        if (length > 0)
-            ::MultiByteToWideChar(CP_ACP, 0, fileName, -1, &path[0], length);
-        path.resize(path.find(L'\0'));
-        std::wstring text = L"Die Modulliste konnte nicht vollst\u00E4ndig in die Datei\n" + path + L"\ngeschrieben werden.";
+        std::wstring text = L"Die Modulliste konnte nicht vollst\u00E4ndig in die Datei\n" + ToWide(fileName) +
+                            L"\ngeschrieben werden.";
         AfxMessageBox(text.c_str(), MB_OK);
     }
 }

@@ -7,6 +7,7 @@
 
 #include "cli/Commands.h"
 #include "export/VersionApi.h"
+#include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
 
 namespace {
@@ -22,13 +23,7 @@ bool CommandLineFitsCodePage()
     const wchar_t* wide = pfnGetCommandLineW ? pfnGetCommandLineW() : nullptr;
     if (!wide || !*wide)
         return true;
-    int length = ::WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<size_t>(length > 0 ? length : 1), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, &ansi[0], length, nullptr, nullptr);
-    int back = ::MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
-    std::wstring roundTrip(static_cast<size_t>(back > 0 ? back : 1), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &roundTrip[0], back);
-    return roundTrip.c_str() == std::wstring(wide);
+    return ToWide(FromWide(wide)) == wide;
 }
 
 int Run(int argc, char** argv, Console& console)

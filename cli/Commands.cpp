@@ -62,8 +62,8 @@ public:
             return kExitPartly;
         std::vector<ProcessInfo> matches = MatchProcesses(processes, name);
         if (matches.empty()) {
-            bool isId = name.find_first_not_of("0123456789") == std::string::npos;
-            m_console.Error(isId ? "no process has the id " + name : "no process is named " + Quoted(name.c_str()));
+            m_console.Error(IsProcessId(name) ? "no process has the id " + name
+                                              : "no process is named " + Quoted(name.c_str()));
             return kExitRefused;
         }
         if (matches.size() > 1) {

@@ -1,23 +1,14 @@
 #include "cli/Console.h"
 
 #include "cli/Output.h"
+#include "framework/Encoding.h"
 
 namespace {
 
 // Text in the ANSI code page as a console with code page `codePage` shows it.
 std::string ForConsole(const std::string& ansi, UINT codePage)
 {
-    if (ansi.empty() || codePage == ::GetACP())
-        return ansi;
-    int wideLength = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0], wideLength);
-    int length = ::WideCharToMultiByte(codePage, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    if (length <= 0)
-        return ansi;
-    std::string converted(static_cast<size_t>(length), '\0');
-    ::WideCharToMultiByte(codePage, 0, wide.data(), wideLength, &converted[0], length, nullptr, nullptr);
-    return converted;
+    return codePage == ::GetACP() ? ansi : FromWide(ToWide(ansi), codePage);
 }
 
 bool IsConsole(HANDLE handle)

@@ -15,6 +15,30 @@ std::string Lower(std::string text)
     return text;
 }
 
+// MatchesPattern on a pattern and a text that are both lower case already.
+bool MatchesLowered(const std::string& p, const std::string& t)
+{
+    size_t pi = 0, ti = 0, star = std::string::npos, resume = 0;
+    while (ti < t.size()) {
+        if (pi < p.size() && (p[pi] == '?' || p[pi] == t[ti])) {
+            ++pi;
+            ++ti;
+        } else if (pi < p.size() && p[pi] == '*') {
+            star = pi++;
+            resume = ti;
+        } else if (star != std::string::npos) {
+            // Let the last star take one more character.
+            pi = star + 1;
+            ti = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == '*')
+        ++pi;
+    return pi == p.size();
+}
+
 // Tests the loaded modules of one process after another against the pattern. Every process
 // of a search has the same system DLLs: each file's version is read once.
 class Search {
@@ -34,7 +58,7 @@ public:
                 processPath = path;
             first = false;
             std::string lowered = Lower(path);
-            if (MatchesPattern(m_pattern, m_byPath ? lowered : lowered.substr(FolderLength(lowered.c_str()))))
+            if (MatchesLowered(m_pattern, m_byPath ? lowered : lowered.substr(FolderLength(lowered.c_str()))))
                 m_result.hits.push_back({id, processPath, CString(path), VersionOf(lowered, path)});
         };
         ModuleWalk walk = IsNtFamily(version) ? WalkModulesNt(id, FirstEntry::List, test)
@@ -62,26 +86,7 @@ private:
 
 bool MatchesPattern(const std::string& pattern, const std::string& text)
 {
-    std::string p = Lower(pattern), t = Lower(text);
-    size_t pi = 0, ti = 0, star = std::string::npos, resume = 0;
-    while (ti < t.size()) {
-        if (pi < p.size() && (p[pi] == '?' || p[pi] == t[ti])) {
-            ++pi;
-            ++ti;
-        } else if (pi < p.size() && p[pi] == '*') {
-            star = pi++;
-            resume = ti;
-        } else if (star != std::string::npos) {
-            // Let the last star take one more character.
-            pi = star + 1;
-            ti = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (pi < p.size() && p[pi] == '*')
-        ++pi;
-    return pi == p.size();
+    return MatchesLowered(Lower(pattern), Lower(text));
 }
 
 bool FindModule(const OSVERSIONINFOA& version, const std::string& pattern, ModuleSearch& result)

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "framework/Encoding.h"
+
 namespace {
 
 std::string CsvField(const std::string& text)
@@ -124,15 +126,7 @@ std::string RenderTable(const std::vector<Column>& columns, const std::vector<Ro
 
 std::string AnsiToUtf8(const std::string& text)
 {
-    if (text.empty())
-        return text;
-    int wideLength = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], wideLength);
-    int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, &utf8[0], length, nullptr, nullptr);
-    return utf8;
+    return FromWide(ToWide(text), CP_UTF8);
 }
 
 std::string WithCrLf(const std::string& text)

@@ -26,9 +26,14 @@ bool ListProcesses(const OSVERSIONINFOA& version, std::vector<ProcessInfo>& proc
     return read;
 }
 
+bool IsProcessId(const std::string& name)
+{
+    return !name.empty() && name.find_first_not_of("0123456789") == std::string::npos;
+}
+
 std::vector<ProcessInfo> MatchProcesses(const std::vector<ProcessInfo>& processes, const std::string& name)
 {
-    bool isId = !name.empty() && name.find_first_not_of("0123456789") == std::string::npos;
+    bool isId = IsProcessId(name);
     unsigned long long id = isId ? std::strtoull(name.c_str(), nullptr, 10) : 0;
     std::vector<ProcessInfo> matches;
     for (const ProcessInfo& process : processes) {

@@ -19,6 +19,9 @@ struct ProcessInfo {
 // tool-help snapshot; ordered by id. False when the process table cannot be read.
 bool ListProcesses(const OSVERSIONINFOA& version, std::vector<ProcessInfo>& processes);
 
+// Whether `name` names a process by its id: decimal digits only.
+bool IsProcessId(const std::string& name);
+
 // A process named by its id (decimal digits) or its program's file name, in any case. The
 // processes that fit; several only for a name.
 std::vector<ProcessInfo> MatchProcesses(const std::vector<ProcessInfo>& processes, const std::string& name);

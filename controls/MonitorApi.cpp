@@ -1,5 +1,7 @@
 #include "controls/MonitorApi.h"
 
+#include "framework/SystemLibrary.h"
+
 PfnMonitorFromRect pfnMonitorFromRect;
 PfnGetMonitorInfoA pfnGetMonitorInfoA;
 
@@ -16,12 +18,8 @@ void BindMonitorApi()
     g_bMonitorApiBound = true;
     // The program imports user32, so it is loaded already.
     HMODULE user32 = ::GetModuleHandleA("user32.dll");
-    if (!user32)
-        return;
-    pfnMonitorFromRect = reinterpret_cast<PfnMonitorFromRect>(
-        reinterpret_cast<void*>(::GetProcAddress(user32, "MonitorFromRect")));
-    pfnGetMonitorInfoA = reinterpret_cast<PfnGetMonitorInfoA>(
-        reinterpret_cast<void*>(::GetProcAddress(user32, "GetMonitorInfoA")));
+    BindEntryPoint(user32, "MonitorFromRect", pfnMonitorFromRect);
+    BindEntryPoint(user32, "GetMonitorInfoA", pfnGetMonitorInfoA);
 }
 
 CRect TipBounds(const RECT& row)

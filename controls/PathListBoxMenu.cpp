@@ -20,12 +20,8 @@ namespace {
 
 bool BindShell()
 {
-    if (!pfnSHGetMalloc || !pfnSHGetDesktopFolder) {
-        HMODULE library = LoadSystemLibrary("shell32.dll");
-        BindEntryPoint(library, "SHGetMalloc", pfnSHGetMalloc);
-        BindEntryPoint(library, "SHGetDesktopFolder", pfnSHGetDesktopFolder);
-    }
-    return pfnSHGetMalloc && pfnSHGetDesktopFolder;
+    return BindFromSystemLibrary("shell32.dll", EntryPoint{"SHGetMalloc", pfnSHGetMalloc},
+                                 EntryPoint{"SHGetDesktopFolder", pfnSHGetDesktopFolder});
 }
 
 // One reference to a shell interface, released when the owner goes or at Reset, whichever

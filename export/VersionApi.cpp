@@ -8,11 +8,7 @@ PfnVerQueryValueA pfnVerQueryValueA;
 
 bool BindVersionFunctions()
 {
-    if (!pfnGetFileVersionInfoSizeA || !pfnGetFileVersionInfoA || !pfnVerQueryValueA) {
-        HMODULE library = LoadSystemLibrary("version.dll");
-        BindEntryPoint(library, "GetFileVersionInfoSizeA", pfnGetFileVersionInfoSizeA);
-        BindEntryPoint(library, "GetFileVersionInfoA", pfnGetFileVersionInfoA);
-        BindEntryPoint(library, "VerQueryValueA", pfnVerQueryValueA);
-    }
-    return pfnGetFileVersionInfoSizeA && pfnGetFileVersionInfoA && pfnVerQueryValueA;
+    return BindFromSystemLibrary("version.dll", EntryPoint{"GetFileVersionInfoSizeA", pfnGetFileVersionInfoSizeA},
+                                 EntryPoint{"GetFileVersionInfoA", pfnGetFileVersionInfoA},
+                                 EntryPoint{"VerQueryValueA", pfnVerQueryValueA});
 }

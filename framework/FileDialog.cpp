@@ -14,12 +14,8 @@ namespace {
 
 bool BindFileDialogs()
 {
-    if (!pfnGetOpenFileNameA || !pfnGetSaveFileNameA) {
-        HMODULE library = LoadSystemLibrary("comdlg32.dll");
-        BindEntryPoint(library, "GetOpenFileNameA", pfnGetOpenFileNameA);
-        BindEntryPoint(library, "GetSaveFileNameA", pfnGetSaveFileNameA);
-    }
-    return pfnGetOpenFileNameA && pfnGetSaveFileNameA;
+    return BindFromSystemLibrary("comdlg32.dll", EntryPoint{"GetOpenFileNameA", pfnGetOpenFileNameA},
+                                 EntryPoint{"GetSaveFileNameA", pfnGetSaveFileNameA});
 }
 
 // The system calls the hook with WM_INITDIALOG before the dialog is initialised; from then on

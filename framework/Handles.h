@@ -14,17 +14,8 @@ public:
     ~KernelHandle() { Close(); }
     KernelHandle(const KernelHandle&) = delete;
     KernelHandle& operator=(const KernelHandle&) = delete;
-    // Handed on, the handle has one owner still.
+    // Handed on (returned from a function), the handle has one owner still.
     KernelHandle(KernelHandle&& other) noexcept : m_handle(other.m_handle) { other.m_handle = nullptr; }
-    KernelHandle& operator=(KernelHandle&& other) noexcept
-    {
-        if (this != &other) {
-            Close();
-            m_handle = other.m_handle;
-            other.m_handle = nullptr;
-        }
-        return *this;
-    }
 
     HANDLE Get() const { return m_handle; }
     explicit operator bool() const { return m_handle && m_handle != INVALID_HANDLE_VALUE; }

@@ -1,6 +1,6 @@
 #include "WinApp.h"
 
-#include <string>
+#include "Encoding.h"
 
 namespace {
 
@@ -29,13 +29,8 @@ int AfxMessageBox(const char* text, UINT type, UINT /*helpId*/)
 
 int AfxMessageBox(const wchar_t* text, UINT type, UINT /*helpId*/)
 {
-    std::wstring caption;
     const char* name = MessageBoxCaption();
-    if (name) {
-        caption.resize(static_cast<size_t>(::MultiByteToWideChar(CP_ACP, 0, name, -1, nullptr, 0)));
-        if (!caption.empty())
-            ::MultiByteToWideChar(CP_ACP, 0, name, -1, &caption[0], static_cast<int>(caption.size()));
-    }
+    std::wstring caption = name ? ToWide(name) : std::wstring();
     // MessageBoxW is one of the few wide functions that Windows 95 and 98 carry.
     return ::MessageBoxW(MessageBoxOwner(), text, name ? caption.c_str() : nullptr, type);
 }

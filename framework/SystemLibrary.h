@@ -14,3 +14,21 @@ template <class Pfn> void BindEntryPoint(HMODULE library, const char* name, Pfn&
     entry = library ? reinterpret_cast<Pfn>(reinterpret_cast<void*>(::GetProcAddress(library, name)))
                     : nullptr;
 }
+
+// One entry point to bind: the function's name and the variable that receives it.
+template <class Pfn> struct EntryPoint {
+    const char* name;
+    Pfn& entry;
+};
+template <class Pfn> EntryPoint(const char*, Pfn&) -> EntryPoint<Pfn>;
+
+// Binds every entry point from the system directory's library `library`, unless all are bound
+// already; the library stays loaded. True when all are bound.
+template <class... Pfn> bool BindFromSystemLibrary(const char* library, EntryPoint<Pfn>... entries)
+{
+    if (!(entries.entry && ...)) {
+        HMODULE module = LoadSystemLibrary(library);
+        (BindEntryPoint(module, entries.name, entries.entry), ...);
+    }
+    return (entries.entry && ...);
+}

@@ -68,23 +68,6 @@ void CheckShownBetween(const std::vector<std::string>& listed, const std::vector
     }
 }
 
-// This process's modules as the program lists them: every module but the executable, by name.
-std::multiset<std::string> OwnModuleNames()
-{
-    char exe[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::multiset<std::string> names;
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 0);
-    MODULEENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL ok = ::Module32First(snapshot, &entry); ok; ok = ::Module32Next(snapshot, &entry)) {
-        if (lstrcmpiA(entry.szExePath, exe) != 0)
-            names.insert(DisplayNameOf(entry.szExePath).GetString());
-    }
-    ::CloseHandle(snapshot);
-    return names;
-}
-
 std::multiset<std::string> Listed(HWND list)
 {
     std::vector<std::string> texts = RemoteListTexts(list);
@@ -217,7 +200,7 @@ TEST_CASE("a right click on another process lists that process's modules before 
     const int self = testing::RemoteFindEntry(processes, DisplayNameOf(exe).GetString());
     REQUIRE(self >= 0);
     REQUIRE(::SendMessageW(processes, LB_GETCURSEL, 0, 0) != self);
-    const std::multiset<std::string> own = OwnModuleNames();
+    const std::multiset<std::string> own = testing::OwnModuleNames();
     REQUIRE(Listed(modules) != own);
 
     auto menu = [&] { return testing::FindVisibleWindow(program.Id(), "#32768"); };

@@ -4,7 +4,6 @@
 #include <doctest/doctest.h>
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <memory>
@@ -201,24 +200,6 @@ TEST_CASE("a tip goes within a fraction of a second once the pointer leaves the 
 
 namespace {
 
-// This process's modules as the program lists them: every module but the executable, by
-// display name, with its full path.
-std::multiset<std::string> OwnModuleNames()
-{
-    char exe[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::multiset<std::string> names;
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 0);
-    MODULEENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL ok = ::Module32First(snapshot, &entry); ok; ok = ::Module32Next(snapshot, &entry)) {
-        if (lstrcmpiA(entry.szExePath, exe) != 0)
-            names.insert(DisplayNameOf(entry.szExePath).GetString());
-    }
-    ::CloseHandle(snapshot);
-    return names;
-}
-
 std::string OwnModulePath(const std::string& name)
 {
     char path[MAX_PATH] = "";
@@ -264,7 +245,7 @@ TEST_CASE("after the list scrolls under a resting pointer, no tip shows another 
     const int self = RemoteFindEntry(processes, DisplayNameOf(exe).GetString());
     REQUIRE(self >= 0);
     ClickAt(Center(RemoteRowOnScreen(processes, self)));
-    const std::multiset<std::string> names = OwnModuleNames();
+    const std::multiset<std::string> names = testing::OwnModuleNames();
     REQUIRE(WaitFor([&] {
         std::vector<std::string> shown = testing::RemoteListTexts(modules);
         return std::multiset<std::string>(shown.begin(), shown.end()) == names;

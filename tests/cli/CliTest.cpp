@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -37,14 +36,6 @@ std::wstring Wide(const std::string& utf8)
     wide.resize(static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0],
                                                           static_cast<int>(wide.size())) - 1));
     return wide;
-}
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return in ? content.str() : std::string("<missing>");
 }
 
 struct Run {
@@ -84,7 +75,7 @@ Run Cli(const std::string& arguments, const std::string& outFile = "")
     ::GetExitCodeProcess(info.hProcess, &code);
     ::CloseHandle(info.hThread);
     ::CloseHandle(info.hProcess);
-    return {static_cast<long>(code), outFile.empty() ? ReadAll(out) : "", ReadAll(err), info.dwProcessId};
+    return {static_cast<long>(code), outFile.empty() ? testing::FileContent(out) : "", testing::FileContent(err), info.dwProcessId};
 }
 
 // The rows of CSV output without its heading, split at commas outside quotes.
@@ -125,29 +116,28 @@ std::set<DWORD> Column0(const std::string& csv)
     return ids;
 }
 
+// Whether the tool-help snapshot of process `id` lists `module`, 32-bit modules of a 32-bit
+// process included when the test is 64-bit.
+bool HasModule(DWORD id, const char* module)
+{
+    bool has = false;
+    HANDLE modules = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, id);
+    MODULEENTRY32 m{};
+    m.dwSize = sizeof m;
+    for (BOOL more = ::Module32First(modules, &m); more && !has; more = ::Module32Next(modules, &m))
+        has = ::lstrcmpiA(m.szModule, module) == 0;
+    ::CloseHandle(modules);
+    return has;
+}
+
 // The system's own view: every process of a tool-help snapshot, or only those that have
 // `module` loaded.
 std::set<DWORD> SnapshotIds(const char* module = nullptr)
 {
     std::set<DWORD> ids;
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL ok = ::Process32First(snapshot, &entry); ok; ok = ::Process32Next(snapshot, &entry)) {
-        if (!module) {
-            ids.insert(entry.th32ProcessID);
-            continue;
-        }
-        // The 32-bit modules of a 32-bit process too, seen from the 64-bit test.
-        HANDLE modules = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, entry.th32ProcessID);
-        MODULEENTRY32 m{};
-        m.dwSize = sizeof m;
-        for (BOOL more = ::Module32First(modules, &m); more; more = ::Module32Next(modules, &m))
-            if (::lstrcmpiA(m.szModule, module) == 0)
-                ids.insert(entry.th32ProcessID);
-        ::CloseHandle(modules);
-    }
-    ::CloseHandle(snapshot);
+    for (const testing::SnapshotProcess& process : testing::SnapshotProcesses())
+        if (!module || HasModule(process.id, module))
+            ids.insert(process.id);
     return ids;
 }
 
@@ -163,20 +153,6 @@ void CheckAgainstSnapshots(const std::set<DWORD>& listed, const std::set<DWORD>&
     for (DWORD id : listed)
         CHECK_MESSAGE((runningBefore.count(id) || runningAfter.count(id) || id == lister),
                       "process " << id << " is in no snapshot");
-}
-
-// This process's modules but its executable, as the system's tool-help snapshot lists them.
-std::vector<std::string> OwnModules()
-{
-    std::vector<std::string> paths;
-    HANDLE modules = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, ::GetCurrentProcessId());
-    MODULEENTRY32 m{};
-    m.dwSize = sizeof m;
-    for (BOOL more = ::Module32First(modules, &m); more; more = ::Module32Next(modules, &m))
-        paths.push_back(m.szExePath);
-    ::CloseHandle(modules);
-    paths.erase(paths.begin());
-    return paths;
 }
 
 std::string OwnName()
@@ -265,7 +241,7 @@ TEST_CASE("report writes the very bytes that the dialog's save writes for the sa
         dialog.WriteModuleReport(fromDialog.c_str());
     });
     g_app.m_pMainWnd = nullptr;
-    std::string expected = ReadAll(fromDialog);
+    std::string expected = testing::FileContent(fromDialog);
     REQUIRE(expected.rfind("Module zum Prozess: " + OwnName() + "\r\n\r\n", 0) == 0);
 
     Run run = Cli("report " + Own());
@@ -275,28 +251,28 @@ TEST_CASE("report writes the very bytes that the dialog's save writes for the sa
     // Into a file, which is never replaced unless asked to.
     std::string file = folder + "report.txt";
     CHECK(Cli("report " + OwnName() + " --output \"" + file + "\"").exit == 0);
-    CHECK(ReadAll(file) == expected);
+    CHECK(testing::FileContent(file) == expected);
     std::ofstream(file, std::ios::binary) << "kept";
     Run refused = Cli("report " + Own() + " --output \"" + file + "\"");
     CHECK(refused.exit == 2);
     CHECK(refused.err.find("exists; --force replaces it") != std::string::npos);
-    CHECK(ReadAll(file) == "kept");
+    CHECK(testing::FileContent(file) == "kept");
     CHECK(Cli("report " + Own() + " --output \"" + file + "\" --force").exit == 0);
-    CHECK(ReadAll(file) == expected);
+    CHECK(testing::FileContent(file) == expected);
 }
 
 TEST_CASE("copy copies every module once and never overwrites; the second run reports each file")
 {
     std::string folder = fixtures::FreshTempFolder("quendrix-cli-copy");
     folder.pop_back();
-    std::vector<std::string> modules = OwnModules();
+    std::vector<std::string> modules = testing::OwnModulePaths();
     REQUIRE(modules.size() > 5);
 
     Run first = Cli("copy " + Own() + " \"" + folder + "\"");
     CHECK(first.exit == 0);
     CHECK(first.out == "All Modules used by " + OwnName() + " copied in " + folder + "\r\n");
     for (const std::string& module : modules)
-        CHECK_MESSAGE(ReadAll(folder + "\\" + DisplayNameOf(module.c_str()).GetString()) == ReadAll(module), module);
+        CHECK_MESSAGE(testing::FileContent(folder + "\\" + DisplayNameOf(module.c_str()).GetString()) == testing::FileContent(module), module);
 
     std::ofstream(folder + "\\" + DisplayNameOf(modules[0].c_str()).GetString(), std::ios::binary) << "changed";
     Run second = Cli("copy " + Own() + " \"" + folder + "\"");
@@ -309,7 +285,7 @@ TEST_CASE("copy copies every module once and never overwrites; the second run re
     CHECK(second.out.find(std::to_string(modules.size()) + " of the Files used by " + OwnName() +
                           " couldn't be copied\r\n Check if " + folder +
                           " doesn't already contain any of the files to be copied\r\n") != std::string::npos);
-    CHECK(ReadAll(folder + "\\" + DisplayNameOf(modules[0].c_str()).GetString()) == "changed");
+    CHECK(testing::FileContent(folder + "\\" + DisplayNameOf(modules[0].c_str()).GetString()) == "changed");
 }
 
 TEST_CASE("find names every process that the snapshots show with the module")
@@ -327,7 +303,7 @@ TEST_CASE("find names every process that the snapshots show with the module")
 
     // Wildcards and full paths find this process too; a name nothing has, nothing.
     std::string kernel32;
-    for (const std::string& module : OwnModules())
+    for (const std::string& module : testing::OwnModulePaths())
         if (::lstrcmpiA(DisplayNameOf(module.c_str()), "kernel32.dll") == 0)
             kernel32 = module;
     for (const std::string& pattern : {std::string("KERNEL3?.*"), std::string("*nel32.d*"), kernel32}) {
@@ -408,7 +384,7 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
     Run copied = Cli("copy " + Own() + " \"" + full.folder + "\"");
     CHECK(copied.exit != 0);
     CHECK(full.Names() == std::set<std::string>{"kept.txt"});
-    CHECK(ReadAll(kept) == "there before");
+    CHECK(testing::FileContent(kept) == "there before");
     Run unwritten = Cli("processes", full.folder + "\\out.txt");
     CHECK(unwritten.exit == 2);
     CHECK(unwritten.err.rfind("QuendrixCli: cannot write the output: ", 0) == 0);

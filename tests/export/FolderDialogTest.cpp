@@ -3,7 +3,6 @@
 #include <doctest/doctest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -39,14 +38,6 @@ std::string CurrentDirectory()
     char current[MAX_PATH] = "";
     ::GetCurrentDirectoryA(MAX_PATH, current);
     return current;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return in ? content.str() : std::string("<missing>");
 }
 
 RECT ClientRectOf(HWND dialog, HWND control)
@@ -208,14 +199,14 @@ TEST_CASE("the copy command copies every module of the selected process once, ne
 
         CHECK(copy() == "All Modules used by " + process + " copied in " + target);
         for (const std::string& module : modules)
-            CHECK(ReadFile(target + "\\" + DisplayNameOf(module.c_str()).GetString()) == ReadFile(module));
+            CHECK(testing::FileContent(target + "\\" + DisplayNameOf(module.c_str()).GetString()) == testing::FileContent(module));
 
         // Again: every copy fails, and the folder stays as it was.
         std::ofstream(target + "\\" + DisplayNameOf(modules[0].c_str()).GetString(), std::ios::binary) << "mine";
         CHECK(copy() == std::to_string(modules.size()) + " of the Files used by " + process +
                             " couldn't be copied\n Check if " + target +
                             " doesn't already contain any of the files to be copied");
-        CHECK(ReadFile(target + "\\" + DisplayNameOf(modules[0].c_str()).GetString()) == "mine");
+        CHECK(testing::FileContent(target + "\\" + DisplayNameOf(modules[0].c_str()).GetString()) == "mine");
 
         // Cancelling the chooser copies nothing and shows nothing.
         testing::WhenOwnedWindowAppears(main.m_hWnd, "#32770", [](HWND chooser) {

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "export/ModuleCopy.h"
@@ -12,14 +11,6 @@
 #include "support/TestSupport.h"
 
 namespace {
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return in ? content.str() : std::string("<missing>");
-}
 
 void WriteFile(const std::string& path, const std::string& content)
 {
@@ -107,14 +98,14 @@ TEST_CASE("files are copied byte for byte, and nothing existing is ever changed"
     for (const char* name : {"\\one.dll", "\\two.dll", "\\noext"})
         l.list.AddItem((f.a + name).c_str(), 0);
     CHECK(CopyModuleFiles(l.list, f.target.c_str()) == 0);
-    CHECK(ReadFile(f.target + "\\one.dll") == "first module");
-    CHECK(ReadFile(f.target + "\\two.dll") == std::string("second\0module", 13));
-    CHECK(ReadFile(f.target + "\\noext") == "no extension");
+    CHECK(testing::FileContent(f.target + "\\one.dll") == "first module");
+    CHECK(testing::FileContent(f.target + "\\two.dll") == std::string("second\0module", 13));
+    CHECK(testing::FileContent(f.target + "\\noext") == "no extension");
 
     // The same modules again: every copy fails and the copies stay as they were.
     WriteFile(f.target + "\\two.dll", "changed by the user");
     CHECK(CopyModuleFiles(l.list, f.target.c_str()) == 3);
-    CHECK(ReadFile(f.target + "\\two.dll") == "changed by the user");
+    CHECK(testing::FileContent(f.target + "\\two.dll") == "changed by the user");
 
     // Two modules of one file name: the first in the list is copied, the other counted.
     std::string second = f.root + "\\second";
@@ -125,7 +116,7 @@ TEST_CASE("files are copied byte for byte, and nothing existing is ever changed"
     char firstPath[MAX_PATH];
     same.list.GetItemPath(0, firstPath);
     CHECK(CopyModuleFiles(same.list, second.c_str()) == 1);
-    CHECK(ReadFile(second + "\\one.dll") == ReadFile(firstPath));
+    CHECK(testing::FileContent(second + "\\one.dll") == testing::FileContent(firstPath));
 
     // A missing target folder fails every copy.
     CHECK(CopyModuleFiles(l.list, (f.root + "\\missing").c_str()) == 3);
@@ -142,7 +133,7 @@ TEST_CASE("entries without a path and over-long destinations count as failed, co
     l.list.AddItem((f.a + "\\lost.dll").c_str(), 0);
     l.list.FreeItemData(1);  // lost.dll's entry has no path any more
     CHECK(CopyModuleFiles(l.list, f.target.c_str()) == 1);
-    CHECK(ReadFile(f.target + "\\keep.dll") == "keep");
+    CHECK(testing::FileContent(f.target + "\\keep.dll") == "keep");
     CHECK_FALSE(Exists(f.target + "\\lost.dll"));
 
     // A folder so deep that folder + name would not fit: no copy at all, not even a cut one.
@@ -190,7 +181,7 @@ TEST_CASE("a copy that fills the disk leaves no file behind, and a file that was
         CHECK(static_cast<int>(outcome.status) == static_cast<int>(c.status));
         CHECK((outcome.error == 0) == (c.status == CopyStatus::Copied));
         // Compared by a short account: a truncated copy would flood the report.
-        std::string left = ReadFile(target + source.substr(source.rfind('\\')));
+        std::string left = testing::FileContent(target + source.substr(source.rfind('\\')));
         CHECK(std::to_string(left.size()) + " bytes: " + left.substr(0, 16) ==
               std::to_string(std::strlen(c.left)) + " bytes: " + c.left);
     }

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <exception>
+#include <fstream>
+#include <sstream>
 
 #include <tlhelp32.h>
 
+#include "controls/DisplayName.h"
 #include "res/resource.h"
 
 namespace testing {
@@ -266,6 +269,38 @@ std::vector<SnapshotProcess> Survivors(const std::vector<SnapshotProcess>& befor
         if (std::find(after.begin(), after.end(), process) != after.end())
             both.push_back(process);
     return both;
+}
+
+std::vector<std::string> OwnModulePaths()
+{
+    char exe[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::vector<std::string> paths;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, 0);
+    MODULEENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = ::Module32First(snapshot, &entry); ok; ok = ::Module32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExePath, exe) != 0)
+            paths.push_back(entry.szExePath);
+    }
+    ::CloseHandle(snapshot);
+    return paths;
+}
+
+std::multiset<std::string> OwnModuleNames()
+{
+    std::multiset<std::string> names;
+    for (const std::string& path : OwnModulePaths())
+        names.insert(DisplayNameOf(path.c_str()).GetString());
+    return names;
+}
+
+std::string FileContent(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return in ? content.str() : std::string("<missing>");
 }
 
 bool AppearsIn(DWORD id, const std::vector<SnapshotProcess>& before, const std::vector<SnapshotProcess>& after)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,14 @@ std::vector<SnapshotProcess> SnapshotProcesses();
 // The processes of `before` that `after` lists too: those that ran all the time in between.
 std::vector<SnapshotProcess> Survivors(const std::vector<SnapshotProcess>& before,
                                        const std::vector<SnapshotProcess>& after);
+// This process's modules but its executable, as the system's tool-help snapshot lists them:
+// their full paths, and their display names (what the program's module list shows).
+std::vector<std::string> OwnModulePaths();
+std::multiset<std::string> OwnModuleNames();
+
+// The bytes of a file, or "<missing>" when it cannot be read.
+std::string FileContent(const std::string& path);
+
 // Whether the process `id` appears in either snapshot.
 bool AppearsIn(DWORD id, const std::vector<SnapshotProcess>& before, const std::vector<SnapshotProcess>& after);
 
