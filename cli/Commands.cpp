@@ -190,7 +190,8 @@ int Report(const Arguments& arguments, Session& session)
 KernelHandle CreateUniqueFile(const std::string& folder, std::string& path)
 {
     std::string prefix = folder.empty() ? std::string(".\\") : folder;
-    if (prefix.back() != '\\' && prefix.back() != '/')
+    // A drive's current folder ("C:") takes no separator.
+    if (prefix.back() != '\\' && prefix.back() != '/' && prefix.back() != ':')
         prefix += '\\';
     DWORD start = ::GetTickCount();
     for (DWORD attempt = 0; attempt < 100; ++attempt) {
@@ -283,10 +284,10 @@ int Find(const Arguments& arguments, Session& session)
 
 // Puts the file `source` in the place of `target`; a file at `target` is replaced only when
 // `replace` is set. MoveFileEx, which replaces in one step, is missing on the Windows 95 family:
-// there the old file is removed first.
+// there the old file steps aside first, and comes back when the new one cannot take its place.
 bool ReplaceFileWith(const char* target, const char* source, bool replace)
 {
-    if (!replace)
+    if (!replace || ::GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES)
         return ::MoveFileA(source, target) != FALSE;
     using PfnMoveFileExA = BOOL(WINAPI*)(LPCSTR from, LPCSTR to, DWORD flags);
     PfnMoveFileExA pfnMoveFileExA = nullptr;
@@ -295,9 +296,23 @@ bool ReplaceFileWith(const char* target, const char* source, bool replace)
         return true;
     if (pfnMoveFileExA && ::GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
         return false;
-    if (::GetFileAttributesA(target) != INVALID_FILE_ATTRIBUTES && !::DeleteFileA(target))
+    // A free name beside the target, to step aside to.
+    std::string aside;
+    {
+        KernelHandle reserved = CreateUniqueFile(std::string(target, static_cast<size_t>(FolderLength(target))), aside);
+        if (!reserved)
+            return false;
+    }
+    if (!::DeleteFileA(aside.c_str()) || !::MoveFileA(target, aside.c_str()))
         return false;
-    return ::MoveFileA(source, target) != FALSE;
+    if (::MoveFileA(source, target)) {
+        ::DeleteFileA(aside.c_str());
+        return true;
+    }
+    DWORD error = ::GetLastError();
+    ::MoveFileA(aside.c_str(), target);
+    ::SetLastError(error);
+    return false;
 }
 
 bool WriteNewFile(const std::string& file, const std::string& bytes, bool replace, std::string& error)

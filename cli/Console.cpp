@@ -43,6 +43,9 @@ void Console::ErrorText(const std::string& ansi)
 
 std::string Console::Reason(DWORD error)
 {
+    // A refusal without a code must not read as "completed successfully".
+    if (error == ERROR_SUCCESS)
+        return "the system gave no reason";
     char text[512] = "";
     DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
                                     text, sizeof text, nullptr);

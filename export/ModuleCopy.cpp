@@ -25,8 +25,10 @@ CopyOutcome CopyModuleFile(const char* source, const char* folder)
     if (!ComposeDestination(folder, source, destination))
         return {CopyStatus::TooLong, ERROR_FILENAME_EXCED_RANGE};
     // Asked before the copy: the system may refuse for another reason (a missing source) before
-    // it looks at the destination, and a file that was there must survive that too.
-    bool existed = ::GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES;
+    // it looks at the destination, and a file that was there must survive that too. Only a
+    // destination known to be absent counts as absent.
+    bool existed = ::GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES ||
+                   (::GetLastError() != ERROR_FILE_NOT_FOUND && ::GetLastError() != ERROR_PATH_NOT_FOUND);
     if (::CopyFileA(source, destination, TRUE))
         return {CopyStatus::Copied, 0};
     DWORD error = ::GetLastError();
