@@ -2,23 +2,9 @@
 // is minimised.
 #include "app/ViewerDlg.h"
 #include "app/ViewerLayout.h"
+#include "framework/Dc.h"
 
 namespace {
-
-// The device context of one WM_PAINT, from BeginPaint to EndPaint.
-class CPaintScope {
-public:
-    explicit CPaintScope(HWND hWnd) : m_hWnd(hWnd), m_hDC(::BeginPaint(hWnd, &m_ps)) {}
-    ~CPaintScope() { ::EndPaint(m_hWnd, &m_ps); }
-    CPaintScope(const CPaintScope&) = delete;
-    CPaintScope& operator=(const CPaintScope&) = delete;
-    HDC GetSafeHdc() const { return m_hDC; }
-
-private:
-    HWND m_hWnd;
-    PAINTSTRUCT m_ps;
-    HDC m_hDC;
-};
 
 // Moves a list and has it drawn anew as a whole: Wine copies a moved window's old pixels along
 // even from where the shrunk dialog no longer has any, and repaints only the rest.
@@ -36,13 +22,13 @@ void CViewerDlg::OnPaint()
         Default();
         return;
     }
-    CPaintScope dc(m_hWnd);
-    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.m_hDC), 0);
     CRect client;
     GetClientRect(&client);
     const CPoint at = IconPosition(CSize(client.Width(), client.Height()),
                                    CSize(::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)));
-    ::DrawIcon(dc.GetSafeHdc(), at.x, at.y, m_hIcon);
+    ::DrawIcon(dc.m_hDC, at.x, at.y, m_hIcon);
 }
 
 void CViewerDlg::OnSize(UINT, int cx, int cy)

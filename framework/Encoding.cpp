@@ -23,3 +23,15 @@ std::string FromWide(const std::wstring& text, UINT codePage)
                               nullptr);
     return narrow;
 }
+
+std::string WithCrLf(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 16 + 2);
+    for (char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}

@@ -2,25 +2,27 @@
 
 #include "FileException.h"
 
-CFile::CFile(const char* fileName, UINT openFlags) : m_strFileName(fileName)
+namespace {
+
+HANDLE OpenFile(const char* fileName, UINT openFlags)
 {
-    DWORD access = (openFlags & modeWrite) ? GENERIC_WRITE : GENERIC_READ;
-    DWORD disposition = (openFlags & modeCreate) ? CREATE_ALWAYS : OPEN_EXISTING;
-    m_hFile = ::CreateFileA(fileName, access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (m_hFile == INVALID_HANDLE_VALUE)
-        ThrowLastError();
+    DWORD access = (openFlags & CFile::modeWrite) ? GENERIC_WRITE : GENERIC_READ;
+    DWORD disposition = (openFlags & CFile::modeCreate) ? CREATE_ALWAYS : OPEN_EXISTING;
+    return ::CreateFileA(fileName, access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-CFile::~CFile()
+}  // namespace
+
+CFile::CFile(const char* fileName, UINT openFlags) : m_strFileName(fileName), m_hFile(OpenFile(fileName, openFlags))
 {
-    if (m_hFile != INVALID_HANDLE_VALUE)
-        ::CloseHandle(m_hFile);
+    if (!m_hFile)
+        ThrowLastError();
 }
 
 void CFile::Write(const void* data, UINT count)
 {
     DWORD written = 0;
-    if (!::WriteFile(m_hFile, data, count, &written, nullptr))
+    if (!::WriteFile(m_hFile.Get(), data, count, &written, nullptr))
         ThrowLastError();
     if (written != count)
         throw CFileException(m_strFileName, ERROR_DISK_FULL);
@@ -28,11 +30,7 @@ void CFile::Write(const void* data, UINT count)
 
 void CFile::Close()
 {
-    if (m_hFile == INVALID_HANDLE_VALUE)
-        return;
-    HANDLE file = m_hFile;
-    m_hFile = INVALID_HANDLE_VALUE;
-    if (!::CloseHandle(file))
+    if (!m_hFile.Close())
         ThrowLastError();
 }
 

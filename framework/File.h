@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Afx.h"
+#include "Handles.h"
 
 class CFile {
 public:
@@ -18,7 +19,7 @@ public:
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
     // Closes the file if it is still open, without reporting errors: call Close to see them.
-    virtual ~CFile();
+    virtual ~CFile() = default;
 
     // Writes all `count` bytes, or throws CFileException (a full disk writes fewer).
     void Write(const void* data, UINT count);
@@ -29,6 +30,7 @@ public:
 private:
     [[noreturn]] void ThrowLastError() const;
 
-    HANDLE m_hFile = INVALID_HANDLE_VALUE;
     CString m_strFileName;
+    // After the name: the error of a failed open is read before anything else runs.
+    KernelHandle m_hFile;
 };

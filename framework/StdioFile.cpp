@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "framework/Encoding.h"
+
 CStdioFile::CStdioFile(const char* fileName, UINT openFlags)
     : CFile(fileName, openFlags), m_bText(!(openFlags & typeBinary))
 {
@@ -10,17 +12,10 @@ CStdioFile::CStdioFile(const char* fileName, UINT openFlags)
 
 void CStdioFile::WriteString(const char* text)
 {
-    size_t length = std::strlen(text);
     if (!m_bText) {
-        Write(text, static_cast<UINT>(length));
+        Write(text, static_cast<UINT>(std::strlen(text)));
         return;
     }
-    std::string translated;
-    translated.reserve(length + length / 16 + 2);
-    for (const char* p = text; *p; ++p) {
-        if (*p == '\n')
-            translated += '\r';
-        translated += *p;
-    }
+    std::string translated = WithCrLf(text);
     Write(translated.data(), static_cast<UINT>(translated.size()));
 }
