@@ -1,4 +1,4 @@
-#include "export/FolderDialog.h"
+#include "app/FolderDialog.h"
 
 #include <cstdlib>
 #include <dlgs.h>

@@ -34,6 +34,8 @@ protected:
     BOOL FillProcessListToolhelp();
     BOOL FillModuleListNt(DWORD processId);
     BOOL FillModuleListToolhelp(DWORD processId);
+    // Fills the module list through the platform's back end.
+    void FillModuleList(DWORD processId);
     bool IsNtPlatform() const { return IsNtFamily(m_osvi); }
     // What the engine's walks hand on goes into the process list, or the module list.
     EntrySink ProcessAdder();

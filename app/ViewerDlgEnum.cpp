@@ -48,13 +48,8 @@ void CViewerDlg::RefreshLists()
     // The list control sends no selection notice for LB_SETCURSEL, so the modules of the new
     // selection are listed here.
     ::SendMessageA(m_lstProcesses.m_hWnd, LB_SETCURSEL, 0, 0);
-    if (m_lstProcesses.GetCount() > 0) {
-        DWORD id = m_lstProcesses.GetItemId(0);
-        if (IsNtPlatform())
-            FillModuleListNt(id);
-        else
-            FillModuleListToolhelp(id);
-    }
+    if (m_lstProcesses.GetCount() > 0)
+        FillModuleList(m_lstProcesses.GetItemId(0));
 }
 
 void CViewerDlg::OnRefresh()
@@ -69,11 +64,15 @@ void CViewerDlg::OnSelchangeProcessList()
     int selected = static_cast<int>(::SendMessageA(m_lstProcesses.m_hWnd, LB_GETCURSEL, 0, 0));
     if (selected < 0)
         return;
-    DWORD id = m_lstProcesses.GetItemId(selected);
+    FillModuleList(m_lstProcesses.GetItemId(selected));
+}
+
+void CViewerDlg::FillModuleList(DWORD processId)
+{
     if (IsNtPlatform())
-        FillModuleListNt(id);
+        FillModuleListNt(processId);
     else
-        FillModuleListToolhelp(id);
+        FillModuleListToolhelp(processId);
 }
 
 // The fillers add what the engine's walks deliver. The first record of every tool-help

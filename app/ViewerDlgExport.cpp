@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/ModuleList.h"
-#include "export/FolderDialog.h"
+#include "app/FolderDialog.h"
 #include "export/ModuleCopy.h"
 #include "export/ModuleReport.h"
 #include "framework/Encoding.h"

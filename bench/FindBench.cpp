@@ -7,7 +7,7 @@
 
 #include "bench/BenchSupport.h"
 #include "cli/ModuleSearch.h"
-#include "controls/DisplayName.h"
+#include "enum/DisplayName.h"
 #include "enum/EnumApi.h"
 #include "enum/ProcessWalk.h"
 #include "export/VersionApi.h"

@@ -5,7 +5,7 @@
 
 #include "app/ViewerDlg.h"
 #include "bench/BenchSupport.h"
-#include "controls/DisplayName.h"
+#include "enum/DisplayName.h"
 #include "enum/EnumApi.h"
 
 namespace {

@@ -6,8 +6,10 @@
 
 #include "cli/Output.h"
 
+struct Command;
+
 struct Arguments {
-    std::string command;                // processes, modules, report, copy or find
+    const Command* command = nullptr;   // null only with --help
     std::vector<std::string> operands;  // in order
     Format format = Format::Text;       // --csv, --json
     bool hasOutput = false;             // --output FILE
@@ -20,6 +22,3 @@ struct Arguments {
 // for an unknown command or option, a missing or extra operand, or an option the command does
 // not take.
 bool ParseArguments(const std::vector<std::string>& arguments, Arguments& parsed, std::string& error);
-
-// What --help prints.
-extern const char kUsage[];

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/Arguments.h"
 #include "cli/Commands.h"
+#include "cli/Session.h"
 #include "export/VersionApi.h"
 #include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
@@ -33,17 +35,18 @@ int Run(int argc, char** argv, Console& console)
     std::string error;
     if (!ParseArguments(words, arguments, error)) {
         console.Error(error);
-        console.ErrorText(WithCrLf(std::string("\n") + kUsage));
+        console.ErrorText(WithCrLf("\n" + UsageText()));
         return kExitRefused;
     }
     if (arguments.help)
-        return console.Text(WithCrLf(kUsage)) ? kExitDone : kExitRefused;
+        return console.Text(WithCrLf(UsageText())) ? kExitDone : kExitRefused;
     if (!CommandLineFitsCodePage()) {
         console.Error("an argument holds characters that this system's ANSI code page (" +
                       std::to_string(::GetACP()) + ") cannot represent");
         return kExitRefused;
     }
-    return RunCommand(arguments, console);
+    Session session(console);
+    return arguments.command->run(arguments, session);
 }
 
 }  // namespace

@@ -1,8 +1,38 @@
-// The console program's commands, on the engine that the dialog uses too.
+// The console program's commands: one table, from which the parser, the usage text and the
+// dispatch are made. Each command is a thin function over the engine that the dialog uses.
 #pragma once
 
-#include "cli/Arguments.h"
-#include "cli/Console.h"
+#include <cstddef>
+#include <string>
 
-// Runs the parsed command; returns its exit status.
-int RunCommand(const Arguments& arguments, Console& console);
+struct Arguments;
+class Session;
+
+// The options a command takes besides --help.
+enum CommandOptions : unsigned {
+    kTakesFormat = 1,  // --csv, --json
+    kTakesOutput = 2,  // --output FILE, --force
+};
+
+struct Command {
+    const char* name;
+    const char* operands;  // as the usage names them, separated by blanks; "" for none
+    unsigned options;      // CommandOptions
+    const char* usage;     // what the usage says it does; a line feed starts another line
+    int (*run)(const Arguments& arguments, Session& session);
+};
+
+// The command named `name`; null when there is none.
+const Command* FindCommand(const std::string& name);
+// How many operands `command` takes.
+size_t OperandCount(const Command& command);
+
+// What --help prints, made from the table.
+std::string UsageText();
+
+// The handlers, each in the file of its command.
+int RunProcesses(const Arguments& arguments, Session& session);
+int RunModules(const Arguments& arguments, Session& session);
+int RunReport(const Arguments& arguments, Session& session);
+int RunCopy(const Arguments& arguments, Session& session);
+int RunFind(const Arguments& arguments, Session& session);

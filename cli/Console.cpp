@@ -1,6 +1,7 @@
 #include "cli/Console.h"
 
 #include "cli/Output.h"
+#include "export/FileReplace.h"
 #include "framework/Encoding.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "controls/DisplayName.h"
+#include "enum/DisplayName.h"
 #include "enum/ProcessWalk.h"
 #include "export/ModuleReport.h"
 
@@ -48,23 +48,15 @@ public:
     {
     }
 
-    // Walks the modules of one process; `executable` names it where the walk does not.
-    void Process(const OSVERSIONINFOA& version, DWORD id, const char* executable)
+    void Process(const ProcessModules& process)
     {
-        CString processPath = executable ? executable : "";
-        bool first = true;
-        EntrySink test = [&](const char* path, DWORD) {
-            if (first && !executable)
-                processPath = path;
-            first = false;
-            std::string lowered = Lower(path);
-            if (MatchesLowered(m_pattern, m_byPath ? lowered : lowered.substr(FolderLength(lowered.c_str()))))
-                m_result.hits.push_back({id, processPath, CString(path), VersionOf(lowered, path)});
-        };
-        ModuleWalk walk = IsNtFamily(version) ? WalkModulesNt(id, FirstEntry::List, test)
-                                              : WalkModulesToolhelp(id, FirstEntry::List, test);
-        if (walk != ModuleWalk::Listed)
+        if (process.walk != ModuleWalk::Listed)
             ++m_result.unreadable;
+        for (const CString& path : process.modules) {
+            std::string lowered = Lower(path.GetString());
+            if (MatchesLowered(m_pattern, m_byPath ? lowered : lowered.substr(FolderLength(lowered.c_str()))))
+                m_result.hits.push_back({process.id, process.executable, path, VersionOf(lowered, path)});
+        }
     }
 
 private:
@@ -93,20 +85,5 @@ bool FindModule(const OSVERSIONINFOA& version, const std::string& pattern, Modul
 {
     result = ModuleSearch();
     Search search(pattern, result);
-    if (IsNtFamily(version)) {
-        // The executable is a process's first module: naming a process costs no extra call.
-        std::vector<DWORD> ids;
-        if (!EnumProcessIds(ids))
-            return false;
-        for (DWORD id : ids)
-            search.Process(version, id, nullptr);
-        return true;
-    }
-    struct Entry { DWORD id; CString path; };
-    std::vector<Entry> processes;
-    if (!WalkProcessesToolhelp(FirstEntry::List, [&](const char* path, DWORD id) { processes.push_back({id, path}); }))
-        return false;
-    for (const Entry& process : processes)
-        search.Process(version, process.id, process.path);
-    return true;
+    return WalkEveryProcess(version, [&search](const ProcessModules& process) { search.Process(process); });
 }

@@ -129,27 +129,12 @@ std::string AnsiToUtf8(const std::string& text)
     return FromWide(ToWide(text), CP_UTF8);
 }
 
-std::string WithCrLf(const std::string& text)
+std::string Decimal(DWORD value)
 {
-    std::string out;
-    out.reserve(text.size() + text.size() / 32);
-    for (char c : text) {
-        if (c == '\n')
-            out += '\r';
-        out += c;
-    }
-    return out;
+    return std::to_string(static_cast<unsigned long>(value));
 }
 
-bool WriteAll(HANDLE handle, const std::string& bytes)
+std::string Quoted(const std::string& text)
 {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD written = 0;
-        DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
-        if (!::WriteFile(handle, bytes.data() + done, chunk, &written, nullptr) || written == 0)
-            return false;
-        done += written;
-    }
-    return true;
+    return "\"" + text + "\"";
 }

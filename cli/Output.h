@@ -30,8 +30,8 @@ std::string RenderTable(const std::vector<Column>& columns, const std::vector<Ro
 
 // Text in the system's ANSI code page as UTF-8.
 std::string AnsiToUtf8(const std::string& text);
-// `text` with every line feed written as CR LF, as a text file has it.
-std::string WithCrLf(const std::string& text);
 
-// Writes all of `bytes`; false when the system refuses part of it (GetLastError says why).
-bool WriteAll(HANDLE handle, const std::string& bytes);
+// A number as the listings and messages write it.
+std::string Decimal(DWORD value);
+// `text` in double quotes, as messages name files and processes.
+std::string Quoted(const std::string& text);

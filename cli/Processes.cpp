@@ -3,15 +3,14 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "controls/DisplayName.h"
+#include "enum/DisplayName.h"
 
 namespace {
 
 ModuleWalk Walk(const OSVERSIONINFOA& version, DWORD processId, FirstEntry first, std::vector<CString>& paths)
 {
     paths.clear();
-    EntrySink add = [&paths](const char* path, DWORD) { paths.push_back(CString(path)); };
-    return IsNtFamily(version) ? WalkModulesNt(processId, first, add) : WalkModulesToolhelp(processId, first, add);
+    return WalkModules(version, processId, first, [&paths](const char* path, DWORD) { paths.push_back(CString(path)); });
 }
 
 }  // namespace
@@ -19,8 +18,8 @@ ModuleWalk Walk(const OSVERSIONINFOA& version, DWORD processId, FirstEntry first
 bool ListProcesses(const OSVERSIONINFOA& version, std::vector<ProcessInfo>& processes)
 {
     processes.clear();
-    EntrySink add = [&processes](const char* path, DWORD id) { processes.push_back({id, CString(path)}); };
-    bool read = IsNtFamily(version) ? WalkProcessesNt(add) : WalkProcessesToolhelp(FirstEntry::List, add);
+    bool read = WalkProcesses(version, FirstEntry::List,
+                              [&processes](const char* path, DWORD id) { processes.push_back({id, CString(path)}); });
     std::stable_sort(processes.begin(), processes.end(),
                      [](const ProcessInfo& a, const ProcessInfo& b) { return a.id < b.id; });
     return read;
@@ -50,10 +49,5 @@ ModuleWalk ListModules(const OSVERSIONINFOA& version, DWORD processId, std::vect
 
 ModuleWalk ListDialogModules(const OSVERSIONINFOA& version, DWORD processId, std::vector<CString>& paths)
 {
-    ModuleWalk walk = Walk(version, processId, FirstEntry::Skip, paths);
-    // The list sorts by what it shows; an entry goes after those that show the same.
-    std::stable_sort(paths.begin(), paths.end(), [](const CString& a, const CString& b) {
-        return ::lstrcmpiA(DisplayNameOf(a), DisplayNameOf(b)) < 0;
-    });
-    return walk;
+    return Walk(version, processId, FirstEntry::Skip, paths);
 }

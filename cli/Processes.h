@@ -28,6 +28,6 @@ std::vector<ProcessInfo> MatchProcesses(const std::vector<ProcessInfo>& processe
 
 // Every module of a process, its executable first on the NT family.
 ModuleWalk ListModules(const OSVERSIONINFOA& version, DWORD processId, std::vector<CString>& paths);
-// The modules as the dialog's module list shows them: without the first one the back end
-// delivers, in the list's order (by file name and extension, in any case).
+// The modules that the dialog's module list shows: without the first one the back end
+// delivers, in the order it delivers them.
 ModuleWalk ListDialogModules(const OSVERSIONINFOA& version, DWORD processId, std::vector<CString>& paths);

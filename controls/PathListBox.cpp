@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "controls/DisplayName.h"
+#include "enum/DisplayName.h"
 #include "controls/TitleTipWnd.h"
 
 BEGIN_MESSAGE_MAP(CPathListBox, CListBox)

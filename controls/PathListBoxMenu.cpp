@@ -1,7 +1,7 @@
 // The shell's own context menu for the file of a list entry, opened on a right-button release.
 #include "controls/PathListBoxMenu.h"
 
-#include "controls/DisplayName.h"
+#include "enum/DisplayName.h"
 #include "controls/PathListBox.h"
 #include "framework/SystemLibrary.h"
 

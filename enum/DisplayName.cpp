@@ -1,4 +1,4 @@
-#include "controls/DisplayName.h"
+#include "enum/DisplayName.h"
 
 #include <windows.h>
 

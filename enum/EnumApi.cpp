@@ -5,6 +5,8 @@
 #include "framework/Handles.h"
 #include "framework/SystemLibrary.h"
 
+const char kUnknownPath[] = "unknown";
+
 PfnEnumProcessModules pfnEnumProcessModules;
 PfnEnumProcesses pfnEnumProcesses;
 PfnGetModuleFileNameExA pfnGetModuleFileNameExA;
@@ -76,7 +78,7 @@ CString GetProcessImagePath(DWORD processId)
 {
     char path[MAX_PATH];
     std::memset(path, 0, sizeof path);
-    std::strcpy(path, "unknown");
+    std::strcpy(path, kUnknownPath);
 
     KernelHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     if (process) {

@@ -49,6 +49,9 @@ bool ToolhelpBackendBound();
 // else through EnumProcessModules. False when the listing fails.
 BOOL EnumEveryProcessModule(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* bytesNeeded);
 
+// What names a process whose executable cannot be read.
+extern const char kUnknownPath[];
+
 // The full path of a process's executable (its first module), or "unknown" when the process
 // cannot be opened or its first module cannot be read.
 CString GetProcessImagePath(DWORD processId);

@@ -114,3 +114,40 @@ ModuleWalk WalkModulesToolhelp(DWORD processId, FirstEntry first, const EntrySin
     }
     return ModuleWalk::Listed;
 }
+
+bool WalkProcesses(const OSVERSIONINFOA& version, FirstEntry first, const EntrySink& sink)
+{
+    return IsNtFamily(version) ? WalkProcessesNt(sink) : WalkProcessesToolhelp(first, sink);
+}
+
+ModuleWalk WalkModules(const OSVERSIONINFOA& version, DWORD processId, FirstEntry first, const EntrySink& sink)
+{
+    return IsNtFamily(version) ? WalkModulesNt(processId, first, sink) : WalkModulesToolhelp(processId, first, sink);
+}
+
+bool WalkEveryProcess(const OSVERSIONINFOA& version, const std::function<void(const ProcessModules&)>& sink)
+{
+    std::vector<ProcessModules> processes;
+    if (IsNtFamily(version)) {
+        std::vector<DWORD> ids;
+        if (!EnumProcessIds(ids))
+            return false;
+        for (DWORD id : ids)
+            processes.push_back({id, CString(kUnknownPath), ModuleWalk::NotOpened, {}});
+    } else if (!WalkProcessesToolhelp(FirstEntry::List, [&](const char* path, DWORD id) {
+                   processes.push_back({id, CString(path), ModuleWalk::NotOpened, {}});
+               })) {
+        return false;
+    }
+    for (ProcessModules& process : processes) {
+        process.walk = WalkModules(version, process.id, FirstEntry::List,
+                                   [&](const char* path, DWORD) { process.modules.push_back(CString(path)); });
+        // The NT family names a process by its first module.
+        if (IsNtFamily(version) && !process.modules.empty())
+            process.executable = process.modules.front();
+        sink(process);
+        // Handed on: a search of every process holds one module list at a time.
+        std::vector<CString>().swap(process.modules);
+    }
+    return true;
+}

@@ -8,6 +8,8 @@
 #include <functional>
 #include <vector>
 
+#include "framework/String.h"
+
 // Receives one entry of a walk: a full path ("unknown" for a process that cannot be named) and
 // an id (the process id; 0 for a module).
 using EntrySink = std::function<void(const char* path, DWORD id)>;
@@ -35,6 +37,24 @@ inline bool IsNtFamily(const OSVERSIONINFOA& version)
 {
     return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
+
+// Walks through the back end that `version` asks for: the process-status functions on the NT
+// family, tool-help everywhere else. A front end that has no back end of its own to name calls
+// these; the dialog's fillers name theirs.
+bool WalkProcesses(const OSVERSIONINFOA& version, FirstEntry first, const EntrySink& sink);
+ModuleWalk WalkModules(const OSVERSIONINFOA& version, DWORD processId, FirstEntry first, const EntrySink& sink);
+
+// One process of the system and its modules, its executable first.
+struct ProcessModules {
+    DWORD id;
+    CString executable;            // the executable's path; "unknown" when the process cannot be named
+    ModuleWalk walk;               // how the walk of its modules ended
+    std::vector<CString> modules;  // every module, the executable first on the NT family
+};
+// Every process with its modules, each handed to `sink` once its modules are read. On the NT
+// family a process is named by its first module, which costs no call of its own. False when the
+// process table cannot be read.
+bool WalkEveryProcess(const OSVERSIONINFOA& version, const std::function<void(const ProcessModules&)>& sink);
 
 // The ids of every process of the system, in the order EnumProcesses delivers them (at most
 // 1024). False, and no id, when EnumProcesses fails.

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "controls/DisplayName.h"
+#include "enum/DisplayName.h"
 
 bool ComposeDestination(const char* folder, const char* source, char* destination)
 {

@@ -9,7 +9,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include "controls/DisplayName.h"
+#include "enum/DisplayName.h"
 #include "res/resource.h"
 #include "support/DialogTemplate.h"
 #include "support/RunningProgram.h"

@@ -10,7 +10,7 @@
 #include <set>
 #include <string>
 
-#include "controls/DisplayName.h"
+#include "enum/DisplayName.h"
 #include "framework/Wnd.h"
 #include "res/resource.h"
 #include "support/RunningProgram.h"

@@ -7,7 +7,7 @@
 #include <new>
 #include <string>
 
-#include "controls/DisplayName.h"
+#include "enum/DisplayName.h"
 #include "controls/PathListBox.h"
 #include "controls/TitleTipWnd.h"
 #include "support/TestSupport.h"

@@ -15,7 +15,7 @@
 #include <psapi.h>
 
 #include "app/ViewerDlg.h"
-#include "controls/DisplayName.h"
+#include "enum/DisplayName.h"
 #include "enum/EnumApi.h"
 #include "support/TestSupport.h"
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/ViewerDlg.h"
-#include "controls/DisplayName.h"
-#include "export/FolderDialog.h"
+#include "enum/DisplayName.h"
+#include "app/FolderDialog.h"
 #include "framework/WinApp.h"
 #include "support/FileDialogSupport.h"
 #include "support/TestSupport.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "export/FolderDialog.h"
+#include "app/FolderDialog.h"
 #include "framework/Controls.h"
 #include "framework/WinApp.h"
 #include "support/FileDialogSupport.h"

@@ -7,7 +7,7 @@
 
 #include <tlhelp32.h>
 
-#include "controls/DisplayName.h"
+#include "enum/DisplayName.h"
 #include "res/resource.h"
 
 namespace testing {
