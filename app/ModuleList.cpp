@@ -8,9 +8,11 @@ CString ModuleReportLine(CPathListBox& modules, int index)
     char path[MAX_PATH];
     if (modules.GetItemPath(index, path) >= 0)
         return ComposeModuleLine(path);
+    // Named as the list has it: by its full path where it has one, else as it shows it.
     CString name;
     modules.GetText(index, name);
-    return ModuleLine(name, kUnknownText, nullptr);
+    modules.GetItemText(index, name);
+    return ComposeModuleLine(name, false);
 }
 
 int CopyModuleFiles(CPathListBox& modules, const char* folder)

@@ -5,8 +5,9 @@
 #include "controls/PathListBox.h"
 #include "framework/String.h"
 
-// The report line of module entry `index`. An entry without a stored path is named as the list
-// shows it, with an unknown version, and no file is read for it.
+// The report line of module entry `index`. An entry whose path names no file of its own (none
+// stored, or one that names another file) is named by the path it has, or as the list shows
+// it, with an unknown version, and no file is read for it.
 CString ModuleReportLine(CPathListBox& modules, int index);
 
 // Copies the file of every entry of `modules`, in list order, into `folder` under its own name,

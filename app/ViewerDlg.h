@@ -39,7 +39,7 @@ protected:
     bool IsNtPlatform() const { return IsNtFamily(m_osvi); }
     // What the engine's walks hand on goes into the process list, or the module list.
     EntrySink ProcessAdder();
-    EntrySink ModuleAdder();
+    ModuleSink ModuleAdder();
 
     // --- export (ViewerDlgExport.cpp, on the engine of export/) ---
     void OnSaveList();

@@ -106,7 +106,7 @@ EntrySink CViewerDlg::ProcessAdder()
     return [this](const char* path, DWORD id) { m_lstProcesses.AddItem(path, id); };
 }
 
-EntrySink CViewerDlg::ModuleAdder()
+ModuleSink CViewerDlg::ModuleAdder()
 {
-    return [this](const char* path, DWORD) { m_lstModules.AddItem(path, 0); };
+    return [this](const ModuleEntry& module) { m_lstModules.AddItem(module.path, 0, module.faithful); };
 }

@@ -11,48 +11,70 @@
 #include "enum/EnumApi.h"
 #include "enum/ProcessWalk.h"
 #include "export/VersionApi.h"
+#include "framework/Encoding.h"
 
 namespace {
 
 const int kRuns = 7;
 const char kModule[] = "kernel32.dll";
+const wchar_t kModuleW[] = L"kernel32.dll";
 
 using Hits = std::set<std::pair<DWORD, std::string>>;
 
-// Every process's modules, each named and compared; the version of the first file found read
-// once, as the program reads each file's once.
+// Every process's modules, each named by both functions and compared; a process that cannot be
+// read is named by its executable and asked whether it runs; the version of the first file
+// found read once, as the program reads each file's once.
 Hits BaselineFind()
 {
     Hits hits;
     DWORD ids[1024], bytes = 0;
     pfnEnumProcesses(ids, sizeof ids, &bytes);
-    std::string versioned;
+    std::wstring versioned;
     for (DWORD i = 0; i < bytes / sizeof(DWORD); ++i) {
         HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ids[i]);
-        if (!process)
-            continue;
         HMODULE modules[1024];
         DWORD needed = 0;
-        BOOL listed = pfnEnumProcessModulesEx
-                          ? pfnEnumProcessModulesEx(process, modules, sizeof modules, &needed, 0x03)
-                          : pfnEnumProcessModules(process, modules, sizeof modules, &needed);
+        BOOL listed = process && (pfnEnumProcessModulesEx
+                                      ? pfnEnumProcessModulesEx(process, modules, sizeof modules, &needed, 0x03)
+                                      : pfnEnumProcessModules(process, modules, sizeof modules, &needed));
+        if (!listed) {
+            HANDLE named = ::OpenProcess(0x1000, FALSE, ids[i]);
+            wchar_t image[MAX_PATH];
+            DWORD size = MAX_PATH;
+            if (named && pfnQueryFullProcessImageNameW)
+                pfnQueryFullProcessImageNameW(named, 0, image, &size);
+            if (named)
+                ::CloseHandle(named);
+            if (HANDLE runs = ::OpenProcess(SYNCHRONIZE, FALSE, ids[i])) {
+                ::WaitForSingleObject(runs, 0);
+                ::CloseHandle(runs);
+            }
+        }
         for (DWORD m = 0; listed && m < std::min<DWORD>(needed, sizeof modules) / sizeof(HMODULE); ++m) {
             char path[MAX_PATH];
-            DWORD length = pfnGetModuleFileNameExA(process, modules[m], path, MAX_PATH);
-            if (length == 0 || length >= MAX_PATH || lstrcmpiA(path + FolderLength(path), kModule) != 0)
+            wchar_t wide[MAX_PATH];
+            pfnGetModuleFileNameExA(process, modules[m], path, MAX_PATH);
+            DWORD length = pfnGetModuleFileNameExW(process, modules[m], wide, MAX_PATH);
+            if (length == 0 || length >= MAX_PATH)
                 continue;
-            hits.insert({ids[i], path});
+            const wchar_t* name = wide + FolderLength(std::wstring(wide, length));
+            if (lstrcmpiW(name, kModuleW) != 0)
+                continue;
+            hits.insert({ids[i], FromWide(std::wstring(wide, length))});
             if (versioned.empty()) {
-                versioned = path;
-                DWORD unused = 0, size = pfnGetFileVersionInfoSizeA(path, &unused);
+                versioned.assign(wide, length);
+                DWORD unused = 0, size = pfnGetFileVersionInfoSizeW(wide, &unused);
                 std::vector<BYTE> block(size ? size : 1);
                 void* value = nullptr;
                 UINT valueLength = 0;
-                if (size && pfnGetFileVersionInfoA(path, 0, size, block.data()))
-                    pfnVerQueryValueA(block.data(), "\\StringFileInfo\\040904b0\\ProductVersion", &value, &valueLength);
+                if (size && pfnGetFileVersionInfoW(wide, 0, size, block.data())) {
+                    pfnVerQueryValueW(block.data(), L"\\", &value, &valueLength);
+                    pfnVerQueryValueW(block.data(), L"\\StringFileInfo\\040904b0\\ProductVersion", &value, &valueLength);
+                }
             }
         }
-        ::CloseHandle(process);
+        if (process)
+            ::CloseHandle(process);
     }
     return hits;
 }
@@ -79,10 +101,10 @@ bool SameForCommonProcesses(const Hits& a, const Hits& b)
 Hits ProgramFind(const OSVERSIONINFOA& version)
 {
     ModuleSearch search;
-    FindModule(version, kModule, search);
+    FindModule(version, ModulePattern(kModuleW), search);
     Hits hits;
     for (const ModuleHit& hit : search.hits)
-        hits.insert({hit.processId, hit.modulePath.GetString()});
+        hits.insert({hit.process.id, FromWide(hit.module.file)});
     return hits;
 }
 
@@ -92,6 +114,7 @@ int main()
 {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     BindVersionFunctions();
+    BindWideVersionFunctions();
     OSVERSIONINFOA version{};
     BindEnumBackend(version);
     if (!EnumBackendAvailable(version) || !IsNtFamily(version)) {

@@ -9,16 +9,21 @@
 struct Command;
 
 struct Arguments {
-    const Command* command = nullptr;   // null only with --help
-    std::vector<std::string> operands;  // in order
-    Format format = Format::Text;       // --csv, --json
-    bool hasOutput = false;             // --output FILE
-    std::string output;
-    bool force = false;  // --force: an existing --output file may be replaced
-    bool help = false;   // --help
+    const Command* command = nullptr;    // null only with --help or --version
+    std::vector<std::wstring> operands;  // in order
+    Format format = Format::Text;        // --csv, --json
+    bool heading = true;                 // --no-header leaves the headings out
+    bool hasOutput = false;              // --output FILE
+    std::wstring output;
+    bool force = false;    // --force: an existing --output file may be replaced
+    bool help = false;     // --help, -h, /?, help
+    bool version = false;  // --version
 };
 
-// Parses the arguments after the program's name. False, with `error` saying what is wrong,
-// for an unknown command or option, a missing or extra operand, or an option the command does
-// not take.
-bool ParseArguments(const std::vector<std::string>& arguments, Arguments& parsed, std::string& error);
+// Parses the arguments after the program's name. False, with `error` saying what is wrong in
+// one line, for an unknown command or option, a missing or extra operand, an option given twice
+// or one that the command does not take.
+bool ParseArguments(const std::vector<std::wstring>& arguments, Arguments& parsed, std::wstring& error);
+
+// What the options say in the usage text.
+std::string OptionsUsage();

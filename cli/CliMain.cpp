@@ -6,45 +6,38 @@
 #include <vector>
 
 #include "cli/Arguments.h"
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/Session.h"
+#include "enum/ModuleName.h"
+#include "export/FileVersion.h"
 #include "export/VersionApi.h"
 #include "framework/Encoding.h"
-#include "framework/SystemLibrary.h"
 
 namespace {
 
-// Whether every character of the command line survives the ANSI code page, which the program's
-// file functions use: one that does not would arrive as another character, and name another
-// file. The Windows 95 family has no wide command line; there the question does not arise.
-bool CommandLineFitsCodePage()
+// The program's name, version and bitness, from its own version resource.
+std::wstring VersionLine()
 {
-    using PfnGetCommandLineW = LPWSTR(WINAPI*)();
-    PfnGetCommandLineW pfnGetCommandLineW = nullptr;
-    BindEntryPoint(::GetModuleHandleA("kernel32.dll"), "GetCommandLineW", pfnGetCommandLineW);
-    const wchar_t* wide = pfnGetCommandLineW ? pfnGetCommandLineW() : nullptr;
-    if (!wide || !*wide)
-        return true;
-    return ToWide(FromWide(wide)) == wide;
+    char path[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    FileVersion version = ReadFileVersion(ToWide(path));
+    return L"QuendrixCli " + (version.number.empty() ? L"(version unknown)" : version.number) + L", " +
+           ToWide(std::to_string(OwnBits())) + L"-bit\r\n";
 }
 
 int Run(int argc, char** argv, Console& console)
 {
-    std::vector<std::string> words(argv + 1, argv + argc);
     Arguments arguments;
-    std::string error;
-    if (!ParseArguments(words, arguments, error)) {
-        console.Error(error);
-        console.ErrorText(WithCrLf("\n" + UsageText()));
+    std::wstring error;
+    if (!ParseArguments(CommandLineWords(argc, argv), arguments, error)) {
+        console.Error(error + L"; try --help");
         return kExitRefused;
     }
     if (arguments.help)
-        return console.Text(WithCrLf(UsageText())) ? kExitDone : kExitRefused;
-    if (!CommandLineFitsCodePage()) {
-        console.Error("an argument holds characters that this system's ANSI code page (" +
-                      std::to_string(::GetACP()) + ") cannot represent");
-        return kExitRefused;
-    }
+        return console.Text(ToWide(WithCrLf(UsageText()))) ? kExitDone : kExitRefused;
+    if (arguments.version)
+        return console.Text(VersionLine()) ? kExitDone : kExitRefused;
     Session session(console);
     return arguments.command->run(arguments, session);
 }

@@ -1,38 +1,63 @@
 #include "cli/Commands.h"
 
-#include <cstring>
+#include "cli/Arguments.h"
+#include "framework/Encoding.h"
 
 namespace {
 
 const Command kCommands[] = {
-    {"processes", "", kTakesFormat, "every running process: id, file name, full path", RunProcesses},
-    {"modules", "PROCESS", kTakesFormat, "every module of a process: full path, version, description", RunModules},
-    {"report", "PROCESS", kTakesOutput, "the module report of a process, as the dialog saves it", RunReport},
-    {"copy", "PROCESS FOLDER", 0, "copies the module files of a process into FOLDER,\nnever overwriting a file", RunCopy},
-    {"find", "MODULE", kTakesFormat,
-     "every process that has MODULE loaded (a file name or a\nfull path; * and ? match any characters, one character)",
-     RunFind},
+    {"processes", "", kTakesFormat, "every running process: id, file name, bitness, full path", RunProcesses},
+    {"modules", "PROCESS", kTakesFormat,
+     "every module of a process: full path, file version, product version,\n"
+     "description, and where the version came from (resource or header)",
+     RunModules},
+    {"report", "PROCESS", kTakesOutput,
+     "the module report of a process: the very bytes that the dialog's\n\"Modulliste speichern\" writes",
+     RunReport},
+    {"copy", "PROCESS FOLDER", 0,
+     "copies the module files of a process into FOLDER, never overwriting a\n"
+     "file; as the dialog, it leaves out the program's own file",
+     RunCopy},
+    {"find", "MODULE", kTakesFormat, "every process that has MODULE loaded", RunFind},
 };
 
 const char kUsageTail[] =
+    "  --help, -h, /?  this text\n"
+    "  --version       the program's version\n"
     "\n"
-    "PROCESS is a process id or a program's file name (any case), such as explorer.exe.\n"
-    "--csv, --json   processes, modules and find as CSV or JSON (UTF-8) instead of columns\n"
-    "--output FILE   report: write into FILE, which must not exist unless --force is given\n"
-    "--help          this text\n"
+    "PROCESS is a process id; or a program's file name, with or without \".exe\", in any case,\n"
+    "with * and ? for any characters and one character; or its full path, which tells two\n"
+    "processes of one name apart. A name that fits several processes is refused with their ids.\n"
+    "MODULE is a file name or a full path, in any case, with * and ?; \"/\" stands for \"\\\"; a\n"
+    "name without an extension matches any extension; a full path may be given with its short\n"
+    "8.3 names or the \"\\\\?\\\" prefix.\n"
     "\n"
-    "Exit status: 0 done, 1 partly done (a file not copied, a process that ended),\n"
-    "2 a usage error, an unknown or ambiguous process, or an output that cannot be written.\n";
+    "Results go to standard output, messages to standard error. Text goes to a console in its\n"
+    "own characters and to a file or pipe in the ANSI code page; CSV and JSON are UTF-8, every\n"
+    "path whole.\n"
+    "\n"
+    "Exit status: 0 done; 1 partly done (a file not copied, a process that could not be read);\n"
+    "2 a usage error, an unknown or ambiguous process, or an output that cannot be written.\n"
+    "find: 0 a process has MODULE loaded; 1 no process has it, and every process was read;\n"
+    "3 no process that could be read has it, but some could not be read (they are named).\n";
 
 // Where the descriptions of the usage begin.
 const size_t kUsageColumn = 31;
 
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 }  // namespace
 
-const Command* FindCommand(const std::string& name)
+const Command* FindCommand(const std::wstring& name)
 {
     for (const Command& command : kCommands)
-        if (name == command.name)
+        if (Lower(FromWide(name)) == command.name)
             return &command;
     return nullptr;
 }
@@ -48,7 +73,7 @@ size_t OperandCount(const Command& command)
 
 std::string UsageText()
 {
-    std::string text = "Usage: QuendrixCli COMMAND [OPTIONS]\n\n";
+    std::string text = "Usage: QuendrixCli COMMAND [OPERANDS] [OPTIONS]\n\nCommands:\n";
     const std::string indent(kUsageColumn, ' ');
     for (const Command& command : kCommands) {
         std::string synopsis = std::string("  ") + command.name;
@@ -66,5 +91,5 @@ std::string UsageText()
             text += *p == '\n' ? "\n" + indent : std::string(1, *p);
         text += "\n";
     }
-    return text + kUsageTail;
+    return text + "\nOptions:\n" + OptionsUsage() + kUsageTail;
 }

@@ -10,7 +10,7 @@ class Session;
 
 // The options a command takes besides --help.
 enum CommandOptions : unsigned {
-    kTakesFormat = 1,  // --csv, --json
+    kTakesFormat = 1,  // --csv, --json, --no-header
     kTakesOutput = 2,  // --output FILE, --force
 };
 
@@ -22,12 +22,12 @@ struct Command {
     int (*run)(const Arguments& arguments, Session& session);
 };
 
-// The command named `name`; null when there is none.
-const Command* FindCommand(const std::string& name);
+// The command named `name`, in any case; null when there is none.
+const Command* FindCommand(const std::wstring& name);
 // How many operands `command` takes.
 size_t OperandCount(const Command& command);
 
-// What --help prints, made from the table.
+// What --help prints, made from the tables of commands and options.
 std::string UsageText();
 
 // The handlers, each in the file of its command.

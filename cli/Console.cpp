@@ -1,16 +1,11 @@
 #include "cli/Console.h"
 
-#include "cli/Output.h"
 #include "export/FileReplace.h"
 #include "framework/Encoding.h"
+#include "framework/SystemLibrary.h"
+#include "framework/WidePath.h"
 
 namespace {
-
-// Text in the ANSI code page as a console with code page `codePage` shows it.
-std::string ForConsole(const std::string& ansi, UINT codePage)
-{
-    return codePage == ::GetACP() ? ansi : FromWide(ToWide(ansi), codePage);
-}
 
 bool IsConsole(HANDLE handle)
 {
@@ -18,13 +13,36 @@ bool IsConsole(HANDLE handle)
     return ::GetConsoleMode(handle, &mode) != FALSE;
 }
 
+// WriteConsoleW, which only the NT family has: it shows every character the console's font has.
+using PfnWriteConsoleW = BOOL(WINAPI*)(HANDLE console, const void* text, DWORD length, LPDWORD written, LPVOID);
+
+bool WriteConsoleWide(HANDLE console, const std::wstring& text)
+{
+    static PfnWriteConsoleW pfnWriteConsoleW = nullptr;
+    if (!SystemHasWidePaths() || !BindFromLoadedModule("kernel32.dll", EntryPoint{"WriteConsoleW", pfnWriteConsoleW}))
+        return WriteAll(console, FromWide(text, ::GetConsoleOutputCP()));
+    size_t done = 0;
+    while (done < text.size()) {
+        DWORD written = 0, chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 8192));
+        if (!pfnWriteConsoleW(console, text.data() + done, chunk, &written, nullptr) || written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
 }  // namespace
 
 Console::Console() : m_out(::GetStdHandle(STD_OUTPUT_HANDLE)), m_err(::GetStdHandle(STD_ERROR_HANDLE)) {}
 
-bool Console::Text(const std::string& ansi)
+bool Console::Write(HANDLE handle, const std::wstring& text)
 {
-    return WriteAll(m_out, IsConsole(m_out) ? ForConsole(ansi, ::GetConsoleOutputCP()) : ansi);
+    return IsConsole(handle) ? WriteConsoleWide(handle, text) : WriteAll(handle, FromWide(text));
+}
+
+bool Console::Text(const std::wstring& text)
+{
+    return Write(m_out, text);
 }
 
 bool Console::Bytes(const std::string& bytes)
@@ -32,26 +50,21 @@ bool Console::Bytes(const std::string& bytes)
     return WriteAll(m_out, bytes);
 }
 
-void Console::Error(const std::string& message)
+void Console::Error(const std::wstring& message)
 {
-    ErrorText("QuendrixCli: " + message + "\r\n");
+    Write(m_err, L"QuendrixCli: " + message + L"\r\n");
 }
 
-void Console::ErrorText(const std::string& ansi)
-{
-    WriteAll(m_err, IsConsole(m_err) ? ForConsole(ansi, ::GetConsoleOutputCP()) : ansi);
-}
-
-std::string Console::Reason(DWORD error)
+std::wstring Console::Reason(DWORD error)
 {
     // A refusal without a code must not read as "completed successfully".
     if (error == ERROR_SUCCESS)
-        return "the system gave no reason";
+        return L"the system gave no reason";
     char text[512] = "";
     DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
                                     text, sizeof text, nullptr);
     std::string reason(text, length);
     while (!reason.empty() && (reason.back() == '\r' || reason.back() == '\n' || reason.back() == ' '))
         reason.pop_back();
-    return reason.empty() ? "error " + std::to_string(error) : reason;
+    return reason.empty() ? L"error " + ToWide(std::to_string(error)) : ToWide(reason);
 }

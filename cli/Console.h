@@ -7,28 +7,30 @@
 #include <string>
 
 enum ExitStatus {
-    kExitDone = 0,     // everything asked for was done
-    kExitPartly = 1,   // some of it failed: a file not copied, a process that ended
+    kExitDone = 0,     // everything asked for was done; find: a process holds the module
+    kExitPartly = 1,   // some of it failed: a file not copied, a process unread; find: no holder
     kExitRefused = 2,  // a usage error, an unknown or ambiguous process, an output not written
+    kExitUnsure = 3,   // find: no holder among the processes read, but not every one could be read
 };
 
 class Console {
 public:
     Console();
 
-    // Results in the ANSI code page, shown in the console's own code page when standard output
-    // is a console. False when the output refuses them.
-    bool Text(const std::string& ansi);
-    // Results as bytes, exactly (the report, CSV, JSON).
+    // Results as text: in the console's own characters when standard output is a console, in
+    // the ANSI code page when it is a file or a pipe. False when the output refuses them.
+    bool Text(const std::wstring& text);
+    // Results as bytes, exactly (the report, CSV and JSON in UTF-8).
     bool Bytes(const std::string& bytes);
-    // A message on standard error, after the program's name.
-    void Error(const std::string& message);
-    // Text on standard error as it stands (the usage after a usage error).
-    void ErrorText(const std::string& ansi);
+    // A message on standard error, one line after the program's name.
+    void Error(const std::wstring& message);
+    void Error(const std::string& ascii) { Error(std::wstring(ascii.begin(), ascii.end())); }
     // What the system says of an error code, in one line.
-    static std::string Reason(DWORD error);
+    static std::wstring Reason(DWORD error);
 
 private:
+    bool Write(HANDLE handle, const std::wstring& text);
+
     HANDLE m_out;
     HANDLE m_err;
 };

@@ -1,55 +1,96 @@
 // The listings: processes, modules and find.
-#include "cli/Arguments.h"
 #include "cli/Commands.h"
 #include "cli/ModuleSearch.h"
 #include "cli/Session.h"
 #include "enum/DisplayName.h"
-#include "export/ModuleReport.h"
+
+namespace {
+
+Cell Text(const std::wstring& text, bool present = true)
+{
+    return present ? Cell{text, true} : Missing();
+}
+
+const wchar_t* SourceName(VersionSource source)
+{
+    return source == VersionSource::Resource ? L"resource" : L"header";
+}
+
+// The version columns of a file, as modules and find list them.
+void AddVersion(Row& row, const FileVersion& version, bool withDescription)
+{
+    row.push_back(Text(version.number, version.source != VersionSource::None));
+    row.push_back(Text(version.product, version.hasProduct));
+    if (withDescription)
+        row.push_back(Text(version.description, version.hasDescription));
+    row.push_back(Text(SourceName(version.source), version.source != VersionSource::None));
+}
+
+}  // namespace
 
 int RunProcesses(const Arguments& arguments, Session& session)
 {
-    std::vector<ProcessInfo> processes;
+    std::vector<ProcessRecord> processes;
     if (!session.Processes(processes))
         return kExitPartly;
     std::vector<Row> rows;
-    for (const ProcessInfo& process : processes)
-        rows.push_back({{Decimal(process.id).c_str()}, {DisplayNameOf(process.path)}, {process.path}});
-    return session.Print({{"id", true}, {"name", false}, {"path", false}}, rows, arguments.format);
+    for (const ProcessRecord& process : processes) {
+        bool named = !process.path.empty();
+        rows.push_back({Text(Decimal(process.id)), Text(DisplayNameOf(process.path), named),
+                        Text(Decimal(static_cast<DWORD>(process.bits)), process.bits != 0), Text(process.path, named)});
+    }
+    return session.Print({{"id", true}, {"name", false}, {"bits", true}, {"path", false}}, rows, arguments);
 }
 
 int RunModules(const Arguments& arguments, Session& session)
 {
-    ProcessInfo process;
+    ProcessRecord process;
     if (int status = session.Lookup(arguments.operands[0], process))
         return status;
-    std::vector<CString> paths;
-    if (int status = session.Walked(ListModules(session.Version(), process.id, paths), process))
+    std::vector<ModuleEntry> modules;
+    if (int status = session.Modules(process, modules))
         return status;
     std::vector<Row> rows;
-    for (const CString& path : paths) {
-        ModuleVersion module = ReadModuleVersion(path);
-        rows.push_back({{path}, {module.version}, {module.description, module.hasDescription}});
+    for (const ModuleEntry& module : modules) {
+        rows.push_back({Text(module.file)});
+        AddVersion(rows.back(), ReadFileVersion(module.file), true);
     }
-    return session.Print({{"path", false}, {"version", false}, {"description", false}}, rows, arguments.format);
+    return session.Print({{"path", false},
+                          {"file_version", false},
+                          {"product_version", false},
+                          {"description", false},
+                          {"source", false}},
+                         rows, arguments);
 }
 
 int RunFind(const Arguments& arguments, Session& session)
 {
+    if (arguments.operands[0].empty()) {
+        session.Out().Error("find: the module's name is empty; try --help");
+        return kExitRefused;
+    }
     if (!session.Available())
         return kExitPartly;
     ModuleSearch search;
-    if (!FindModule(session.Version(), arguments.operands[0], search)) {
+    if (!FindModule(session.Version(), ModulePattern(arguments.operands[0]), search)) {
         session.Out().Error("cannot read the process table");
         return kExitPartly;
     }
     std::vector<Row> rows;
-    for (const ModuleHit& hit : search.hits)
-        rows.push_back(
-            {{Decimal(hit.processId).c_str()}, {DisplayNameOf(hit.processPath)}, {hit.modulePath}, {hit.version}});
-    int status = session.Print({{"id", true}, {"process", false}, {"path", false}, {"version", false}}, rows,
-                               arguments.format);
-    if (search.unreadable > 0)
-        session.Out().Error("note: the modules of " + std::to_string(search.unreadable) +
-                            " processes could not be read (they ended, or access is refused)");
-    return status;
+    for (const ModuleHit& hit : search.hits) {
+        rows.push_back({Text(Decimal(hit.process.id)), Text(DisplayNameOf(hit.process.path), !hit.process.path.empty()),
+                        Text(hit.module.file)});
+        AddVersion(rows.back(), hit.version, false);
+    }
+    int status = session.Print({{"id", true},
+                                {"process", false},
+                                {"path", false},
+                                {"file_version", false},
+                                {"product_version", false},
+                                {"source", false}},
+                               rows, arguments);
+    session.ReportUnread(search.unread);
+    if (status != kExitDone)
+        return status;
+    return !search.hits.empty() ? kExitDone : search.unread.empty() ? kExitPartly : kExitUnsure;
 }

@@ -39,18 +39,18 @@ private:
 
 }  // namespace
 
-bool SortAsListShows(std::vector<CString>& paths)
+bool SortAsListShows(std::vector<ModuleEntry>& modules)
 {
     HiddenSortedList list;
     if (!list)
         return false;
-    for (size_t i = 0; i < paths.size(); ++i)
-        if (!list.Add(DisplayNameOf(paths[i]), static_cast<LPARAM>(i)))
+    for (size_t i = 0; i < modules.size(); ++i)
+        if (!list.Add(DisplayNameOf(modules[i].path), static_cast<LPARAM>(i)))
             return false;
-    std::vector<CString> sorted;
-    sorted.reserve(paths.size());
-    for (size_t i = 0; i < paths.size(); ++i)
-        sorted.push_back(paths[static_cast<size_t>(list.DataAt(i))]);
-    paths.swap(sorted);
+    std::vector<ModuleEntry> sorted;
+    sorted.reserve(modules.size());
+    for (size_t i = 0; i < modules.size(); ++i)
+        sorted.push_back(modules[static_cast<size_t>(list.DataAt(i))]);
+    modules.swap(sorted);
     return true;
 }

@@ -6,132 +6,142 @@
 
 namespace {
 
-std::string CsvField(const std::string& text)
+// How wide a text column grows for the sake of alignment: a side-by-side path from the
+// system's store of assemblies must not pad every other line of a listing to its length.
+const size_t kWidestPadding = 48;
+
+std::wstring CsvField(const std::wstring& text)
 {
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
+    if (text.find_first_of(L",\"\r\n") == std::wstring::npos)
         return text;
-    std::string quoted = "\"";
-    for (char c : text)
-        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
+    std::wstring quoted = L"\"";
+    for (wchar_t c : text)
+        quoted += c == L'"' ? std::wstring(L"\"\"") : std::wstring(1, c);
+    return quoted + L"\"";
 }
 
-std::string JsonString(const std::string& utf8)
+std::wstring JsonString(const std::wstring& text)
 {
-    std::string out = "\"";
-    for (unsigned char c : utf8) {
+    std::wstring out = L"\"";
+    for (wchar_t c : text) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case L'"': out += L"\\\""; break;
+        case L'\\': out += L"\\\\"; break;
+        case L'\n': out += L"\\n"; break;
+        case L'\r': out += L"\\r"; break;
+        case L'\t': out += L"\\t"; break;
         default:
             if (c < 0x20) {
-                const char* hex = "0123456789abcdef";
-                out += std::string("\\u00") + hex[c >> 4] + hex[c & 15];
+                const wchar_t* hex = L"0123456789abcdef";
+                out += std::wstring(L"\\u00") + hex[c >> 4] + hex[c & 15];
             } else {
-                out += static_cast<char>(c);
+                out += c;
             }
         }
     }
-    return out + "\"";
+    return out + L"\"";
 }
 
-std::string RenderText(const std::vector<Column>& columns, const std::vector<Row>& rows)
+std::wstring Heading(const char* name)
 {
-    // Each column as wide as its widest value; numbers align right. The last column is not
-    // padded.
-    std::vector<size_t> widths;
-    for (const Column& column : columns)
-        widths.push_back(std::string(column.name).size());
-    for (const Row& row : rows)
-        for (size_t i = 0; i < row.size() && i < widths.size(); ++i)
-            widths[i] = std::max(widths[i], static_cast<size_t>(row[i].text.GetLength()));
-    auto line = [&](const std::vector<std::string>& values) {
-        std::string out;
-        for (size_t i = 0; i < values.size(); ++i) {
-            bool last = i + 1 == values.size();
-            std::string pad(widths[i] - std::min(widths[i], values[i].size()), ' ');
-            if (columns[i].number)
-                out += pad + values[i];
-            else
-                out += values[i] + (last ? "" : pad);
+    return ToWide(name);
+}
+
+// A value as one line of a text column: tabs and line ends would break the columns.
+std::wstring OnOneLine(std::wstring text)
+{
+    for (wchar_t& c : text)
+        if (c < 0x20)
+            c = L' ';
+    return text;
+}
+
+std::wstring RenderText(const std::vector<Column>& columns, const std::vector<Row>& rows, bool heading)
+{
+    std::vector<std::vector<std::wstring>> lines;
+    if (heading) {
+        lines.emplace_back();
+        for (const Column& column : columns)
+            lines.back().push_back(Heading(column.name));
+    }
+    for (const Row& row : rows) {
+        lines.emplace_back();
+        for (const Cell& cell : row)
+            lines.back().push_back(OnOneLine(cell.text));
+    }
+    std::vector<size_t> widths(columns.size(), 0);
+    for (const auto& line : lines)
+        for (size_t i = 0; i < line.size() && i < widths.size(); ++i)
+            widths[i] = std::max(widths[i], std::min(line[i].size(), kWidestPadding));
+    std::wstring out;
+    for (const auto& line : lines) {
+        std::wstring text;
+        for (size_t i = 0; i < line.size(); ++i) {
+            bool last = i + 1 == line.size();
+            std::wstring pad(widths[i] - std::min(widths[i], line[i].size()), L' ');
+            text += columns[i].number ? pad + line[i] : line[i] + (last ? L"" : pad);
             if (!last)
-                out += "  ";
+                text += L"  ";
         }
         // An empty last value leaves no trailing blanks.
-        out.erase(out.find_last_not_of(' ') + 1);
-        return out + "\r\n";
-    };
-    std::vector<std::string> headings;
-    for (const Column& column : columns)
-        headings.push_back(column.name);
-    std::string out = line(headings);
-    for (const Row& row : rows) {
-        std::vector<std::string> values;
-        for (const Cell& cell : row)
-            values.push_back(cell.text.GetString());
-        out += line(values);
+        text.erase(text.find_last_not_of(L' ') + 1);
+        out += text + L"\r\n";
     }
     return out;
 }
 
-std::string RenderCsv(const std::vector<Column>& columns, const std::vector<Row>& rows)
+std::wstring RenderCsv(const std::vector<Column>& columns, const std::vector<Row>& rows, bool heading)
 {
-    std::string out;
-    for (size_t i = 0; i < columns.size(); ++i)
-        out += (i ? "," : "") + CsvField(columns[i].name);
-    out += "\r\n";
+    std::wstring out;
+    if (heading) {
+        for (size_t i = 0; i < columns.size(); ++i)
+            out += (i ? L"," : L"") + CsvField(Heading(columns[i].name));
+        out += L"\r\n";
+    }
     for (const Row& row : rows) {
         for (size_t i = 0; i < row.size(); ++i)
-            out += (i ? "," : "") + CsvField(AnsiToUtf8(row[i].text.GetString()));
-        out += "\r\n";
+            out += (i ? L"," : L"") + CsvField(row[i].text);
+        out += L"\r\n";
     }
     return out;
 }
 
-std::string RenderJson(const std::vector<Column>& columns, const std::vector<Row>& rows)
+std::wstring RenderJson(const std::vector<Column>& columns, const std::vector<Row>& rows)
 {
     if (rows.empty())
-        return "[]\r\n";
-    std::string out = "[\r\n";
+        return L"[]\r\n";
+    std::wstring out = L"[\r\n";
     for (size_t r = 0; r < rows.size(); ++r) {
-        out += "  {";
+        out += L"  {";
         for (size_t i = 0; i < rows[r].size(); ++i) {
             const Cell& cell = rows[r][i];
-            out += (i ? ", " : "") + JsonString(columns[i].name) + ": ";
+            out += (i ? L", " : L"") + JsonString(Heading(columns[i].name)) + L": ";
             if (!cell.present)
-                out += "null";
+                out += L"null";
             else if (columns[i].number)
-                out += cell.text.GetString();
+                out += cell.text;
             else
-                out += JsonString(AnsiToUtf8(cell.text.GetString()));
+                out += JsonString(cell.text);
         }
-        out += r + 1 < rows.size() ? "},\r\n" : "}\r\n";
+        out += r + 1 < rows.size() ? L"},\r\n" : L"}\r\n";
     }
-    return out + "]\r\n";
+    return out + L"]\r\n";
 }
 
 }  // namespace
 
-std::string RenderTable(const std::vector<Column>& columns, const std::vector<Row>& rows, Format format)
+std::wstring RenderTable(const std::vector<Column>& columns, const std::vector<Row>& rows, Format format, bool heading)
 {
     switch (format) {
-    case Format::Csv: return RenderCsv(columns, rows);
+    case Format::Csv: return RenderCsv(columns, rows, heading);
     case Format::Json: return RenderJson(columns, rows);
-    default: return RenderText(columns, rows);
+    default: return RenderText(columns, rows, heading);
     }
 }
 
-std::string AnsiToUtf8(const std::string& text)
+std::wstring Decimal(DWORD value)
 {
-    return FromWide(ToWide(text), CP_UTF8);
-}
-
-std::string Decimal(DWORD value)
-{
-    return std::to_string(static_cast<unsigned long>(value));
+    return ToWide(std::to_string(static_cast<unsigned long>(value)));
 }
 
 std::string Quoted(const std::string& text)

@@ -1,13 +1,11 @@
-// What the console program prints: tables as aligned text, CSV or JSON, written to a handle
-// that may refuse (a closed pipe, a full disk).
+// What the console program prints: tables as aligned text, CSV or JSON, from cells of whole
+// text (UTF-16), so that paths and descriptions come out in every character.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
-
-#include "framework/String.h"
 
 enum class Format { Text, Csv, Json };
 
@@ -19,19 +17,25 @@ struct Column {
 // One value of a row. A value that does not exist (a module without a description) is null in
 // JSON and empty elsewhere.
 struct Cell {
-    CString text;
+    std::wstring text;
     bool present = true;
 };
 using Row = std::vector<Cell>;
 
-// The table in `format`: text as the ANSI functions give it, CSV and JSON in UTF-8. Every line
-// ends in CR LF; CSV quotes as RFC 4180 asks.
-std::string RenderTable(const std::vector<Column>& columns, const std::vector<Row>& rows, Format format);
+// A cell that holds nothing.
+inline Cell Missing()
+{
+    return Cell{std::wstring(), false};
+}
 
-// Text in the system's ANSI code page as UTF-8.
-std::string AnsiToUtf8(const std::string& text);
+// The table in `format`, every line ended with CR LF; `heading` says whether text and CSV begin
+// with the names of the columns. CSV quotes as RFC 4180 asks. Text pads each column to its
+// widest value up to a limit, numbers to the right; a longer value pushes the rest of its row
+// along, and a control character in a value shows as a blank.
+std::wstring RenderTable(const std::vector<Column>& columns, const std::vector<Row>& rows, Format format,
+                         bool heading = true);
 
 // A number as the listings and messages write it.
-std::string Decimal(DWORD value);
+std::wstring Decimal(DWORD value);
 // `text` in double quotes, as messages name files and processes.
 std::string Quoted(const std::string& text);

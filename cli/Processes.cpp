@@ -1,53 +1,39 @@
 #include "cli/Processes.h"
 
-#include <algorithm>
 #include <cstdlib>
 
+#include "cli/Pattern.h"
 #include "enum/DisplayName.h"
+#include "framework/Encoding.h"
 
-namespace {
-
-ModuleWalk Walk(const OSVERSIONINFOA& version, DWORD processId, FirstEntry first, std::vector<CString>& paths)
+bool IsProcessId(const std::wstring& name)
 {
-    paths.clear();
-    return WalkModules(version, processId, first, [&paths](const char* path, DWORD) { paths.push_back(CString(path)); });
+    return !name.empty() && name.find_first_not_of(L"0123456789") == std::wstring::npos;
 }
 
-}  // namespace
-
-bool ListProcesses(const OSVERSIONINFOA& version, std::vector<ProcessInfo>& processes)
+std::vector<ProcessRecord> MatchProcesses(const std::vector<ProcessRecord>& processes, const std::wstring& name)
 {
-    processes.clear();
-    bool read = WalkProcesses(version, FirstEntry::List,
-                              [&processes](const char* path, DWORD id) { processes.push_back({id, CString(path)}); });
-    std::stable_sort(processes.begin(), processes.end(),
-                     [](const ProcessInfo& a, const ProcessInfo& b) { return a.id < b.id; });
-    return read;
-}
-
-bool IsProcessId(const std::string& name)
-{
-    return !name.empty() && name.find_first_not_of("0123456789") == std::string::npos;
-}
-
-std::vector<ProcessInfo> MatchProcesses(const std::vector<ProcessInfo>& processes, const std::string& name)
-{
-    bool isId = IsProcessId(name);
-    unsigned long long id = isId ? std::strtoull(name.c_str(), nullptr, 10) : 0;
-    std::vector<ProcessInfo> matches;
-    for (const ProcessInfo& process : processes) {
-        if (isId ? process.id == id : ::lstrcmpiA(DisplayNameOf(process.path), name.c_str()) == 0)
+    std::vector<ProcessRecord> matches;
+    if (IsProcessId(name)) {
+        // Digits past what a process id holds name no process.
+        unsigned long long id = name.size() > 10 ? ~0ULL : std::strtoull(FromWide(name).c_str(), nullptr, 10);
+        for (const ProcessRecord& process : processes)
+            if (process.id == id)
+                matches.push_back(process);
+        return matches;
+    }
+    std::wstring pattern = name;
+    for (wchar_t& c : pattern)
+        if (c == L'/')
+            c = L'\\';
+    const bool byPath = pattern.find_first_of(L"\\:") != std::wstring::npos;
+    const bool anyExtension = DisplayNameOf(pattern).find(L'.') == std::wstring::npos;
+    for (const ProcessRecord& process : processes) {
+        if (process.path.empty())
+            continue;
+        std::wstring text = byPath ? process.path : DisplayNameOf(process.path);
+        if (MatchesPattern(pattern, text) || (anyExtension && MatchesPattern(pattern + L".exe", text)))
             matches.push_back(process);
     }
     return matches;
-}
-
-ModuleWalk ListModules(const OSVERSIONINFOA& version, DWORD processId, std::vector<CString>& paths)
-{
-    return Walk(version, processId, FirstEntry::List, paths);
-}
-
-ModuleWalk ListDialogModules(const OSVERSIONINFOA& version, DWORD processId, std::vector<CString>& paths)
-{
-    return Walk(version, processId, FirstEntry::Skip, paths);
 }

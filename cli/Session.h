@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/Arguments.h"
 #include "cli/Console.h"
 #include "cli/Output.h"
 #include "cli/Processes.h"
@@ -20,18 +21,26 @@ public:
 
     // Whether the back end is there; the message when not.
     bool Available();
-    // Every process; false, with the message given, when the table cannot be read.
-    bool Processes(std::vector<ProcessInfo>& processes);
+    // Every process, ordered by id; false, with the message given, when the table cannot be read.
+    bool Processes(std::vector<ProcessRecord>& processes);
     // The one process that `name` names; kExitDone, or the status to end with after the message.
-    int Lookup(const std::string& name, ProcessInfo& found);
-    // Reports a module walk that did not list; kExitDone when it did.
-    int Walked(ModuleWalk walk, const ProcessInfo& process);
-    // The process that `name` names, and its modules as the dialog's module list shows them;
+    int Lookup(const std::wstring& name, ProcessRecord& found);
+    // Every module of a process (all there are), its executable first on the NT family;
     // kExitDone, or the status to end with after the message.
-    int DialogModules(const std::string& name, ProcessInfo& process, std::vector<CString>& paths);
+    int Modules(const ProcessRecord& process, std::vector<ModuleEntry>& modules);
+    // The process that `name` names and its modules as the dialog's module list holds them: the
+    // list's entries, in the list's order; kExitDone, or the status to end with.
+    int DialogModules(const std::wstring& name, ProcessRecord& process, std::vector<ModuleEntry>& modules);
 
-    // Writes a listing; kExitRefused when the output refuses it.
-    int Print(const std::vector<Column>& columns, const std::vector<Row>& rows, Format format);
+    // The process that `name` names and its module report: the bytes that the dialog's save
+    // writes; kExitDone, or the status to end with after the message.
+    int Report(const std::wstring& name, ProcessRecord& process, std::string& report);
+
+    // Says on standard error which processes could not be read, and why.
+    void ReportUnread(const std::vector<UnreadProcess>& unread);
+
+    // Writes a listing as the arguments ask; kExitRefused when the output refuses it.
+    int Print(const std::vector<Column>& columns, const std::vector<Row>& rows, const Arguments& arguments);
     // The message for an output that refused what was written; kExitRefused.
     int OutputRefused();
 
@@ -40,3 +49,6 @@ private:
     OSVERSIONINFOA m_version{};
     bool m_available = false;
 };
+
+// How a process is named in messages: its id and its file name.
+std::wstring Describe(const ProcessRecord& process);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 struct PathItem {
-    char* path;  // heap copy (_strdup), released with free; null when the copy failed
-    DWORD id;    // process id for a process entry, 0 for a module entry
+    char* path;     // heap copy (_strdup), released with free; null when the copy failed
+    DWORD id;       // process id for a process entry, 0 for a module entry
+    bool faithful;  // the path names the entry's file: no character bent by the ANSI code page
 };

@@ -47,14 +47,14 @@ PathItem* CPathListBox::GetRecord(int index)
     return reinterpret_cast<PathItem*>(data);
 }
 
-int CPathListBox::AddItem(const char* path, DWORD id)
+int CPathListBox::AddItem(const char* path, DWORD id, bool faithful)
 {
     CString name = DisplayNameOf(path);
     int index = static_cast<int>(::SendMessageA(m_hWnd, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.GetString())));
     // An index of -1 would give the record to every entry at once.
     if (index < 0)
         return index;
-    PathItem* item = new PathItem{::_strdup(path), id};
+    PathItem* item = new PathItem{::_strdup(path), id, faithful};
     ::SendMessageA(m_hWnd, LB_SETITEMDATA, index, reinterpret_cast<LPARAM>(item));
     return index;
 }
@@ -79,7 +79,7 @@ void CPathListBox::FreeItemData(int index)
 int CPathListBox::GetItemPath(int index, char* buffer)
 {
     PathItem* item = GetRecord(index);
-    if (!item || !item->path)
+    if (!item || !item->path || !item->faithful)
         return -1;
     size_t length = std::strlen(item->path);
     if (length >= MAX_PATH)

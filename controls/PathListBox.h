@@ -14,15 +14,17 @@ public:
     ~CPathListBox() override;
 
     // --- item store ---
-    // Adds an entry showing the path's file name; returns its index in the sorted list.
-    int AddItem(const char* path, DWORD id);
+    // Adds an entry showing the path's file name; returns its index in the sorted list. A path
+    // that is not `faithful` names another file than the entry's (the system bent a character
+    // that the ANSI code page lacks): it is shown, but never opened, read or copied.
+    int AddItem(const char* path, DWORD id, bool faithful = true);
     // Removes every entry and releases every record.
     void ClearItems();
     // Releases the record of one entry and detaches it; the entry's text stays.
     void FreeItemData(int index);
     // Copies the entry's full path into `buffer` (MAX_PATH characters) and returns its length.
-    // Returns -1 and leaves the buffer untouched when the entry has no path or the path does not
-    // fit the buffer.
+    // Returns -1 and leaves the buffer untouched when the entry has no path, the path does not
+    // fit the buffer, or it names another file than the entry's.
     int GetItemPath(int index, char* buffer);
     // Sets `text` to the entry's full path; leaves it untouched when there is none. Returns 0.
     int GetItemText(int index, CString& text);

@@ -20,3 +20,16 @@ CString DisplayNameOf(const char* path)
 {
     return CString(path + FolderLength(path));
 }
+
+size_t FolderLength(const std::wstring& path)
+{
+    size_t separator = path.find_last_of(L"\\/");
+    if (separator != std::wstring::npos)
+        return separator + 1;
+    return path.size() >= 2 && path[1] == L':' ? 2 : 0;
+}
+
+std::wstring DisplayNameOf(const std::wstring& path)
+{
+    return path.substr(FolderLength(path));
+}

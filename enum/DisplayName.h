@@ -1,6 +1,8 @@
 // Splitting a full path the way the lists show it.
 #pragma once
 
+#include <string>
+
 #include "framework/String.h"
 
 // The file name and extension of a path: what follows its drive and last folder separator.
@@ -10,3 +12,7 @@ CString DisplayNameOf(const char* path);
 // The length of the drive-and-folder part of a path, so that path + FolderLength(path) is the
 // file name and extension.
 int FolderLength(const char* path);
+
+// The same for a whole path in UTF-16.
+std::wstring DisplayNameOf(const std::wstring& path);
+size_t FolderLength(const std::wstring& path);

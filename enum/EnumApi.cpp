@@ -11,6 +11,11 @@ PfnEnumProcessModules pfnEnumProcessModules;
 PfnEnumProcesses pfnEnumProcesses;
 PfnGetModuleFileNameExA pfnGetModuleFileNameExA;
 PfnEnumProcessModulesEx pfnEnumProcessModulesEx;
+PfnGetModuleFileNameExW pfnGetModuleFileNameExW;
+PfnGetMappedFileNameW pfnGetMappedFileNameW;
+PfnGetProcessImageFileNameW pfnGetProcessImageFileNameW;
+PfnIsWow64Process pfnIsWow64Process;
+PfnQueryFullProcessImageNameW pfnQueryFullProcessImageNameW;
 
 PfnCreateToolhelp32Snapshot pfnCreateToolhelp32Snapshot;
 PfnProcess32First pfnProcess32First;
@@ -43,12 +48,17 @@ HMODULE BindNtBackend()
     BindEntryPoint(library, "GetModuleFileNameExA", pfnGetModuleFileNameExA);
     if (kListsOtherBitness)
         BindEntryPoint(library, "EnumProcessModulesEx", pfnEnumProcessModulesEx);
+    BindEntryPoint(library, "GetModuleFileNameExW", pfnGetModuleFileNameExW);
+    BindEntryPoint(library, "GetMappedFileNameW", pfnGetMappedFileNameW);
+    BindEntryPoint(library, "GetProcessImageFileNameW", pfnGetProcessImageFileNameW);
+    BindFromLoadedModule("kernel32.dll", EntryPoint{"IsWow64Process", pfnIsWow64Process});
+    BindFromLoadedModule("kernel32.dll", EntryPoint{"QueryFullProcessImageNameW", pfnQueryFullProcessImageNameW});
     return library;
 }
 
 HMODULE BindToolhelpBackend()
 {
-    HMODULE library = ::LoadLibraryA("kernel32.dll");
+    HMODULE library = LoadSystemLibrary("kernel32.dll");
     BindEntryPoint(library, "CreateToolhelp32Snapshot", pfnCreateToolhelp32Snapshot);
     BindEntryPoint(library, "Process32First", pfnProcess32First);
     BindEntryPoint(library, "Process32Next", pfnProcess32Next);

@@ -22,6 +22,23 @@ using PfnEnumProcessModulesEx = BOOL(WINAPI*)(HANDLE process, HMODULE* modules, 
                                               DWORD filter);
 extern PfnEnumProcessModulesEx pfnEnumProcessModulesEx;
 
+// Whole names, bound on the NT family where the system has them: a module's path of any length
+// and in every character (psapi.dll, NT 4.0 on), the file a process has mapped at an address
+// and a process's executable as the kernel names it (psapi.dll, XP on), whether a process runs
+// as a 32-bit process on a 64-bit system (kernel32.dll, XP SP2 on), and a process's executable
+// read without opening it for its memory (kernel32.dll, Vista on).
+using PfnGetModuleFileNameExW = DWORD(WINAPI*)(HANDLE process, HMODULE module, LPWSTR name, DWORD size);
+using PfnGetMappedFileNameW = DWORD(WINAPI*)(HANDLE process, LPVOID address, LPWSTR name, DWORD size);
+using PfnGetProcessImageFileNameW = DWORD(WINAPI*)(HANDLE process, LPWSTR name, DWORD size);
+using PfnIsWow64Process = BOOL(WINAPI*)(HANDLE process, PBOOL wow64);
+using PfnQueryFullProcessImageNameW = BOOL(WINAPI*)(HANDLE process, DWORD flags, LPWSTR name, PDWORD size);
+
+extern PfnGetModuleFileNameExW pfnGetModuleFileNameExW;
+extern PfnGetMappedFileNameW pfnGetMappedFileNameW;
+extern PfnGetProcessImageFileNameW pfnGetProcessImageFileNameW;
+extern PfnIsWow64Process pfnIsWow64Process;
+extern PfnQueryFullProcessImageNameW pfnQueryFullProcessImageNameW;
+
 // Tool-help snapshot functions of "kernel32.dll", the back end of every other platform.
 using PfnCreateToolhelp32Snapshot = HANDLE(WINAPI*)(DWORD flags, DWORD processId);
 using PfnProcess32First = BOOL(WINAPI*)(HANDLE snapshot, PROCESSENTRY32* entry);

@@ -10,6 +10,17 @@ namespace {
 // What opening a process for its modules asks for: PROCESS_QUERY_INFORMATION | PROCESS_VM_READ.
 const DWORD kModuleAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
 
+// Why the module list of an opened process could not be read.
+ModuleWalk WhyNotListed(HANDLE process)
+{
+    if (OwnBits() == 32 && ProcessBits(process) == 64)
+        return ModuleWalk::OtherBitness;
+    DWORD code = 0;
+    if (::GetExitCodeProcess(process, &code) && code != STILL_ACTIVE)
+        return ModuleWalk::Ended;
+    return ModuleWalk::NotListed;
+}
+
 }  // namespace
 
 HMODULE BindEnumBackend(OSVERSIONINFOA& version)
@@ -29,15 +40,22 @@ bool EnumBackendAvailable(const OSVERSIONINFOA& version)
     return IsNtFamily(version) ? NtBackendBound() : ToolhelpBackendBound();
 }
 
-bool EnumProcessIds(std::vector<DWORD>& ids)
+bool EnumProcessIds(std::vector<DWORD>& ids, Capacity capacity)
 {
-    DWORD buffer[1024];
-    DWORD bytes = 0;
-    ids.clear();
-    if (!pfnEnumProcesses || !pfnEnumProcesses(buffer, sizeof buffer, &bytes))
-        return false;
-    ids.assign(buffer, buffer + std::min<DWORD>(bytes, sizeof buffer) / sizeof buffer[0]);
-    return true;
+    ids.assign(1024, 0);
+    for (;;) {
+        DWORD size = static_cast<DWORD>(ids.size() * sizeof(DWORD)), bytes = 0;
+        if (!pfnEnumProcesses || !pfnEnumProcesses(ids.data(), size, &bytes)) {
+            ids.clear();
+            return false;
+        }
+        // EnumProcesses says nothing of ids that did not fit: a full array may have cut some.
+        if (bytes < size || capacity == Capacity::Fixed) {
+            ids.resize(std::min(bytes, size) / sizeof(DWORD));
+            return true;
+        }
+        ids.resize(ids.size() * 2);
+    }
 }
 
 bool WalkProcessesNt(const EntrySink& sink)
@@ -71,30 +89,35 @@ bool WalkProcessesToolhelp(FirstEntry first, const EntrySink& sink)
     return true;
 }
 
-ModuleWalk WalkModulesNt(DWORD processId, FirstEntry first, const EntrySink& sink)
+ModuleWalk WalkModulesNt(DWORD processId, FirstEntry first, const ModuleSink& sink, Capacity capacity)
 {
     KernelHandle process(::OpenProcess(kModuleAccess, FALSE, processId));
     if (!process)
-        return ModuleWalk::NotOpened;
-    HMODULE modules[1024];
+        return ::GetLastError() == ERROR_INVALID_PARAMETER ? ModuleWalk::Ended : ModuleWalk::NotOpened;
+    std::vector<HMODULE> modules(1024);
     DWORD needed = 0;
-    if (!pfnGetModuleFileNameExA || !EnumEveryProcessModule(process.Get(), modules, sizeof modules, &needed))
-        return ModuleWalk::NotListed;
-    DWORD count = std::min<DWORD>(needed, sizeof modules) / sizeof modules[0];
+    for (;;) {
+        DWORD size = static_cast<DWORD>(modules.size() * sizeof(HMODULE));
+        if (!pfnGetModuleFileNameExA || !EnumEveryProcessModule(process.Get(), modules.data(), size, &needed))
+            return WhyNotListed(process.Get());
+        if (needed <= size || capacity == Capacity::Fixed)
+            break;
+        modules.resize(needed / sizeof(HMODULE) + 16);
+    }
+    DWORD count = std::min<DWORD>(needed / sizeof(HMODULE), static_cast<DWORD>(modules.size()));
+    // A 32-bit process names its system modules by the folder of the 64-bit ones.
+    const bool mapped = OwnBits() == 64 && ProcessBits(process.Get()) == 32;
     // Index 0 is the executable.
     for (DWORD i = first == FirstEntry::Skip ? 1 : 0; i < count; ++i) {
-        char path[MAX_PATH];
-        DWORD length = pfnGetModuleFileNameExA(process.Get(), modules[i], path, MAX_PATH);
-        // A module whose file name cannot be read has nothing to show, open or copy.
-        if (length > 0 && length < MAX_PATH) {
-            path[length] = '\0';
-            sink(path, 0);
-        }
+        ModuleEntry entry;
+        // A module that no function names has nothing to show, open or copy.
+        if (NameModule(process.Get(), modules[i], mapped, entry))
+            sink(entry);
     }
     return ModuleWalk::Listed;
 }
 
-ModuleWalk WalkModulesToolhelp(DWORD processId, FirstEntry first, const EntrySink& sink)
+ModuleWalk WalkModulesToolhelp(DWORD processId, FirstEntry first, const ModuleSink& sink)
 {
     if (!pfnModule32First || !pfnModule32Next || !pfnCreateToolhelp32Snapshot)
         return ModuleWalk::NotListed;
@@ -109,7 +132,7 @@ ModuleWalk WalkModulesToolhelp(DWORD processId, FirstEntry first, const EntrySin
     if (first == FirstEntry::Skip)
         more = pfnModule32Next(snapshot.Get(), &entry) != FALSE;
     while (more) {
-        sink(entry.szExePath, 0);
+        sink(ToolhelpModule(entry.szExePath, reinterpret_cast<ULONG_PTR>(entry.modBaseAddr)));
         more = pfnModule32Next(snapshot.Get(), &entry) != FALSE;
     }
     return ModuleWalk::Listed;
@@ -120,34 +143,10 @@ bool WalkProcesses(const OSVERSIONINFOA& version, FirstEntry first, const EntryS
     return IsNtFamily(version) ? WalkProcessesNt(sink) : WalkProcessesToolhelp(first, sink);
 }
 
-ModuleWalk WalkModules(const OSVERSIONINFOA& version, DWORD processId, FirstEntry first, const EntrySink& sink)
+ModuleWalk WalkModules(const OSVERSIONINFOA& version, DWORD processId, FirstEntry first, const ModuleSink& sink,
+                       Capacity capacity)
 {
-    return IsNtFamily(version) ? WalkModulesNt(processId, first, sink) : WalkModulesToolhelp(processId, first, sink);
+    return IsNtFamily(version) ? WalkModulesNt(processId, first, sink, capacity)
+                               : WalkModulesToolhelp(processId, first, sink);
 }
 
-bool WalkEveryProcess(const OSVERSIONINFOA& version, const std::function<void(const ProcessModules&)>& sink)
-{
-    std::vector<ProcessModules> processes;
-    if (IsNtFamily(version)) {
-        std::vector<DWORD> ids;
-        if (!EnumProcessIds(ids))
-            return false;
-        for (DWORD id : ids)
-            processes.push_back({id, CString(kUnknownPath), ModuleWalk::NotOpened, {}});
-    } else if (!WalkProcessesToolhelp(FirstEntry::List, [&](const char* path, DWORD id) {
-                   processes.push_back({id, CString(path), ModuleWalk::NotOpened, {}});
-               })) {
-        return false;
-    }
-    for (ProcessModules& process : processes) {
-        process.walk = WalkModules(version, process.id, FirstEntry::List,
-                                   [&](const char* path, DWORD) { process.modules.push_back(CString(path)); });
-        // The NT family names a process by its first module.
-        if (IsNtFamily(version) && !process.modules.empty())
-            process.executable = process.modules.front();
-        sink(process);
-        // Handed on: a search of every process holds one module list at a time.
-        std::vector<CString>().swap(process.modules);
-    }
-    return true;
-}

@@ -8,11 +8,18 @@
 #include <functional>
 #include <vector>
 
+#include "enum/ModuleName.h"
 #include "framework/String.h"
 
-// Receives one entry of a walk: a full path ("unknown" for a process that cannot be named) and
-// an id (the process id; 0 for a module).
+// Receives one process of a walk: the full path of its executable ("unknown" for a process
+// that cannot be named) and its id.
 using EntrySink = std::function<void(const char* path, DWORD id)>;
+// Receives one module of a walk.
+using ModuleSink = std::function<void(const ModuleEntry& module)>;
+
+// How many entries a walk reads: as many as the dialog's fixed arrays hold (1024 process ids,
+// 1024 module handles), or all there are.
+enum class Capacity { Fixed, Whole };
 
 // Whether a walk hands on the first entry that the back end delivers. The dialog's lists leave
 // it out: the first module on the NT family is the process's executable, which the process list
@@ -21,9 +28,11 @@ enum class FirstEntry { Skip, List };
 
 // How a module walk ended.
 enum class ModuleWalk {
-    Listed,     // the back end delivered the modules
-    NotOpened,  // the process cannot be opened or snapshot: it ended, or access is refused
-    NotListed,  // it was opened, but its module list could not be read
+    Listed,        // the back end delivered the modules
+    NotOpened,     // the process cannot be opened or snapshot: access is refused, or it ended
+    NotListed,     // it was opened, but its module list could not be read
+    Ended,         // the process is gone
+    OtherBitness,  // a 64-bit process, whose modules a 32-bit program cannot read
 };
 
 // Probes the platform and binds the functions of its back end: psapi.dll on the NT family,
@@ -42,30 +51,20 @@ inline bool IsNtFamily(const OSVERSIONINFOA& version)
 // family, tool-help everywhere else. A front end that has no back end of its own to name calls
 // these; the dialog's fillers name theirs.
 bool WalkProcesses(const OSVERSIONINFOA& version, FirstEntry first, const EntrySink& sink);
-ModuleWalk WalkModules(const OSVERSIONINFOA& version, DWORD processId, FirstEntry first, const EntrySink& sink);
-
-// One process of the system and its modules, its executable first.
-struct ProcessModules {
-    DWORD id;
-    CString executable;            // the executable's path; "unknown" when the process cannot be named
-    ModuleWalk walk;               // how the walk of its modules ended
-    std::vector<CString> modules;  // every module, the executable first on the NT family
-};
-// Every process with its modules, each handed to `sink` once its modules are read. On the NT
-// family a process is named by its first module, which costs no call of its own. False when the
-// process table cannot be read.
-bool WalkEveryProcess(const OSVERSIONINFOA& version, const std::function<void(const ProcessModules&)>& sink);
+ModuleWalk WalkModules(const OSVERSIONINFOA& version, DWORD processId, FirstEntry first, const ModuleSink& sink,
+                       Capacity capacity = Capacity::Fixed);
 
 // The ids of every process of the system, in the order EnumProcesses delivers them (at most
-// 1024). False, and no id, when EnumProcesses fails.
-bool EnumProcessIds(std::vector<DWORD>& ids);
+// 1024 with Capacity::Fixed). False, and no id, when EnumProcesses fails.
+bool EnumProcessIds(std::vector<DWORD>& ids, Capacity capacity = Capacity::Fixed);
 // Every process of the system with the full path of its executable, in the order EnumProcesses
 // delivers them (at most 1024). False, and nothing handed on, when EnumProcesses fails.
 bool WalkProcessesNt(const EntrySink& sink);
 // Every process of a tool-help snapshot with its executable's path. False when no snapshot.
 bool WalkProcessesToolhelp(FirstEntry first, const EntrySink& sink);
 
-// The modules of one process, with their full paths (at most 1024); a module whose path cannot
-// be read is left out.
-ModuleWalk WalkModulesNt(DWORD processId, FirstEntry first, const EntrySink& sink);
-ModuleWalk WalkModulesToolhelp(DWORD processId, FirstEntry first, const EntrySink& sink);
+// The modules of one process (at most 1024 with Capacity::Fixed); a module that no function
+// names is left out.
+ModuleWalk WalkModulesNt(DWORD processId, FirstEntry first, const ModuleSink& sink,
+                         Capacity capacity = Capacity::Fixed);
+ModuleWalk WalkModulesToolhelp(DWORD processId, FirstEntry first, const ModuleSink& sink);

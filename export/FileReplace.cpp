@@ -3,80 +3,77 @@
 #include <algorithm>
 
 #include "enum/DisplayName.h"
-#include "framework/String.h"
+#include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
+#include "framework/WidePath.h"
 
-PfnMoveFileExA BoundMoveFileEx()
+FileMover BoundMoveFileEx()
 {
-    static PfnMoveFileExA pfnMoveFileExA = nullptr;
-    if (!pfnMoveFileExA)
-        BindEntryPoint(::GetModuleHandleA("kernel32.dll"), "MoveFileExA", pfnMoveFileExA);
-    return pfnMoveFileExA;
+    static FileMover pfnMoveFileExW = nullptr;
+    if (SystemHasWidePaths())
+        BindFromLoadedModule("kernel32.dll", EntryPoint{"MoveFileExW", pfnMoveFileExW});
+    return pfnMoveFileExW;
 }
 
-// Not GetTempFileName: some systems answer it with a name they could not create.
-KernelHandle CreateUniqueFile(const std::string& folder, std::string& path)
+// Not GetTempFileName: some systems answer it with a name they could not create. The name is
+// short, so that it fits wherever the file it stands in for fits.
+KernelHandle CreateUniqueFile(const std::wstring& folder, std::wstring& path)
 {
-    std::string prefix = folder.empty() ? std::string(".\\") : folder;
+    std::wstring prefix = folder.empty() ? std::wstring(L".\\") : folder;
     // A drive's current folder ("C:") takes no separator.
-    if (prefix.back() != '\\' && prefix.back() != '/' && prefix.back() != ':')
-        prefix += '\\';
+    if (prefix.back() != L'\\' && prefix.back() != L'/' && prefix.back() != L':')
+        prefix += L'\\';
     DWORD start = ::GetTickCount();
     for (DWORD attempt = 0; attempt < 100; ++attempt) {
-        CString name;
-        name.Format("%s~qdx%lx.tmp", prefix.c_str(), static_cast<unsigned long>((start + attempt) & 0xFFFFF));
-        path = name.GetString();
-        KernelHandle handle(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                          nullptr));
+        path = prefix + L"~q" + ToWide(std::to_string((start + attempt) & 0xFFFF));
+        KernelHandle handle(CreateFileOf(path, GENERIC_WRITE, 0, CREATE_NEW));
         if (handle || ::GetLastError() != ERROR_FILE_EXISTS)
             return handle;
     }
     return KernelHandle();
 }
 
-bool ReplaceFileWith(const char* target, const char* source, bool replace, PfnMoveFileExA moveFileEx)
+bool ReplaceFileWith(const std::wstring& target, const std::wstring& source, bool replace, FileMover mover)
 {
-    if (!replace || ::GetFileAttributesA(target) == INVALID_FILE_ATTRIBUTES)
-        return ::MoveFileA(source, target) != FALSE;
-    if (moveFileEx && moveFileEx(source, target, MOVEFILE_REPLACE_EXISTING))
+    if (!replace || AttributesOf(target) == INVALID_FILE_ATTRIBUTES)
+        return MoveFileOf(source, target);
+    if (mover && mover(LongPathForm(source).c_str(), LongPathForm(target).c_str(), MOVEFILE_REPLACE_EXISTING))
         return true;
-    if (moveFileEx && ::GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
+    if (mover && ::GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
         return false;
     // A free name beside the target, to step aside to.
-    std::string aside;
+    std::wstring aside;
     {
-        KernelHandle reserved = CreateUniqueFile(std::string(target, static_cast<size_t>(FolderLength(target))), aside);
+        KernelHandle reserved = CreateUniqueFile(target.substr(0, FolderLength(target)), aside);
         if (!reserved)
             return false;
     }
-    if (!::DeleteFileA(aside.c_str()) || !::MoveFileA(target, aside.c_str()))
+    if (!DeleteFileOf(aside) || !MoveFileOf(target, aside))
         return false;
-    if (::MoveFileA(source, target)) {
-        ::DeleteFileA(aside.c_str());
+    if (MoveFileOf(source, target)) {
+        DeleteFileOf(aside);
         return true;
     }
     DWORD error = ::GetLastError();
-    ::MoveFileA(aside.c_str(), target);
+    MoveFileOf(aside, target);
     ::SetLastError(error);
     return false;
 }
 
-bool WriteNewFile(const std::string& file, const std::string& bytes, bool replace, DWORD& error,
-                  PfnMoveFileExA moveFileEx)
+bool WriteNewFile(const std::wstring& file, const std::string& bytes, bool replace, DWORD& error, FileMover mover)
 {
     // The new file goes into the same folder, so that it can take the other's place.
-    std::string temporary;
-    KernelHandle handle = CreateUniqueFile(file.substr(0, static_cast<size_t>(FolderLength(file.c_str()))), temporary);
+    std::wstring temporary;
+    KernelHandle handle = CreateUniqueFile(file.substr(0, FolderLength(file)), temporary);
     if (!handle) {
         error = ::GetLastError();
         return false;
     }
-    bool written = WriteAll(handle.Get(), bytes) && handle.Close() &&
-                   ReplaceFileWith(file.c_str(), temporary.c_str(), replace, moveFileEx);
+    bool written = WriteAll(handle.Get(), bytes) && handle.Close() && ReplaceFileWith(file, temporary, replace, mover);
     if (!written) {
         error = ::GetLastError();
         handle.Close();
-        ::DeleteFileA(temporary.c_str());
+        DeleteFileOf(temporary);
     }
     return written;
 }

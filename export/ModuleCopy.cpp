@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "enum/DisplayName.h"
+#include "framework/WidePath.h"
 
 bool ComposeDestination(const char* folder, const char* source, char* destination)
 {
@@ -37,6 +38,28 @@ CopyOutcome CopyModuleFile(const char* source, const char* folder)
     // The copy may have created the file and stopped part way: what it wrote is no copy.
     if (!existed)
         ::DeleteFileA(destination);
+    return {CopyStatus::Failed, error};
+}
+
+CopyOutcome CopyModuleFile(const std::wstring& source, const std::wstring& folder)
+{
+    std::wstring destination = folder;
+    if (!destination.empty() && destination.back() != L'\\' && destination.back() != L'/')
+        destination += L'\\';
+    destination += DisplayNameOf(source);
+    // The Windows 95 family takes no path of MAX_PATH characters or more.
+    if (!SystemHasWidePaths() && destination.size() >= MAX_PATH)
+        return {CopyStatus::TooLong, ERROR_FILENAME_EXCED_RANGE};
+    // As above: only a destination known to be absent counts as absent.
+    bool existed = AttributesOf(destination) != INVALID_FILE_ATTRIBUTES ||
+                   (::GetLastError() != ERROR_FILE_NOT_FOUND && ::GetLastError() != ERROR_PATH_NOT_FOUND);
+    if (CopyFileOf(source, destination, true))
+        return {CopyStatus::Copied, 0};
+    DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+        return {CopyStatus::AlreadyThere, error};
+    if (!existed)
+        DeleteFileOf(destination);
     return {CopyStatus::Failed, error};
 }
 

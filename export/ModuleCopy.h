@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "framework/String.h"
 
 // Composes folder + file name and extension of `source` into `destination` (MAX_PATH
@@ -28,6 +30,10 @@ struct CopyOutcome {
 // the file it created, so that no truncated copy passes for a real one; a file that was there
 // before is never touched.
 CopyOutcome CopyModuleFile(const char* source, const char* folder);
+
+// The same for a whole path into a folder named by a whole path, through the wide functions
+// on the NT family: no length is too long there.
+CopyOutcome CopyModuleFile(const std::wstring& source, const std::wstring& folder);
 
 // The message that ends a copy.
 CString CopyResultMessage(int failures, const char* processName, const char* folder);

@@ -4,85 +4,23 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "enum/DisplayName.h"
 #include "export/OptionalHeader.h"
-#include "export/VersionApi.h"
+#include "framework/Encoding.h"
+#include "export/VersionBlock.h"
 
 const char kUnknownText[] = "unknown";
 
 namespace {
 
-// A module's version block, read whole, released when the module's line is composed.
-class VersionBlock {
-public:
-    explicit VersionBlock(const char* path)
-    {
-        m_size = 0;
-        m_data = nullptr;
-        // Bound at start-up; a caller that came first (a test, a benchmark) binds here.
-        if (!BindVersionFunctions())
-            return;
-        DWORD unused = 0;
-        m_size = pfnGetFileVersionInfoSizeA(path, &unused);
-        m_data = m_size ? static_cast<BYTE*>(std::malloc(m_size)) : nullptr;
-        if (m_data && !pfnGetFileVersionInfoA(path, 0, m_size, m_data)) {
-            std::free(m_data);
-            m_data = nullptr;
-        }
-    }
-    ~VersionBlock() { std::free(m_data); }
-    VersionBlock(const VersionBlock&) = delete;
-    VersionBlock& operator=(const VersionBlock&) = delete;
-
-    bool IsRead() const { return m_data != nullptr; }
-
-    // The value at `subBlock`: its length as the system reports it, and the bytes of the block
-    // from there on. Null when absent or when the system points outside the block.
-    const BYTE* Query(const char* subBlock, UINT* length, size_t* available) const
-    {
-        void* value = nullptr;
-        if (!pfnVerQueryValueA(m_data, subBlock, &value, length) || !value)
-            return nullptr;
-        const BYTE* p = static_cast<const BYTE*>(value);
-        if (p < m_data || p >= m_data + m_size)
-            return nullptr;
-        *available = static_cast<size_t>(m_data + m_size - p);
-        return p;
-    }
-
-    CString TranslationKey() const
-    {
-        UINT length = 0;
-        size_t available = 0;
-        const BYTE* value = Query("\\VarFileInfo\\Translation", &length, &available);
-        return ::TranslationKey(value, value ? static_cast<UINT>(std::min<size_t>(length, available)) : 0);
-    }
-
-    // The string `name` of the string table `key`, as stored, up to its NUL within the block.
-    bool QueryString(const CString& key, const char* name, CString& text) const
-    {
-        CString subBlock;
-        subBlock.Format("\\StringFileInfo\\%s\\%s", key.GetString(), name);
-        UINT length = 0;
-        size_t available = 0;
-        // The reported length counts the NUL on some systems and not on others: the NUL decides.
-        const char* value = reinterpret_cast<const char*>(Query(subBlock, &length, &available));
-        if (!value)
-            return false;
-        text = CString(value, static_cast<int>(strnlen(value, available)));
-        return true;
-    }
-
-private:
-    BYTE* m_data;
-    DWORD m_size;
-};
-
 // Whether the report reads the 240-byte optional header of 64-bit images: the 64-bit program
 // lists their modules; the 32-bit program keeps to the 224-byte record and states 0.00 for them.
 const bool kReadsWideHeaders = sizeof(void*) == 8;
 
+}  // namespace
+
 // The version that the file's header states; never another file's.
-CString ImageVersionOf(const char* path)
+template <class Path> CString ImageVersionOf(const Path& path)
 {
     if (kReadsWideHeaders) {
         IMAGE_OPTIONAL_HEADER64 wide;
@@ -97,7 +35,8 @@ CString ImageVersionOf(const char* path)
     return ReadOptionalHeader(path, &header) ? ImageVersionText(header) : CString(kUnknownText);
 }
 
-}  // namespace
+template CString ImageVersionOf(const char* const&);
+template CString ImageVersionOf(const std::wstring&);
 
 CString ReportHeader(const char* processName)
 {
@@ -116,26 +55,28 @@ CString ModuleLine(const char* path, const char* version, const char* descriptio
     return line;
 }
 
-CString TranslationKey(const void* value, UINT length)
+std::string TranslationKey(const void* value, UINT length)
 {
     if (!value || length < 2 * sizeof(WORD))
-        return CString("040904b0");
+        return "040904b0";
     WORD entry[2];
     std::memcpy(entry, value, sizeof entry);
     CString key;
     key.Format("%08x", (static_cast<unsigned>(entry[0]) << 16) | entry[1]);
-    return key;
+    return key.GetString();
 }
 
 ModuleVersion ReadModuleVersion(const char* path)
 {
-    VersionBlock block(path);
+    VersionBlock<char> block(path);
     ModuleVersion result;
     bool hasVersion = false;
     if (block.IsRead()) {
-        CString key = block.TranslationKey();
-        hasVersion = block.QueryString(key, "ProductVersion", result.version);
-        result.hasDescription = block.QueryString(key, "FileDescription", result.description);
+        std::string key = block.TranslationKey(), text;
+        hasVersion = block.QueryString(key, "ProductVersion", text);
+        result.version = text.c_str();
+        result.hasDescription = block.QueryString(key, "FileDescription", text);
+        result.description = text.c_str();
     }
     // The header is read only when the resource states no version.
     if (!hasVersion)
@@ -143,8 +84,19 @@ ModuleVersion ReadModuleVersion(const char* path)
     return result;
 }
 
-CString ComposeModuleLine(const char* path)
+CString ComposeModuleLine(const char* path, bool faithful)
 {
+    // A path that names another file than the module's is never read.
+    if (!faithful)
+        return ModuleLine(path, kUnknownText, nullptr);
     ModuleVersion module = ReadModuleVersion(path);
     return ModuleLine(path, module.version, module.hasDescription ? module.description.GetString() : nullptr);
+}
+
+std::string ComposeReport(const char* processPath, const std::vector<ReportEntry>& modules)
+{
+    std::string report = ReportHeader(DisplayNameOf(processPath)).GetString();
+    for (const ReportEntry& module : modules)
+        report += ComposeModuleLine(module.path, module.faithful).GetString();
+    return WithCrLf(report);
 }

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "framework/String.h"
 
 // What a report line says for a version or a path that could not be read.
@@ -28,7 +31,7 @@ template <class Header> CString ImageVersionText(const Header& header)
 // The name of the string table to look in, from a version resource's translation value
 // (`length` bytes): its first entry as eight lower-case hex digits, language then code page;
 // "040904b0" when there is no whole entry.
-CString TranslationKey(const void* value, UINT length);
+std::string TranslationKey(const void* value, UINT length);
 
 // What the report states of a module file. The version is the version resource's
 // ProductVersion, or else the file's image version, or kUnknownText when the file's header
@@ -41,5 +44,19 @@ struct ModuleVersion {
 };
 ModuleVersion ReadModuleVersion(const char* path);
 
-// The report line of the module file at `path`, with what ReadModuleVersion states.
-CString ComposeModuleLine(const char* path);
+// The version that the header of the file at `path` states: the image version, or kUnknownText.
+template <class Path> CString ImageVersionOf(const Path& path);
+
+// The whole report, as the dialog's save writes it, of a process shown as `processPath` whose
+// module list holds `modules` (what the list box's entries carry, in the list's order): the
+// header, one line per module, every line ending in CR LF.
+struct ReportEntry {
+    const char* path;
+    bool faithful;
+};
+std::string ComposeReport(const char* processPath, const std::vector<ReportEntry>& modules);
+
+// The report line of the module file at `path`, with what ReadModuleVersion states. A path that
+// is not `faithful` (it names another file than the module's, or is cut short) is never read:
+// its line states the version as unknown.
+CString ComposeModuleLine(const char* path, bool faithful = true);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "framework/Handles.h"
+#include "framework/WidePath.h"
 
 namespace {
 
@@ -40,12 +41,25 @@ template <class Header> bool ParseOptionalHeader(const BYTE* bytes, size_t size,
     return true;
 }
 
-template <class Header> bool ReadOptionalHeader(const char* path, Header* header)
+namespace {
+
+HANDLE OpenForRead(const char* path)
+{
+    return ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+HANDLE OpenForRead(const std::wstring& path)
+{
+    return CreateFileOf(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+}
+
+}  // namespace
+
+template <class Header, class Path> bool ReadOptionalHeader(const Path& path, Header* header)
 {
     std::memset(header, 0, sizeof *header);
     // Declared in the order of acquiring: released view first, file last.
-    KernelHandle file(::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    KernelHandle file(OpenForRead(path));
     if (!file)
         return false;
     // A module is never 4 GB or more: such a file counts as unreadable. GetFileSize, unlike its
@@ -71,5 +85,7 @@ template <class Header> bool ReadOptionalHeader(const char* path, Header* header
 
 template bool ParseOptionalHeader(const BYTE*, size_t, IMAGE_OPTIONAL_HEADER32*);
 template bool ParseOptionalHeader(const BYTE*, size_t, IMAGE_OPTIONAL_HEADER64*);
-template bool ReadOptionalHeader(const char*, IMAGE_OPTIONAL_HEADER32*);
-template bool ReadOptionalHeader(const char*, IMAGE_OPTIONAL_HEADER64*);
+template bool ReadOptionalHeader(const char* const&, IMAGE_OPTIONAL_HEADER32*);
+template bool ReadOptionalHeader(const char* const&, IMAGE_OPTIONAL_HEADER64*);
+template bool ReadOptionalHeader(const std::wstring&, IMAGE_OPTIONAL_HEADER32*);
+template bool ReadOptionalHeader(const std::wstring&, IMAGE_OPTIONAL_HEADER64*);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <windows.h>
 
 // Fills `header` from a file's bytes: the optional header when the image's has the record's
@@ -13,6 +14,7 @@
 // past `size`. Never reads outside the `size` bytes.
 template <class Header> bool ParseOptionalHeader(const BYTE* bytes, size_t size, Header* header);
 
-// Reads module file `path` through a read-only mapping and fills `header` as above; false,
-// with a zeroed record, also when the file cannot be opened or mapped (an empty file cannot).
-template <class Header> bool ReadOptionalHeader(const char* path, Header* header);
+// Reads module file `path` (an ANSI path, or a whole path as std::wstring) through a read-only
+// mapping and fills `header` as above; false, with a zeroed record, also when the file cannot be
+// opened or mapped (an empty file cannot).
+template <class Header, class Path> bool ReadOptionalHeader(const Path& path, Header* header);

@@ -32,3 +32,15 @@ template <class... Pfn> bool BindFromSystemLibrary(const char* library, EntryPoi
     }
     return (entries.entry && ...);
 }
+
+// Binds every entry point from `module`, one that every process of the program has loaded since
+// its start because the program imports it (kernel32.dll, user32.dll), unless all are bound
+// already. True when all are bound.
+template <class... Pfn> bool BindFromLoadedModule(const char* module, EntryPoint<Pfn>... entries)
+{
+    if (!(entries.entry && ...)) {
+        HMODULE loaded = ::GetModuleHandleA(module);
+        (BindEntryPoint(loaded, entries.name, entries.entry), ...);
+    }
+    return (entries.entry && ...);
+}

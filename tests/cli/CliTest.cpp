@@ -11,124 +11,14 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include "app/ViewerDlg.h"
+#include "cli/CliRun.h"
 #include "enum/DisplayName.h"
 #include "export/Fixtures.h"
-#include "framework/WinApp.h"
 #include "support/TestSupport.h"
 
-#define QUENDRIX_TEXT(name) #name
-#define QUENDRIX_NAME(name) QUENDRIX_TEXT(name)
+using namespace clitest;
 
 namespace {
-
-CWinApp g_app("CliTest");
-
-class CTestViewerDlg : public CViewerDlg {
-public:
-    using CViewerDlg::m_lstProcesses;
-    using CViewerDlg::WriteModuleReport;
-};
-
-std::wstring Wide(const std::string& utf8)
-{
-    std::wstring wide(utf8.size() + 1, L'\0');
-    wide.resize(static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0],
-                                                          static_cast<int>(wide.size())) - 1));
-    return wide;
-}
-
-struct Run {
-    long exit;
-    std::string out, err;
-    DWORD id;
-};
-
-// Runs the console program with `arguments` (UTF-8); its output goes to `outFile`, or to a file
-// of the test's own that is read back.
-Run Cli(const std::string& arguments, const std::string& outFile = "")
-{
-    static int runs = 0;
-    const std::string folder = fixtures::FreshTempFolder("quendrix-cli-run");
-    const std::string out = outFile.empty() ? folder + "out" + std::to_string(++runs) : outFile;
-    const std::string err = folder + "err" + std::to_string(runs);
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE outHandle = ::CreateFileA(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    HANDLE errHandle = ::CreateFileA(err.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    REQUIRE(outHandle != INVALID_HANDLE_VALUE);
-    REQUIRE(errHandle != INVALID_HANDLE_VALUE);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = outHandle;
-    startup.hStdError = errHandle;
-    std::wstring command = L"\"" + Wide(testing::ExeDirectory()) + L"..\\" QUENDRIX_NAME(QUENDRIX_CLI_PROGRAM) L".exe\" " +
-                           Wide(arguments);
-    PROCESS_INFORMATION info{};
-    // Detached: a console of its own would come with a console host process that ends with it.
-    REQUIRE(::CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, nullptr,
-                             &startup, &info));
-    ::CloseHandle(outHandle);
-    ::CloseHandle(errHandle);
-    REQUIRE(::WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0);
-    DWORD code = 0;
-    ::GetExitCodeProcess(info.hProcess, &code);
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
-    return {static_cast<long>(code), outFile.empty() ? testing::FileContent(out) : "", testing::FileContent(err), info.dwProcessId};
-}
-
-// The rows of CSV output without its heading, split at commas outside quotes.
-std::vector<std::vector<std::string>> CsvRows(const std::string& csv)
-{
-    std::vector<std::vector<std::string>> rows(1);
-    std::string field;
-    bool quoted = false;
-    for (size_t i = 0; i < csv.size(); ++i) {
-        char c = csv[i];
-        if (quoted && c == '"' && i + 1 < csv.size() && csv[i + 1] == '"') {
-            field += '"';
-            ++i;
-        } else if (c == '"') {
-            quoted = !quoted;
-        } else if (!quoted && c == ',') {
-            rows.back().push_back(field);
-            field.clear();
-        } else if (!quoted && c == '\r' && i + 1 < csv.size() && csv[i + 1] == '\n') {
-            rows.back().push_back(field);
-            field.clear();
-            rows.emplace_back();
-            ++i;
-        } else {
-            field += c;
-        }
-    }
-    rows.pop_back();  // after the last line end
-    rows.erase(rows.begin());
-    return rows;
-}
-
-std::set<DWORD> Column0(const std::string& csv)
-{
-    std::set<DWORD> ids;
-    for (const auto& row : CsvRows(csv))
-        ids.insert(static_cast<DWORD>(std::strtoul(row.at(0).c_str(), nullptr, 10)));
-    return ids;
-}
-
-// Whether the tool-help snapshot of process `id` lists `module`, 32-bit modules of a 32-bit
-// process included when the test is 64-bit.
-bool HasModule(DWORD id, const char* module)
-{
-    bool has = false;
-    HANDLE modules = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, id);
-    MODULEENTRY32 m{};
-    m.dwSize = sizeof m;
-    for (BOOL more = ::Module32First(modules, &m); more && !has; more = ::Module32Next(modules, &m))
-        has = ::lstrcmpiA(m.szModule, module) == 0;
-    ::CloseHandle(modules);
-    return has;
-}
 
 // The system's own view: every process of a tool-help snapshot, or only those that have
 // `module` loaded.
@@ -153,18 +43,6 @@ void CheckAgainstSnapshots(const std::set<DWORD>& listed, const std::set<DWORD>&
     for (DWORD id : listed)
         CHECK_MESSAGE((runningBefore.count(id) || runningAfter.count(id) || id == lister),
                       "process " << id << " is in no snapshot");
-}
-
-std::string OwnName()
-{
-    char path[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return DisplayNameOf(path).GetString();
-}
-
-std::string Own()
-{
-    return std::to_string(::GetCurrentProcessId());
 }
 
 // A folder on the 1 MB volume that script/test mounts, filled to the last byte.
@@ -212,22 +90,25 @@ TEST_CASE("processes lists what the system's snapshots show before and after")
     Run run = Cli("processes --csv");
     std::set<DWORD> after = SnapshotIds();
     REQUIRE(run.exit == 0);
-    CHECK(run.out.rfind("id,name,path\r\n", 0) == 0);
+    CHECK(CsvHeading(run.out) == "id,name,bits,path");
     CheckAgainstSnapshots(Column0(run.out), before, after, before, after, run.id);
-    char own[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, own, MAX_PATH);
+    wchar_t own[MAX_PATH] = L"";
+    ::GetModuleFileNameW(nullptr, own, MAX_PATH);
+    const std::string bits = std::to_string(8 * sizeof(void*));
     bool found = false;
     for (const auto& row : CsvRows(run.out))
         if (row.at(0) == Own())
-            found = row.at(1) == OwnName() && row.at(2) == fixtures::Ansi(own);
+            found = row.at(1) == OwnName() && row.at(2) == bits && row.at(3) == Utf8(own);
     CHECK(found);
 
-    // The same table for eyes and as JSON.
-    Run text = Cli("processes");
+    // The same table for eyes, without its heading, and as JSON.
+    Run text = Cli("processes --no-header");
     CHECK(text.out.find(Own() + "  " + OwnName()) != std::string::npos);
+    CHECK(text.out.find("name") == std::string::npos);
     Run json = Cli("processes --json");
     CHECK(json.out.rfind("[\r\n  {\"id\": ", 0) == 0);
-    CHECK(json.out.find("{\"id\": " + Own() + ", \"name\": \"" + OwnName() + "\", \"path\": \"") != std::string::npos);
+    CHECK(json.out.find("{\"id\": " + Own() + ", \"name\": \"" + OwnName() + "\", \"bits\": " + bits + ", \"path\": \"") !=
+          std::string::npos);
 }
 
 TEST_CASE("report writes the very bytes that the dialog's save writes for the same process")
@@ -251,27 +132,9 @@ TEST_CASE("report writes the very bytes that the dialog's save writes for the sa
         twins.loaded.push_back(::LoadLibraryA(twin.c_str()));
         REQUIRE(twins.loaded.back() != nullptr);
     }
-    auto dialogSave = [&] {
-        std::string fromDialog = folder + "dialog.txt";
-        CTestViewerDlg dialog;
-        g_app.m_pMainWnd = &dialog;
-        testing::RunModal(dialog, [&] {
-            REQUIRE(testing::SelectEntryById(dialog.m_lstProcesses, ::GetCurrentProcessId()) >= 0);
-            dialog.WriteModuleReport(fromDialog.c_str());
-        });
-        g_app.m_pMainWnd = nullptr;
-        return testing::FileContent(fromDialog);
-    };
-    // The dialog may load a system library after its save (to paint, say): the comparison holds
-    // for a run between two saves that agree.
-    std::string expected, after;
-    Run run;
-    for (int attempt = 0; attempt < 3 && (attempt == 0 || expected != after); ++attempt) {
-        expected = dialogSave();
-        run = Cli("report " + Own());
-        after = dialogSave();
-    }
-    REQUIRE(expected == after);
+    Reports reports = DialogAndConsoleReports(folder);
+    const std::string& expected = reports.dialog;
+    const Run& run = reports.console;
     REQUIRE(expected.rfind("Module zum Prozess: " + OwnName() + "\r\n\r\n", 0) == 0);
     size_t twinLines = 0;
     for (size_t at = expected.find("\\twin.dll\t"); at != std::string::npos; at = expected.find("\\twin.dll\t", at + 1))
@@ -320,30 +183,43 @@ TEST_CASE("copy copies every module once and never overwrites; the second run re
     CHECK(testing::FileContent(folder + "\\" + DisplayNameOf(modules[0].c_str()).GetString()) == "changed");
 }
 
-TEST_CASE("find names every process that the snapshots show with the module")
+TEST_CASE("find names every process that the snapshots show with the module, in order")
 {
     std::set<DWORD> runningBefore = SnapshotIds(), before = SnapshotIds("kernel32.dll");
     Run run = Cli("find kernel32.dll --csv");
     std::set<DWORD> after = SnapshotIds("kernel32.dll"), runningAfter = SnapshotIds();
     REQUIRE(run.exit == 0);
-    CHECK(run.out.rfind("id,process,path,version\r\n", 0) == 0);
+    CHECK(CsvHeading(run.out) == "id,process,path,file_version,product_version,source");
     CheckAgainstSnapshots(Column0(run.out), before, after, runningBefore, runningAfter, run.id);
+    DWORD previous = 0;
     for (const auto& row : CsvRows(run.out)) {
         CHECK(::lstrcmpiA(DisplayNameOf(row.at(2).c_str()), "kernel32.dll") == 0);
         CHECK_FALSE(row.at(3).empty());
+        CHECK(row.at(5) == "resource");
+        DWORD id = static_cast<DWORD>(std::strtoul(row.at(0).c_str(), nullptr, 10));
+        CHECK(id >= previous);
+        previous = id;
     }
 
-    // Wildcards and full paths find this process too; a name nothing has, nothing.
+    // Wildcards, a name without its extension, full paths with either separator find this
+    // process too; a name that nothing has, nothing, with the status that says so.
     std::string kernel32;
     for (const std::string& module : testing::OwnModulePaths())
         if (::lstrcmpiA(DisplayNameOf(module.c_str()), "kernel32.dll") == 0)
             kernel32 = module;
-    for (const std::string& pattern : {std::string("KERNEL3?.*"), std::string("*nel32.d*"), kernel32}) {
+    std::string forward = kernel32;
+    for (char& c : forward)
+        if (c == '\\')
+            c = '/';
+    for (const std::string& pattern : {std::string("KERNEL3?.*"), std::string("*nel32.d*"), std::string("kernel32"),
+                                       kernel32, forward, "\\\\?\\" + kernel32}) {
         CAPTURE(pattern);
-        CHECK(Column0(Cli("find \"" + pattern + "\" --csv").out).count(::GetCurrentProcessId()) == 1);
+        Run found = Cli("find \"" + pattern + "\" --csv");
+        CHECK(found.exit == 0);
+        CHECK(Column0(found.out).count(::GetCurrentProcessId()) == 1);
     }
     Run none = Cli("find \"no such module*.dll\" --json");
-    CHECK(none.exit == 0);
+    CHECK(none.exit == 1);
     CHECK(none.out == "[]\r\n");
 }
 
@@ -360,28 +236,31 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
     }
     std::string folder = fixtures::FreshTempFolder("quendrix-cli-bad");
     std::string longFolder = folder + std::string(260, 'l');
+    const std::string sleepersNamed =
+        ": " + std::to_string(std::min(sleepers[0].dwProcessId, sleepers[1].dwProcessId)) + ", " +
+        std::to_string(std::max(sleepers[0].dwProcessId, sleepers[1].dwProcessId)) + "; name one by its id";
     struct Case {
         std::string arguments;
         long exit;
         std::string message;
     } cases[] = {
-        {"", 2, "no command given"},
-        {"bogus", 2, "unknown command bogus"},
-        {"modules", 2, "modules: missing operands"},
-        {"processes --output x", 2, "only report takes --output"},
-        {"report 1 --force", 2, "--force goes with --output"},
-        {"copy 1 --csv", 2, "copy: missing operands"},
-        {"copy 1 x --json", 2, "copy takes neither --csv nor --json"},
+        {"", 2, "no command given; try --help"},
+        {"bogus", 2, "unknown command bogus; try --help"},
+        {"bogus --help", 2, "unknown command bogus; try --help"},
+        {"modules", 2, "modules: missing operands (modules PROCESS); try --help"},
+        {"processes --output x", 2, "processes takes no --output; try --help"},
+        {"find \"\"", 2, "find: the module's name is empty; try --help"},
         {"modules 4294967295", 2, "no process has the id 4294967295"},
         {"modules no-such-program.exe", 2, "no process is named \"no-such-program.exe\""},
-        {"modules sleeper.exe", 2,
-         "2 processes are named \"sleeper.exe\": " + std::to_string(std::min(sleepers[0].dwProcessId, sleepers[1].dwProcessId)) +
-             ", " + std::to_string(std::max(sleepers[0].dwProcessId, sleepers[1].dwProcessId)) + "; name one by its id"},
+        {"modules sleeper.exe", 2, sleepersNamed},
+        {"modules SLEEPER", 2, sleepersNamed},
+        {"modules sl*er", 2, sleepersNamed},
         {"copy " + Own() + " \"" + folder + "missing\"", 2, "there is no such folder"},
         {"copy " + Own() + " Z:\\proc", 2, "cannot copy into \"Z:\\proc\""},
-        {"copy " + Own() + " \"" + longFolder + "\"", 2, "its path is too long"},
-        {"report " + Own() + " --output \"" + longFolder + "\"", 2, "260 characters or more"},
-        {"copy " + Own() + " \"" + folder + "\xD0\x96\"", 2, "cannot represent"},
+        {"copy " + Own() + " \"" + longFolder + "\"", 2, "there is no such folder"},
+        {"copy " + Own() + " \"" + folder + "\xD0\x96\"", 2, "there is no such folder"},
+        {"report " + Own() + " --output \"" + folder.substr(0, folder.size() - 1) + "\"", 2, "is a folder"},
+        {"report " + Own() + " --output \"" + longFolder + "\\r.txt\"", 2, "cannot write"},
     };
     for (const Case& c : cases) {
         CAPTURE(c.arguments);
@@ -390,6 +269,8 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
         CHECK(run.out.empty());
         CHECK(run.err.rfind("QuendrixCli: ", 0) == 0);
         CHECK_MESSAGE(run.err.find(c.message) != std::string::npos, run.err);
+        // One line, not the whole usage.
+        CHECK(run.err.find("\r\n") == run.err.size() - 2);
     }
     for (PROCESS_INFORMATION& info : sleepers) {
         ::TerminateProcess(info.hProcess, 0);
@@ -399,10 +280,10 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
     }
     CHECK(::GetFileAttributesA((folder + "missing").c_str()) == INVALID_FILE_ATTRIBUTES);
 
-    // A name in the ANSI code page is taken as it is.
-    std::string umlaut = folder + "Ziel" + std::to_string(::GetTickCount()) + "\xC3\xA4";
-    REQUIRE(::CreateDirectoryA(fixtures::Ansi(umlaut).c_str(), nullptr));
-    CHECK(Cli("copy " + Own() + " \"" + umlaut + "\"").exit == 0);
+    // A folder is named in every character, whatever the ANSI code page holds.
+    std::string named = folder + "Ziel \xC3\xA4 \xD0\x96 \xE6\x97\xA5";
+    REQUIRE(::CreateDirectoryW(Wide(named).c_str(), nullptr));
+    CHECK(Cli("copy " + Own() + " \"" + named + "\"").exit == 0);
 
     // A full disk: no report file, no broken copy, and what was there stays; output that cannot
     // be written is refused too.

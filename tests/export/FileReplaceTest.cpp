@@ -7,22 +7,28 @@
 #include <string>
 
 #include "export/FileReplace.h"
+#include "framework/Encoding.h"
 #include "support/FileDialogSupport.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-// The Windows 95 family exports MoveFileExA as a function that does nothing.
-BOOL WINAPI NotImplemented(LPCSTR, LPCSTR, DWORD)
+// The Windows 95 family exports its move functions as ones that do nothing.
+BOOL WINAPI NotImplemented(LPCWSTR, LPCWSTR, DWORD)
 {
     ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
     return FALSE;
 }
 
-BOOL WINAPI Refusing(LPCSTR, LPCSTR, DWORD)
+BOOL WINAPI Refusing(LPCWSTR, LPCWSTR, DWORD)
 {
     ::SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
+}
+
+std::wstring Wide(const std::string& path)
+{
+    return ToWide(path);
 }
 
 std::set<std::string> Names(const std::string& folder)
@@ -44,7 +50,7 @@ TEST_CASE("a replaced file is the new one or the old one, with or without MoveFi
     struct Case {
         const char* name;
         bool targetThere, sourceThere, replace;
-        PfnMoveFileExA mover;
+        FileMover mover;
         bool replaced;
     } cases[] = {
         {"new target", false, true, false, BoundMoveFileEx(), true},
@@ -65,7 +71,7 @@ TEST_CASE("a replaced file is the new one or the old one, with or without MoveFi
             std::ofstream(target, std::ios::binary) << "old";
         if (c.sourceThere)
             std::ofstream(source, std::ios::binary) << "new";
-        bool replaced = ReplaceFileWith(target.c_str(), source.c_str(), c.replace, c.mover);
+        bool replaced = ReplaceFileWith(Wide(target), Wide(source), c.replace, c.mover);
         CHECK(replaced == c.replaced);
         CHECK(testing::FileContent(target) == (c.replaced ? "new" : c.targetThere ? "old" : "<missing>"));
         // Nothing stepped aside stays behind.
@@ -83,11 +89,11 @@ TEST_CASE("a new file that cannot take the target's place leaves no trace")
     const std::string folder = testing::FreshFolder("quendrix-replace") + "\\";
     const std::string target = folder + "kept.txt";
     std::ofstream(target, std::ios::binary) << "kept";
-    for (PfnMoveFileExA mover : {BoundMoveFileEx(), PfnMoveFileExA(nullptr)}) {
+    for (FileMover mover : {BoundMoveFileEx(), FileMover(nullptr)}) {
         DWORD error = 0;
-        CHECK_FALSE(WriteNewFile(target, "replacement", false, error, mover));
+        CHECK_FALSE(WriteNewFile(Wide(target), "replacement", false, error, mover));
         CHECK(error == ERROR_ALREADY_EXISTS);
-        CHECK(WriteNewFile(target, "replacement", true, error, mover));
+        CHECK(WriteNewFile(Wide(target), "replacement", true, error, mover));
         CHECK(testing::FileContent(target) == "replacement");
         std::ofstream(target, std::ios::binary) << "kept";
         CHECK(Names(folder) == std::set<std::string>{"kept.txt"});

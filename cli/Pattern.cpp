@@ -1,0 +1,71 @@
+#include "cli/Pattern.h"
+
+#include <windows.h>
+
+#include "enum/DisplayName.h"
+#include "framework/WidePath.h"
+
+namespace {
+
+// MatchesPattern on a pattern and a text that are both lower case already.
+bool MatchesLowered(const std::wstring& p, const std::wstring& t)
+{
+    size_t pi = 0, ti = 0, star = std::wstring::npos, resume = 0;
+    while (ti < t.size()) {
+        if (pi < p.size() && (p[pi] == L'?' || p[pi] == t[ti])) {
+            ++pi;
+            ++ti;
+        } else if (pi < p.size() && p[pi] == L'*') {
+            star = pi++;
+            resume = ti;
+        } else if (star != std::wstring::npos) {
+            // Let the last star take one more character.
+            pi = star + 1;
+            ti = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && p[pi] == L'*')
+        ++pi;
+    return pi == p.size();
+}
+
+std::wstring WithoutLongPrefix(const std::wstring& path)
+{
+    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+        return L"\\\\" + path.substr(8);
+    if (path.compare(0, 4, L"\\\\?\\") == 0)
+        return path.substr(4);
+    return path;
+}
+
+}  // namespace
+
+bool MatchesPattern(const std::wstring& pattern, const std::wstring& text)
+{
+    return MatchesLowered(LowerCase(pattern), LowerCase(text));
+}
+
+ModulePattern::ModulePattern(const std::wstring& typed)
+{
+    std::wstring pattern = typed;
+    for (wchar_t& c : pattern)
+        if (c == L'/')
+            c = L'\\';
+    pattern = WithoutLongPrefix(pattern);
+    m_byPath = pattern.find_first_of(L"\\:") != std::wstring::npos;
+    // A file that is there is named in full: relative parts resolved, short names spelled out.
+    if (m_byPath && pattern.find_first_of(L"*?") == std::wstring::npos &&
+        AttributesOf(pattern) != INVALID_FILE_ATTRIBUTES)
+        pattern = WithoutLongPrefix(LongNameOf(FullPathOf(pattern)));
+    m_pattern = LowerCase(pattern);
+    const std::wstring name = m_pattern.substr(FolderLength(m_pattern));
+    m_anyExtension = !name.empty() && name.find(L'.') == std::wstring::npos && name.back() != L'*';
+}
+
+bool ModulePattern::Matches(const std::wstring& path) const
+{
+    std::wstring text = LowerCase(m_byPath ? path : DisplayNameOf(path));
+    return MatchesLowered(m_pattern, text) || (m_anyExtension && MatchesLowered(m_pattern + L".*", text));
+}

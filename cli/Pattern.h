@@ -1,0 +1,26 @@
+// Names as a user types them: patterns with * and ?, and the forms a module's file is named in.
+#pragma once
+
+#include <string>
+
+// Whether `text` matches `pattern`, in which * stands for any characters and ? for one; case
+// does not matter.
+bool MatchesPattern(const std::wstring& pattern, const std::wstring& text);
+
+// A module as a user names it, made ready to match loaded modules' whole paths: separators as
+// backslashes, a "\\?\" prefix and 8.3 names spelled out (a path of an existing file is taken
+// in full), in lower case. A pattern with a folder matches whole paths, one without matches
+// file names; a name without an extension matches any extension too.
+class ModulePattern {
+public:
+    explicit ModulePattern(const std::wstring& typed);
+
+    bool Matches(const std::wstring& path) const;
+    // What is matched, as it was made ready.
+    const std::wstring& Text() const { return m_pattern; }
+
+private:
+    std::wstring m_pattern;
+    bool m_byPath;
+    bool m_anyExtension;
+};

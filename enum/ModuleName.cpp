@@ -1,0 +1,114 @@
+#include "enum/ModuleName.h"
+
+#include "enum/DisplayName.h"
+#include "enum/EnumApi.h"
+#include "framework/Encoding.h"
+#include "framework/SystemLibrary.h"
+#include "framework/WidePath.h"
+
+namespace {
+
+// The longest path that the wide functions take, in characters.
+const DWORD kLongestPath = 32768;
+
+// Calls `name` with growing buffers until the whole name fits: the functions cut a name that
+// does not fit and say only that the buffer is full.
+template <class Call> std::wstring WholeName(Call name)
+{
+    for (DWORD size = MAX_PATH; size <= kLongestPath; size *= 4) {
+        std::wstring text(size, L'\0');
+        DWORD length = name(&text[0], size);
+        if (length == 0)
+            return std::wstring();
+        if (length < size - 1) {
+            text.resize(length);
+            return text;
+        }
+    }
+    return std::wstring();
+}
+
+}  // namespace
+
+bool NameModule(HANDLE process, HMODULE module, bool mapped, ModuleEntry& entry)
+{
+    char path[MAX_PATH];
+    DWORD length = pfnGetModuleFileNameExA(process, module, path, MAX_PATH);
+    const std::string ansi = length > 0 && length < MAX_PATH ? std::string(path, length) : std::string();
+    std::wstring file;
+    if (pfnGetModuleFileNameExW)
+        file = WholeName([&](wchar_t* text, DWORD size) { return pfnGetModuleFileNameExW(process, module, text, size); });
+    if (mapped && pfnGetMappedFileNameW) {
+        std::wstring really = DosPathOf(WholeName(
+            [&](wchar_t* text, DWORD size) { return pfnGetMappedFileNameW(process, module, text, size); }));
+        if (!really.empty() && LowerCase(really) != LowerCase(file)) {
+            // The folder is the mapped file's; the name keeps the spelling the process gave it.
+            const std::wstring name = file.substr(FolderLength(file));
+            file = LowerCase(really.substr(FolderLength(really))) == LowerCase(name)
+                       ? really.substr(0, FolderLength(really)) + name
+                       : really;
+        }
+    }
+    entry.base = reinterpret_cast<ULONG_PTR>(module);
+    if (file.empty()) {
+        // Without a wide name there is nothing to hold the ANSI one against.
+        if (ansi.empty())
+            return false;
+        entry.path = ansi.c_str();
+        entry.file = ToWide(ansi);
+        entry.faithful = true;
+        return true;
+    }
+    entry.file = file;
+    entry.path = !ansi.empty() && ToWide(ansi) == file ? ansi.c_str() : FromWide(file).c_str();
+    // The ANSI functions take no path of MAX_PATH characters or more either.
+    entry.faithful = entry.path.GetLength() < MAX_PATH && ToWide(entry.path.GetString()) == file;
+    return true;
+}
+
+ModuleEntry ToolhelpModule(const char* path, ULONG_PTR base)
+{
+    return {CString(path), ToWide(path), true, base};
+}
+
+std::wstring DosPathOf(const std::wstring& kernelPath)
+{
+    if (kernelPath.compare(0, 4, L"\\??\\") == 0) {
+        std::wstring path = kernelPath.substr(4);
+        return path.compare(0, 4, L"UNC\\") == 0 ? L"\\\\" + path.substr(4) : path;
+    }
+    const std::wstring network = L"\\Device\\Mup\\";
+    if (kernelPath.compare(0, network.size(), network) == 0)
+        return L"\\\\" + kernelPath.substr(network.size());
+    static decltype(&::QueryDosDeviceW) pfnQueryDosDeviceW = nullptr;
+    if (!BindFromLoadedModule("kernel32.dll", EntryPoint{"QueryDosDeviceW", pfnQueryDosDeviceW}))
+        return std::wstring();
+    wchar_t device[MAX_PATH];
+    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
+        const wchar_t drive[] = {letter, L':', L'\0'};
+        if (!pfnQueryDosDeviceW(drive, device, MAX_PATH))
+            continue;
+        std::wstring prefix = std::wstring(device) + L"\\";
+        if (kernelPath.size() > prefix.size() && LowerCase(kernelPath.substr(0, prefix.size())) == LowerCase(prefix))
+            return std::wstring(drive) + L"\\" + kernelPath.substr(prefix.size());
+    }
+    return std::wstring();
+}
+
+bool SystemIs64Bit()
+{
+    if (OwnBits() == 64)
+        return true;
+    BOOL wow64 = FALSE;
+    return pfnIsWow64Process && pfnIsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+}
+
+int ProcessBits(HANDLE process)
+{
+    if (!SystemIs64Bit())
+        return 32;
+    BOOL wow64 = FALSE;
+    if (!pfnIsWow64Process || !pfnIsWow64Process(process, &wow64))
+        return 0;
+    return wow64 ? 32 : 64;
+}

@@ -1,0 +1,106 @@
+#include "enum/ProcessTable.h"
+
+#include "enum/EnumApi.h"
+#include "framework/Encoding.h"
+#include "framework/Handles.h"
+
+namespace {
+
+// PROCESS_QUERY_LIMITED_INFORMATION: enough for the executable's name and bitness, granted for
+// more processes than the full query right (Vista and later; earlier systems refuse it).
+const DWORD kQueryLimited = 0x1000;
+
+// The process opened for its name: with the rights to read its modules where it grants them.
+KernelHandle OpenForName(DWORD id)
+{
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
+    return KernelHandle(process ? process : ::OpenProcess(kQueryLimited, FALSE, id));
+}
+
+// The whole path of a process's executable, and its bitness, however the system can tell them.
+ProcessRecord NameProcess(DWORD id)
+{
+    ProcessRecord record{id, std::wstring(), 0};
+    KernelHandle process = OpenForName(id);
+    if (!process)
+        return record;
+    record.bits = ProcessBits(process.Get());
+    std::wstring name(32768, L'\0');
+    DWORD size = static_cast<DWORD>(name.size());
+    if (pfnQueryFullProcessImageNameW && pfnQueryFullProcessImageNameW(process.Get(), 0, &name[0], &size)) {
+        record.path = name.substr(0, size);
+    } else if (pfnGetProcessImageFileNameW) {
+        DWORD length = pfnGetProcessImageFileNameW(process.Get(), &name[0], static_cast<DWORD>(name.size()));
+        record.path = DosPathOf(name.substr(0, length));
+    }
+    if (record.path.empty()) {
+        HMODULE executable;
+        DWORD needed;
+        if (pfnEnumProcessModules && pfnEnumProcessModules(process.Get(), &executable, sizeof executable, &needed)) {
+            ModuleEntry entry;
+            if (NameModule(process.Get(), executable, false, entry))
+                record.path = entry.file;
+        }
+    }
+    return record;
+}
+
+}  // namespace
+
+bool ReadProcessTable(const OSVERSIONINFOA& version, std::vector<ProcessRecord>& processes)
+{
+    processes.clear();
+    if (!IsNtFamily(version))
+        return WalkProcessesToolhelp(FirstEntry::List, [&processes](const char* path, DWORD id) {
+            processes.push_back({id, ToWide(path), 32});
+        });
+    std::vector<DWORD> ids;
+    if (!EnumProcessIds(ids, Capacity::Whole))
+        return false;
+    for (DWORD id : ids)
+        processes.push_back(NameProcess(id));
+    return true;
+}
+
+CString ListedProcessPath(const OSVERSIONINFOA& version, const ProcessRecord& process)
+{
+    return IsNtFamily(version) ? GetProcessImagePath(process.id) : CString(FromWide(process.path).c_str());
+}
+
+bool WalkEveryProcess(const OSVERSIONINFOA& version, const std::function<void(const ProcessModules&)>& sink)
+{
+    std::vector<ProcessRecord> processes;
+    if (IsNtFamily(version)) {
+        std::vector<DWORD> ids;
+        if (!EnumProcessIds(ids, Capacity::Whole))
+            return false;
+        for (DWORD id : ids)
+            processes.push_back({id, std::wstring(), 0});
+    } else if (!ReadProcessTable(version, processes)) {
+        return false;
+    }
+    ProcessModules current;
+    for (const ProcessRecord& process : processes) {
+        current.process = process;
+        current.modules.clear();
+        current.walk = WalkModules(version, process.id, FirstEntry::List,
+                                   [&current](const ModuleEntry& module) { current.modules.push_back(module); },
+                                   Capacity::Whole);
+        // The NT family names a process by its first module, which costs no call of its own;
+        // one that cannot be read is named as the process list names it.
+        if (IsNtFamily(version))
+            current.process = current.walk == ModuleWalk::Listed && !current.modules.empty()
+                                  ? ProcessRecord{process.id, current.modules.front().file, 0}
+                                  : NameProcess(process.id);
+        sink(current);
+    }
+    return true;
+}
+
+bool ProcessRuns(DWORD id)
+{
+    KernelHandle process(::OpenProcess(SYNCHRONIZE, FALSE, id));
+    if (!process)
+        return ::GetLastError() != ERROR_INVALID_PARAMETER;
+    return ::WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
+}

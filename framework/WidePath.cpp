@@ -1,0 +1,151 @@
+#include "framework/WidePath.h"
+
+#include "framework/Encoding.h"
+#include "framework/SystemLibrary.h"
+
+namespace {
+
+// The wide functions, bound on the NT family only.
+struct WideFunctions {
+    decltype(&::CreateFileW) createFile = nullptr;
+    decltype(&::GetFileAttributesW) attributes = nullptr;
+    decltype(&::CopyFileW) copyFile = nullptr;
+    decltype(&::CreateDirectoryW) createFolder = nullptr;
+    decltype(&::DeleteFileW) deleteFile = nullptr;
+    decltype(&::MoveFileW) moveFile = nullptr;
+    decltype(&::GetFullPathNameW) fullPath = nullptr;
+    decltype(&::GetLongPathNameW) longPath = nullptr;
+    decltype(&::CharLowerBuffW) lower = nullptr;
+    bool bound = false;
+
+    WideFunctions()
+    {
+        OSVERSIONINFOA version{};
+        version.dwOSVersionInfoSize = sizeof version;
+        if (!::GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT)
+            return;
+        bound = BindFromLoadedModule("kernel32.dll", EntryPoint{"CreateFileW", createFile},
+                                     EntryPoint{"GetFileAttributesW", attributes}, EntryPoint{"CopyFileW", copyFile},
+                                     EntryPoint{"CreateDirectoryW", createFolder},
+                                     EntryPoint{"DeleteFileW", deleteFile}, EntryPoint{"MoveFileW", moveFile},
+                                     EntryPoint{"GetFullPathNameW", fullPath}) &&
+                BindFromLoadedModule("user32.dll", EntryPoint{"CharLowerBuffW", lower});
+        // Windows NT 4.0 has no GetLongPathNameW; 8.3 names then stay as they are.
+        BindFromLoadedModule("kernel32.dll", EntryPoint{"GetLongPathNameW", longPath});
+    }
+};
+
+const WideFunctions& Wide()
+{
+    static const WideFunctions functions;
+    return functions;
+}
+
+std::string Ansi(const std::wstring& path)
+{
+    return FromWide(path);
+}
+
+}  // namespace
+
+bool SystemHasWidePaths()
+{
+    return Wide().bound;
+}
+
+std::wstring LongPathForm(const std::wstring& path)
+{
+    if (path.size() < MAX_PATH || path.compare(0, 4, L"\\\\?\\") == 0)
+        return path;
+    if (path.size() > 2 && path[1] == L':' && path[2] == L'\\')
+        return L"\\\\?\\" + path;
+    if (path.compare(0, 2, L"\\\\") == 0)
+        return L"\\\\?\\UNC\\" + path.substr(2);
+    return path;
+}
+
+HANDLE CreateFileOf(const std::wstring& path, DWORD access, DWORD share, DWORD disposition)
+{
+    if (Wide().bound)
+        return Wide().createFile(LongPathForm(path).c_str(), access, share, nullptr, disposition,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    return ::CreateFileA(Ansi(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+DWORD AttributesOf(const std::wstring& path)
+{
+    return Wide().bound ? Wide().attributes(LongPathForm(path).c_str()) : ::GetFileAttributesA(Ansi(path).c_str());
+}
+
+bool CopyFileOf(const std::wstring& from, const std::wstring& to, bool failIfExists)
+{
+    if (Wide().bound)
+        return Wide().copyFile(LongPathForm(from).c_str(), LongPathForm(to).c_str(), failIfExists) != FALSE;
+    return ::CopyFileA(Ansi(from).c_str(), Ansi(to).c_str(), failIfExists) != FALSE;
+}
+
+bool CreateFolderOf(const std::wstring& path)
+{
+    if (Wide().bound)
+        return Wide().createFolder(LongPathForm(path).c_str(), nullptr) != FALSE;
+    return ::CreateDirectoryA(Ansi(path).c_str(), nullptr) != FALSE;
+}
+
+bool DeleteFileOf(const std::wstring& path)
+{
+    return (Wide().bound ? Wide().deleteFile(LongPathForm(path).c_str()) : ::DeleteFileA(Ansi(path).c_str())) != FALSE;
+}
+
+bool MoveFileOf(const std::wstring& from, const std::wstring& to)
+{
+    if (Wide().bound)
+        return Wide().moveFile(LongPathForm(from).c_str(), LongPathForm(to).c_str()) != FALSE;
+    return ::MoveFileA(Ansi(from).c_str(), Ansi(to).c_str()) != FALSE;
+}
+
+std::wstring FullPathOf(const std::wstring& path)
+{
+    if (!Wide().bound) {
+        char full[MAX_PATH];
+        DWORD length = ::GetFullPathNameA(Ansi(path).c_str(), MAX_PATH, full, nullptr);
+        return length > 0 && length < MAX_PATH ? ToWide(std::string(full, length)) : path;
+    }
+    DWORD length = Wide().fullPath(path.c_str(), 0, nullptr, nullptr);
+    std::wstring full(length, L'\0');
+    if (length == 0)
+        return path;
+    length = Wide().fullPath(path.c_str(), length, &full[0], nullptr);
+    return length > 0 && length < full.size() ? full.substr(0, length) : path;
+}
+
+std::wstring LongNameOf(const std::wstring& path)
+{
+    if (!Wide().longPath)
+        return path;
+    std::wstring prefixed = LongPathForm(path);
+    DWORD length = Wide().longPath(prefixed.c_str(), nullptr, 0);
+    if (length == 0)
+        return path;
+    std::wstring full(length, L'\0');
+    length = Wide().longPath(prefixed.c_str(), &full[0], length);
+    if (length == 0 || length >= full.size())
+        return path;
+    full.resize(length);
+    // What came in without the prefix goes out without it.
+    if (prefixed != path && full.compare(0, 4, L"\\\\?\\") == 0)
+        full = full.compare(0, 8, L"\\\\?\\UNC\\") == 0 ? L"\\\\" + full.substr(8) : full.substr(4);
+    return full;
+}
+
+std::wstring LowerCase(std::wstring text)
+{
+    if (text.empty())
+        return text;
+    if (Wide().lower) {
+        Wide().lower(&text[0], static_cast<DWORD>(text.size()));
+        return text;
+    }
+    std::string ansi = FromWide(text);
+    ::CharLowerBuffA(&ansi[0], static_cast<DWORD>(ansi.size()));
+    return ToWide(ansi);
+}

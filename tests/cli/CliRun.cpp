@@ -1,0 +1,196 @@
+#include "cli/CliRun.h"
+
+#include <doctest/doctest.h>
+
+#include <cstdlib>
+#include <algorithm>
+
+#include "app/ViewerDlg.h"
+#include "enum/DisplayName.h"
+#include "export/Fixtures.h"
+#include "framework/Encoding.h"
+#include "framework/WinApp.h"
+#include "support/TestSupport.h"
+
+#define QUENDRIX_TEXT(name) #name
+#define QUENDRIX_NAME(name) QUENDRIX_TEXT(name)
+
+namespace {
+
+CWinApp g_app("CliTest");
+
+class CTestViewerDlg : public CViewerDlg {
+public:
+    using CViewerDlg::m_lstProcesses;
+    using CViewerDlg::WriteModuleReport;
+};
+
+}  // namespace
+
+namespace clitest {
+
+std::wstring Wide(const std::string& utf8)
+{
+    return ToWide(utf8, CP_UTF8);
+}
+
+std::string Utf8(const std::wstring& wide)
+{
+    return FromWide(wide, CP_UTF8);
+}
+
+std::string WideFileContent(const std::wstring& path)
+{
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<missing>";
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    ::CloseHandle(file);
+    return bytes;
+}
+
+// Runs the console program with `arguments` (UTF-8); its output goes to `outFile`, or to a file
+// of the test's own that is read back.
+Run Cli(const std::string& arguments, const std::string& outFile, const std::wstring& program)
+{
+    static int runs = 0;
+    const std::string folder = fixtures::FreshTempFolder("quendrix-cli-run");
+    const std::string out = outFile.empty() ? folder + "out" + std::to_string(++runs) : outFile;
+    const std::string err = folder + "err" + std::to_string(runs);
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE outHandle = ::CreateFileA(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    HANDLE errHandle = ::CreateFileA(err.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    REQUIRE(outHandle != INVALID_HANDLE_VALUE);
+    REQUIRE(errHandle != INVALID_HANDLE_VALUE);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = outHandle;
+    startup.hStdError = errHandle;
+    std::wstring command = L"\"" +
+                           (program.empty() ? Wide(testing::ExeDirectory()) + L"..\\" QUENDRIX_NAME(QUENDRIX_CLI_PROGRAM) L".exe"
+                                            : program) +
+                           L"\" " + Wide(arguments);
+    PROCESS_INFORMATION info{};
+    // Detached: a console of its own would come with a console host process that ends with it.
+    REQUIRE(::CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, nullptr,
+                             &startup, &info));
+    ::CloseHandle(outHandle);
+    ::CloseHandle(errHandle);
+    REQUIRE(::WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0);
+    DWORD code = 0;
+    ::GetExitCodeProcess(info.hProcess, &code);
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+    return {static_cast<long>(code), outFile.empty() ? testing::FileContent(out) : "", testing::FileContent(err), info.dwProcessId};
+}
+
+// The rows of CSV output without its heading, split at commas outside quotes.
+std::vector<std::vector<std::string>> CsvRows(const std::string& csv)
+{
+    std::vector<std::vector<std::string>> rows(1);
+    std::string field;
+    bool quoted = false;
+    for (size_t i = 0; i < csv.size(); ++i) {
+        char c = csv[i];
+        if (quoted && c == '"' && i + 1 < csv.size() && csv[i + 1] == '"') {
+            field += '"';
+            ++i;
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && c == ',') {
+            rows.back().push_back(field);
+            field.clear();
+        } else if (!quoted && c == '\r' && i + 1 < csv.size() && csv[i + 1] == '\n') {
+            rows.back().push_back(field);
+            field.clear();
+            rows.emplace_back();
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    rows.pop_back();  // after the last line end
+    rows.erase(rows.begin());
+    return rows;
+}
+
+std::string CsvHeading(const std::string& csv)
+{
+    return csv.substr(0, csv.find("\r\n"));
+}
+
+std::set<DWORD> Column0(const std::string& csv)
+{
+    std::set<DWORD> ids;
+    for (const auto& row : CsvRows(csv))
+        ids.insert(static_cast<DWORD>(std::strtoul(row.at(0).c_str(), nullptr, 10)));
+    return ids;
+}
+
+bool HasModule(DWORD id, const char* module)
+{
+    // The process-status functions, which also reach the modules of a process of the other
+    // bitness; Wine's tool-help snapshots do not.
+    using PfnEnumProcessModulesEx = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*, DWORD);
+    using PfnGetModuleBaseNameA = DWORD(WINAPI*)(HANDLE, HMODULE, char*, DWORD);
+    HMODULE psapi = ::LoadLibraryA("psapi.dll");
+    auto enumModules = reinterpret_cast<PfnEnumProcessModulesEx>(::GetProcAddress(psapi, "EnumProcessModulesEx"));
+    auto baseName = reinterpret_cast<PfnGetModuleBaseNameA>(::GetProcAddress(psapi, "GetModuleBaseNameA"));
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
+    HMODULE modules[1024];
+    DWORD needed = 0;
+    bool has = false;
+    if (process && enumModules && baseName && enumModules(process, modules, sizeof modules, &needed, 0x03)) {
+        for (DWORD i = 0; i < std::min<DWORD>(needed, sizeof modules) / sizeof(HMODULE) && !has; ++i) {
+            char name[MAX_PATH] = "";
+            has = baseName(process, modules[i], name, MAX_PATH) && ::lstrcmpiA(name, module) == 0;
+        }
+    }
+    if (process)
+        ::CloseHandle(process);
+    return has;
+}
+
+std::string Own()
+{
+    return std::to_string(::GetCurrentProcessId());
+}
+
+std::string OwnName()
+{
+    char path[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return DisplayNameOf(path).GetString();
+}
+
+std::string DialogSave(const std::string& file)
+{
+    CTestViewerDlg dialog;
+    g_app.m_pMainWnd = &dialog;
+    testing::RunModal(dialog, [&] {
+        REQUIRE(testing::SelectEntryById(dialog.m_lstProcesses, ::GetCurrentProcessId()) >= 0);
+        dialog.WriteModuleReport(file.c_str());
+    });
+    g_app.m_pMainWnd = nullptr;
+    return testing::FileContent(file);
+}
+
+Reports DialogAndConsoleReports(const std::string& folder)
+{
+    Reports reports;
+    std::string after;
+    for (int attempt = 0; attempt < 3 && (attempt == 0 || reports.dialog != after); ++attempt) {
+        reports.dialog = DialogSave(folder + "dialog.txt");
+        reports.console = Cli("report " + Own());
+        after = DialogSave(folder + "dialog.txt");
+    }
+    REQUIRE(reports.dialog == after);
+    return reports;
+}
+
+}  // namespace clitest

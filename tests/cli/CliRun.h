@@ -1,0 +1,53 @@
+// Running the console program from a test, and the dialog beside it.
+#pragma once
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace clitest {
+
+struct Run {
+    long exit;
+    std::string out, err;
+    DWORD id;
+};
+
+// Runs the console program (`program`, else this tree's QuendrixCli) with `arguments` (UTF-8);
+// its output goes to `outFile`, or to a file of the test's own that is read back.
+Run Cli(const std::string& arguments, const std::string& outFile = "", const std::wstring& program = L"");
+
+// The rows of CSV output without its heading, split at commas outside quotes; the heading.
+std::vector<std::vector<std::string>> CsvRows(const std::string& csv);
+std::string CsvHeading(const std::string& csv);
+// The ids in the first column of CSV output.
+std::set<DWORD> Column0(const std::string& csv);
+
+// Whether the system's process-status functions list `module` among the modules of process
+// `id`, 32-bit modules of a 32-bit process included when the test is 64-bit.
+bool HasModule(DWORD id, const char* module);
+
+// This process: its id, and its program's file name.
+std::string Own();
+std::string OwnName();
+
+// The module report of this process as the dialog's save writes it into `file`: the bytes.
+std::string DialogSave(const std::string& file);
+// The dialog's report of this process (saved into `folder`) and the console program's `report`
+// run between two saves that agree: the dialog may load a system library after its save (to
+// paint, say), and the comparison holds only while the process has the same modules.
+struct Reports {
+    std::string dialog;
+    Run console;
+};
+Reports DialogAndConsoleReports(const std::string& folder);
+
+// UTF-8 as UTF-16, and back.
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& wide);
+// The bytes of a file named by a whole path; "<missing>" when it cannot be read.
+std::string WideFileContent(const std::wstring& path);
+
+}  // namespace clitest
