@@ -1,11 +1,20 @@
-// The one way to bind a function of a system library at run time.
+// The one way to bind a function of a system library at run time, and the library search that
+// keeps a library named without a folder in the system directory.
 #pragma once
 
 #include <windows.h>
 
+// Called first thing by each program, before anything can load a library by name: from then on
+// a library named without a folder is looked for in the system directory only where the system
+// offers that (SetDefaultDllDirectories), and never in the current folder where it offers that
+// (SetDllDirectoryA). Both are bound at run time; the oldest systems have neither.
+void RestrictLibrarySearch();
+
 // Loads library `name` (e.g. "psapi.dll") from the system directory, never from the program's
-// folder or the current directory, where anyone may have left a file of that name. Null when
-// it cannot be loaded from there. A building block of BindFromSystemLibrary.
+// folder or the current directory, where anyone may have left a file of that name; the
+// libraries that it imports come from the system directory too, also where the search cannot be
+// restricted. Null when it cannot be loaded from there. A building block of
+// BindFromSystemLibrary.
 HMODULE LoadSystemLibrary(const char* name);
 
 // Binds `entry` to the function `name` of `library`: null when the library is null or lacks it.
