@@ -245,10 +245,10 @@ TEST_CASE("no library beside the program is loaded, at start, in the file dialog
     char system[MAX_PATH] = "";
     REQUIRE(::GetSystemDirectoryA(system, MAX_PATH) > 0);
 
-    // Before any code of a program in the folder runs, the system may load some of them itself:
-    // Wine's user32.dll imports version.dll and loads imm32.dll by name as it starts (Windows'
-    // does neither). Those are mapped, never called by the program. The loader, run without
-    // names, shows which.
+    // Before any code of a program in the folder runs, the system may load some of them itself,
+    // where no program can restrict the search: Wine's user32.dll imports version.dll (Windows'
+    // does not) and loads imm32.dll by name as it starts. The program never calls them. The
+    // loader, run without names, shows which.
     const std::string loader = "\"" + folder + PlantedFolder::kLoader + "\"";
     CHECK(RunToEnd(loader) == 0);
     const std::string preloaded = planted.LoadedStandIns();
