@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include "framework/SystemLibrary.h"
 #include "res/resource.h"
 #include "support/FileDialogSupport.h"
 #include "support/RunningProgram.h"
@@ -293,5 +294,46 @@ TEST_CASE("no library beside the program is loaded, at start, in the file dialog
         }
         program.Click(IDCANCEL);
         CHECK(program.WaitForExit(10000) == 0);
+    }
+}
+
+TEST_CASE("once the search is restricted, a library named without a folder is found neither beside the program nor in the current folder")
+{
+    // A library of a name that no system has, copied into this test program's own folder and
+    // into a folder of its own that is made the current one; all removed by their owners.
+    const std::string name = "quendrix-restrict-" + std::to_string(::GetCurrentProcessId()) + ".dll";
+    FolderOwner current{testing::FreshFolder("quendrix-current") + "\\"};
+    struct CopyOwner {
+        std::string path;
+        ~CopyOwner()
+        {
+            ::DeleteFileA(path.c_str());
+            ::DeleteFileA((path + ".loaded").c_str());
+        }
+    } beside{testing::ExeDirectory() + name};
+    struct CurrentFolder {
+        char previous[MAX_PATH] = "";
+        ~CurrentFolder() { ::SetCurrentDirectoryA(previous); }
+    } restore;
+    REQUIRE(::GetCurrentDirectoryA(MAX_PATH, restore.previous) > 0);
+    REQUIRE(::SetCurrentDirectoryA(current.path.c_str()));
+
+    const std::string standIn = testing::ExeDirectory() + "..\\planted\\standin.dll";
+    struct Place { const char* what; std::string path; } places[] = {
+        {"beside the program", beside.path},
+        {"in the current folder", current.path + name},
+    };
+    for (bool restricted : {false, true}) {
+        if (restricted)
+            RestrictLibrarySearch();
+        for (const Place& place : places) {
+            INFO((std::string(place.what) + (restricted ? ", restricted" : ", not yet restricted")));
+            REQUIRE(::CopyFileA(standIn.c_str(), place.path.c_str(), FALSE));
+            HMODULE loaded = ::LoadLibraryA(name.c_str());
+            CHECK((loaded != nullptr) == !restricted);
+            if (loaded)
+                ::FreeLibrary(loaded);
+            ::DeleteFileA(place.path.c_str());
+        }
     }
 }
