@@ -13,6 +13,7 @@
 #include "export/FileVersion.h"
 #include "export/VersionApi.h"
 #include "framework/Encoding.h"
+#include "framework/SystemLibrary.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ int Run(int argc, char** argv, Console& console)
 
 int main(int argc, char** argv)
 {
+    RestrictLibrarySearch();
     // Before anything else can load version.dll by name, and find one left beside the program.
     BindVersionFunctions();
     // A drive without a disk answers with a failure, not with a window of the system's.

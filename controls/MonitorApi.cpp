@@ -16,10 +16,8 @@ void BindMonitorApi()
     if (g_bMonitorApiBound)
         return;
     g_bMonitorApiBound = true;
-    // The program imports user32, so it is loaded already.
-    HMODULE user32 = ::GetModuleHandleA("user32.dll");
-    BindEntryPoint(user32, "MonitorFromRect", pfnMonitorFromRect);
-    BindEntryPoint(user32, "GetMonitorInfoA", pfnGetMonitorInfoA);
+    BindFromLoadedModule("user32.dll", EntryPoint{"MonitorFromRect", pfnMonitorFromRect},
+                         EntryPoint{"GetMonitorInfoA", pfnGetMonitorInfoA});
 }
 
 CRect TipBounds(const RECT& row)

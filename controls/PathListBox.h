@@ -74,6 +74,9 @@ protected:
     void OnTimer(UINT_PTR nIDEvent);
     // The wheel, the scroll bar and the keys, which may scroll the list under a resting pointer.
     LRESULT OnScrollInput(WPARAM wParam, LPARAM lParam);
+    // Entries added, removed or given another record, or all of them removed (a refill): another
+    // path may now lie under a resting pointer.
+    LRESULT OnEntriesChanged(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
@@ -92,4 +95,6 @@ private:
     // The entry under the pointer, whose position `point` receives in client coordinates;
     // m_nNoItem also when another window than the list box and its tip lies under the pointer.
     int EntryUnderPointer(CPoint& point);
+    // Whether the tip shows entry `nIndex` with the path that the entry holds now.
+    bool TipShows(int nIndex);
 };

@@ -167,7 +167,7 @@ void CPathListBox::OnTimer(UINT_PTR nIDEvent)
     }
     if (m_pTipWnd->IsWindowVisible()) {
         CPoint point;
-        if (EntryUnderPointer(point) == m_pTipWnd->GetItem())
+        if (TipShows(EntryUnderPointer(point)))
             return;
         // As a move to where the pointer is now would have: the point is dealt with.
         m_ptLast = point;
@@ -183,12 +183,36 @@ LRESULT CPathListBox::OnScrollInput(WPARAM, LPARAM)
     if (m_pTipWnd->IsWindowVisible()) {
         CPoint point;
         int item = EntryUnderPointer(point);
-        if (item != m_pTipWnd->GetItem()) {
+        if (!TipShows(item)) {
             m_ptLast = point;
             ShowTip(IsAppActive() ? item : m_nNoItem);
         }
     }
     return result;
+}
+
+LRESULT CPathListBox::OnEntriesChanged(WPARAM, LPARAM)
+{
+    LRESULT result = Default();
+    // The timer would notice too, but only after the tip had shown a path that the entry under
+    // it no longer has. The tip goes; the next move shows the entry now under the pointer.
+    if (m_pTipWnd->IsWindowVisible()) {
+        CPoint point;
+        if (!TipShows(EntryUnderPointer(point))) {
+            m_ptLast = point;
+            ShowTip(m_nNoItem);
+        }
+    }
+    return result;
+}
+
+bool CPathListBox::TipShows(int nIndex)
+{
+    if (nIndex == m_nNoItem || nIndex != m_pTipWnd->GetItem())
+        return false;
+    CString path;
+    GetItemText(nIndex, path);
+    return path == m_pTipWnd->GetPath();
 }
 
 void CPathListBox::OnKillFocus(CWnd*)

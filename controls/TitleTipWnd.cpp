@@ -50,8 +50,12 @@ BOOL CTitleTipWnd::IsOwnerDraw()
 
 BOOL CTitleTipWnd::Show(CRect rect, int nItem)
 {
-    if (nItem != m_nItem) {
+    // A list refilled since may hold another path at the same index.
+    CString path;
+    m_pListBox->GetItemText(nItem, path);
+    if (nItem != m_nItem || path != m_strPath) {
         m_nItem = nItem;
+        m_strPath = path;
         InvalidateRect(nullptr, TRUE);
     }
     CRect current;

@@ -21,11 +21,14 @@ public:
     // Creates the hidden popup, owned by the list box's top-level window.
     virtual BOOL Create(CPathListBox* pListBox);
     // Shows the tip topmost, without activating it, over `rect` (screen coordinates) for entry
-    // `nItem`; repaints only when the entry changes, moves only when the rectangle does.
+    // `nItem`; repaints only when the entry or its path changes, moves only when the rectangle
+    // does.
     virtual BOOL Show(CRect rect, int nItem);
     virtual BOOL Hide();
     // The entry shown last, also while the tip is hidden; -1 before the first Show.
     int GetItem() const { return m_nItem; }
+    // The path that entry had when it was shown last.
+    const CString& GetPath() const { return m_strPath; }
     // Whether the owner list box draws its own entries; then so does the tip.
     BOOL IsOwnerDraw();
 
@@ -36,6 +39,7 @@ protected:
 
     int m_nNoItem;
     int m_nItem;                 // the entry shown last, also while hidden
+    CString m_strPath;           // that entry's path when it was shown
     CPathListBox* m_pListBox;    // the owner, not owned
 
 private:

@@ -1,47 +1,28 @@
-// Libraries left beside the program under the names of system libraries it uses: the program
-// never loads them, though Wine is told to prefer them, as Windows does for a library outside
-// its known set.
+// Libraries left beside the program under the names of system libraries that it, its file
+// dialogs and the shell's context menu load: the program never loads them, though Wine is told
+// to prefer them, as Windows does for a library outside its known set.
 #include <doctest/doctest.h>
 
+#include <functional>
 #include <set>
 #include <string>
+#include <vector>
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include "export/Fixtures.h"
+#include "framework/SystemLibrary.h"
 #include "res/resource.h"
+#include "support/FileDialogSupport.h"
 #include "support/RunningProgram.h"
 #include "support/TestSupport.h"
 
 namespace {
 
-const char* const kPlanted[] = {"psapi.dll", "version.dll"};
-
-// Tells Wine to prefer a library beside `exe` (named without its folder) to its own.
-void PreferPlanted(const char* exe)
-{
-    std::string path = std::string("Software\\Wine\\AppDefaults\\") + exe + "\\DllOverrides";
-    HKEY key;
-    REQUIRE(::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                              &key, nullptr) == ERROR_SUCCESS);
-    for (const char* dll : kPlanted) {
-        std::string name(dll, std::string(dll).find('.'));
-        ::RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>("native,builtin"), 15);
-    }
-    ::RegCloseKey(key);
-}
-
-// Which stand-ins in `folder` were loaded since the last call; clears the record.
-std::string LoadedStandIns(const std::string& folder)
-{
-    std::string loaded;
-    for (const char* dll : kPlanted) {
-        std::string marker = folder + dll + ".loaded";
-        if (::DeleteFileA(marker.c_str()))
-            loaded += std::string(loaded.empty() ? "" : " ") + dll;
-    }
-    return loaded;
-}
+// The names under which a stand-in lies beside the program: the libraries that it loads itself,
+// and those that these load in turn while a file dialog or the shell's context menu is open.
+const char* const kPlanted[] = {"psapi.dll",    "version.dll",  "comdlg32.dll", "shell32.dll",
+                                "comctl32.dll", "winspool.drv", "compstui.dll", "imm32.dll",
+                                "shlwapi.dll",  "shcore.dll"};
 
 std::string Lower(std::string text)
 {
@@ -49,6 +30,92 @@ std::string Lower(std::string text)
         ::CharLowerBuffA(&text[0], static_cast<DWORD>(text.size()));
     return text;
 }
+
+// A folder of the test's own, removed with everything in it when the owner goes.
+struct FolderOwner {
+    std::string path;  // with a trailing backslash
+    ~FolderOwner()
+    {
+        WIN32_FIND_DATAA found;
+        HANDLE search = ::FindFirstFileA((path + "*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do
+                ::DeleteFileA((path + found.cFileName).c_str());
+            while (::FindNextFileA(search, &found));
+            ::FindClose(search);
+        }
+        ::RemoveDirectoryA(path.c_str());
+    }
+};
+
+// Wine's settings for programs of the given file names, removed when the owner goes.
+struct WineSettingsOwner {
+    std::vector<std::string> programs;
+    ~WineSettingsOwner()
+    {
+        for (const std::string& exe : programs) {
+            const std::string key = "Software\\Wine\\AppDefaults\\" + exe;
+            ::RegDeleteKeyA(HKEY_CURRENT_USER, (key + "\\DllOverrides").c_str());
+            ::RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+        }
+    }
+};
+
+// A folder holding copies of the program and of the loader, and a stand-in under each planted
+// name; Wine prefers a library beside either copy to its own.
+class PlantedFolder {
+public:
+    static constexpr const char* kProgram = "QuendrixPlanted.exe";
+    static constexpr const char* kLoader = "loader.exe";
+
+    PlantedFolder() : m_folder{testing::FreshFolder("quendrix-planted") + "\\"}, m_settings{{kProgram, kLoader}}
+    {
+        const std::string built = testing::ExeDirectory() + "..\\planted\\";
+        for (const char* dll : kPlanted)
+            REQUIRE(::CopyFileA((built + "standin.dll").c_str(), (Path() + dll).c_str(), FALSE));
+        REQUIRE(::CopyFileA((built + kLoader).c_str(), (Path() + kLoader).c_str(), FALSE));
+        REQUIRE(::CopyFileA(testing::ProgramPath().c_str(), (Path() + kProgram).c_str(), FALSE));
+        for (const std::string& exe : m_settings.programs)
+            PreferPlanted(exe);
+    }
+
+    const std::string& Path() const { return m_folder.path; }
+
+    // The stand-ins loaded since the last call, each of which left a record beside itself; clears
+    // the records.
+    std::string LoadedStandIns() const
+    {
+        std::string loaded;
+        for (const char* dll : kPlanted) {
+            if (::DeleteFileA((Path() + dll + ".loaded").c_str()))
+                loaded += std::string(loaded.empty() ? "" : " ") + dll;
+        }
+        return loaded;
+    }
+
+private:
+    // Wine names a library in its settings without ".dll", any other one with its extension.
+    static std::string OverrideName(std::string dll)
+    {
+        const size_t dot = dll.size() - 4;
+        return Lower(dll.substr(dot)) == ".dll" ? dll.substr(0, dot) : dll;
+    }
+    static void PreferPlanted(const std::string& exe)
+    {
+        const std::string path = "Software\\Wine\\AppDefaults\\" + exe + "\\DllOverrides";
+        HKEY key;
+        REQUIRE(::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                                  nullptr) == ERROR_SUCCESS);
+        static const char kOrder[] = "native,builtin";
+        for (const char* dll : kPlanted)
+            ::RegSetValueExA(key, OverrideName(dll).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(kOrder),
+                             sizeof kOrder);
+        ::RegCloseKey(key);
+    }
+
+    FolderOwner m_folder;
+    WineSettingsOwner m_settings;
+};
 
 // The full paths (lower case) of the modules that process `id` has loaded.
 std::set<std::string> LoadedModules(DWORD id)
@@ -64,32 +131,33 @@ std::set<std::string> LoadedModules(DWORD id)
     return paths;
 }
 
-// Whether the system's own copy of `module` imports `dll` by name: then the system's loader,
-// not the program, looks for `dll` before any of the program's code runs.
-bool SystemModuleImports(const char* module, const char* dll)
+// The modules of process `id` that lie in `folder`, by file name, but the process's executable:
+// the planted ones in the table's order, then any other.
+std::string ModulesFrom(DWORD id, const std::string& folder)
 {
-    const BYTE* base = reinterpret_cast<const BYTE*>(::GetModuleHandleA(module));
-    REQUIRE(base != nullptr);
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (directory.VirtualAddress == 0)
-        return false;
-    for (const auto* import = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + directory.VirtualAddress);
-         import->Name; ++import) {
-        if (::lstrcmpiA(reinterpret_cast<const char*>(base + import->Name), dll) == 0)
-            return true;
+    std::set<std::string> found;
+    const std::string prefix = Lower(folder), program = Lower(folder + PlantedFolder::kProgram);
+    for (const std::string& path : LoadedModules(id)) {
+        if (path.compare(0, prefix.size(), prefix) == 0 && path != program)
+            found.insert(path.substr(prefix.size()));
     }
-    return false;
+    std::string names;
+    for (const char* dll : kPlanted) {
+        if (found.erase(dll))
+            names += (names.empty() ? "" : " ") + std::string(dll);
+    }
+    for (const std::string& other : found)
+        names += (names.empty() ? "" : " ") + other;
+    return names;
 }
 
-long RunToEnd(const std::string& exe)
+long RunToEnd(const std::string& command)
 {
-    std::string command = "\"" + exe + "\"";
+    std::string line = command;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    REQUIRE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    REQUIRE(::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
     REQUIRE(::WaitForSingleObject(info.hProcess, 30000) == WAIT_OBJECT_0);
     DWORD code = 0;
     ::GetExitCodeProcess(info.hProcess, &code);
@@ -98,38 +166,174 @@ long RunToEnd(const std::string& exe)
     return static_cast<long>(code);
 }
 
+struct DialogSearch {
+    DWORD id;
+    HWND main;
+    HWND found;
+};
+
+BOOL CALLBACK MatchOtherDialog(HWND w, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<DialogSearch*>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(w, &owner);
+    char name[16] = "";
+    ::GetClassNameA(w, name, sizeof name);
+    if (owner == search->id && w != search->main && ::IsWindowVisible(w) && lstrcmpA(name, "#32770") == 0)
+        search->found = w;
+    return search->found == nullptr;
+}
+
+// A visible dialog window of process `id` besides `main`, or null.
+HWND OtherDialog(DWORD id, HWND main)
+{
+    DialogSearch search{id, main, nullptr};
+    ::EnumWindows(&MatchOtherDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// What the user opens in the program, and the system library that it needs for it.
+struct Action {
+    const char* what;
+    const char* needs;
+    std::function<void(const testing::RunningProgram&)> open;  // returns once it shows
+    std::function<void(const testing::RunningProgram&)> close;
+};
+
+// Opens the file dialog of a button's command, and closes it with Cancel.
+Action FileDialogOf(const char* what, int button)
+{
+    auto open = [button](const testing::RunningProgram& program) {
+        ::PostMessageA(program.Dialog(), WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(program.Item(button)));
+        REQUIRE(testing::WaitFor([&] { return OtherDialog(program.Id(), program.Dialog()) != nullptr; }, 15000));
+    };
+    auto close = [](const testing::RunningProgram& program) {
+        HWND dialog = OtherDialog(program.Id(), program.Dialog());
+        testing::PostCommand(dialog, IDCANCEL);
+        REQUIRE(testing::WaitFor([&] { return !::IsWindow(dialog); }, 10000));
+    };
+    return {what, "comdlg32.dll", open, close};
+}
+
+// Opens the shell's context menu of a module entry with the right button, and closes it with
+// Escape.
+Action ContextMenu()
+{
+    auto menu = [](const testing::RunningProgram& program) {
+        return testing::FindVisibleWindow(program.Id(), "#32768");
+    };
+    auto open = [menu](const testing::RunningProgram& program) {
+        HWND modules = program.Item(IDC_MODULE_LIST);
+        REQUIRE(::SendMessageW(modules, LB_GETCOUNT, 0, 0) > 0);
+        const RECT row = testing::RemoteRowOnScreen(modules, 0);
+        testing::ClickAt(POINT{row.left + 10, (row.top + row.bottom) / 2}, 3);
+        REQUIRE(testing::WaitFor([&] { return menu(program) != nullptr; }, 15000));
+    };
+    auto close = [menu](const testing::RunningProgram& program) {
+        testing::Xdo("key Escape");
+        REQUIRE(testing::WaitFor([&] { return menu(program) == nullptr; }));
+    };
+    return {"the context menu of a module", "shell32.dll", open, close};
+}
+
 }  // namespace
 
-TEST_CASE("a psapi.dll and a version.dll beside the program are never loaded")
+TEST_CASE("no library beside the program is loaded, at start, in the file dialogs or in the context menu")
 {
-    const std::string planted = testing::ExeDirectory() + "..\\planted\\";
-    const std::string folder = fixtures::FreshTempFolder("quendrix-planted");
-    for (const char* dll : kPlanted)
-        REQUIRE(::CopyFileA((planted + dll).c_str(), (folder + dll).c_str(), FALSE));
-    REQUIRE(::CopyFileA((planted + "loader.exe").c_str(), (folder + "loader.exe").c_str(), FALSE));
-    REQUIRE(::CopyFileA(testing::ProgramPath().c_str(), (folder + "QuendrixPlanted.exe").c_str(), FALSE));
-    PreferPlanted("loader.exe");
-    PreferPlanted("QuendrixPlanted.exe");
-    LoadedStandIns(folder);
+    PlantedFolder planted;
+    const std::string& folder = planted.Path();
+    char system[MAX_PATH] = "";
+    REQUIRE(::GetSystemDirectoryA(system, MAX_PATH) > 0);
+
+    // Before any code of a program in the folder runs, the system may load some of them itself,
+    // where no program can restrict the search: Wine's user32.dll imports version.dll (Windows'
+    // does not) and loads imm32.dll by name as it starts. The program never calls them. The
+    // loader, run without names, shows which.
+    const std::string loader = "\"" + folder + PlantedFolder::kLoader + "\"";
+    CHECK(RunToEnd(loader) == 0);
+    const std::string preloaded = planted.LoadedStandIns();
 
     // Any program that loads them by name gets the stand-ins.
-    CHECK(RunToEnd(folder + "loader.exe") == 0);
-    CHECK(LoadedStandIns(folder) == "psapi.dll version.dll");
+    std::string command = loader, all;
+    for (const char* dll : kPlanted) {
+        command += std::string(" ") + dll;
+        all += (all.empty() ? "" : " ") + std::string(dll);
+    }
+    CHECK(RunToEnd(command) == 0);
+    CHECK(planted.LoadedStandIns() == all);
 
-    // The program starts and lists through the system's psapi.dll, and it has the system's
-    // version.dll. The one stand-in it may meet is one that the system's own user32.dll asks
-    // for by name before the program runs (Wine's does; Windows' does not).
-    char system[MAX_PATH] = "";
-    ::GetSystemDirectoryA(system, MAX_PATH);
-    {
-        testing::RunningProgram program(folder + "QuendrixPlanted.exe");
+    // In either order: the save dialog brings the shell along, the context menu brings it first.
+    const Action save = FileDialogOf("the save dialog", IDC_SAVE_LIST);
+    const Action chooser = FileDialogOf("the folder chooser", IDC_COPY_MODULES);
+    const Action menu = ContextMenu();
+    const std::vector<std::vector<Action>> orders = {{save, chooser, menu}, {menu, save}};
+    for (const std::vector<Action>& order : orders) {
+        testing::RunningProgram program(folder + PlantedFolder::kProgram);
+        INFO("started");
+        // Started, it lists through the system's psapi.dll, and it has the system's version.dll.
         CHECK(::IsWindowEnabled(program.Item(IDC_REFRESH)));
         CHECK(::SendMessageW(program.Item(IDC_PROCESS_LIST), LB_GETCOUNT, 0, 0) > 0);
         std::set<std::string> loaded = LoadedModules(program.Id());
-        for (const char* dll : kPlanted)
+        for (const char* dll : {"psapi.dll", "version.dll"})
             CHECK_MESSAGE(loaded.count(Lower(std::string(system) + "\\" + dll)) == 1, dll);
+        CHECK(planted.LoadedStandIns() == preloaded);
+        CHECK(ModulesFrom(program.Id(), folder) == preloaded);
+
+        // The modules of the program itself, whose files the shell knows.
+        const int own = testing::RemoteFindEntry(program.Item(IDC_PROCESS_LIST), PlantedFolder::kProgram);
+        REQUIRE(own >= 0);
+        program.SelectProcess(own);
+        for (const Action& action : order) {
+            INFO(std::string(action.what));
+            action.open(program);
+            CHECK(LoadedModules(program.Id()).count(Lower(std::string(system) + "\\" + action.needs)) == 1);
+            CHECK(planted.LoadedStandIns() == "");
+            CHECK(ModulesFrom(program.Id(), folder) == preloaded);
+            action.close(program);
+        }
         program.Click(IDCANCEL);
         CHECK(program.WaitForExit(10000) == 0);
     }
-    CHECK(LoadedStandIns(folder) == (SystemModuleImports("user32.dll", "version.dll") ? "version.dll" : ""));
+}
+
+TEST_CASE("once the search is restricted, a library named without a folder is found neither beside the program nor in the current folder")
+{
+    // A library of a name that no system has, copied into this test program's own folder and
+    // into a folder of its own that is made the current one; all removed by their owners.
+    const std::string name = "quendrix-restrict-" + std::to_string(::GetCurrentProcessId()) + ".dll";
+    FolderOwner current{testing::FreshFolder("quendrix-current") + "\\"};
+    struct CopyOwner {
+        std::string path;
+        ~CopyOwner()
+        {
+            ::DeleteFileA(path.c_str());
+            ::DeleteFileA((path + ".loaded").c_str());
+        }
+    } beside{testing::ExeDirectory() + name};
+    struct CurrentFolder {
+        char previous[MAX_PATH] = "";
+        ~CurrentFolder() { ::SetCurrentDirectoryA(previous); }
+    } restore;
+    REQUIRE(::GetCurrentDirectoryA(MAX_PATH, restore.previous) > 0);
+    REQUIRE(::SetCurrentDirectoryA(current.path.c_str()));
+
+    const std::string standIn = testing::ExeDirectory() + "..\\planted\\standin.dll";
+    struct Place { const char* what; std::string path; } places[] = {
+        {"beside the program", beside.path},
+        {"in the current folder", current.path + name},
+    };
+    for (bool restricted : {false, true}) {
+        if (restricted)
+            RestrictLibrarySearch();
+        for (const Place& place : places) {
+            INFO((std::string(place.what) + (restricted ? ", restricted" : ", not yet restricted")));
+            REQUIRE(::CopyFileA(standIn.c_str(), place.path.c_str(), FALSE));
+            HMODULE loaded = ::LoadLibraryA(name.c_str());
+            CHECK((loaded != nullptr) == !restricted);
+            if (loaded)
+                ::FreeLibrary(loaded);
+            ::DeleteFileA(place.path.c_str());
+        }
+    }
 }

@@ -1,7 +1,9 @@
 // The built program's version resource and icon, read back with the system's own functions.
 #include <doctest/doctest.h>
 
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "res/resource.h"
@@ -147,4 +149,41 @@ TEST_CASE("the About box is built as its template says, its icon 21 by 20 dialog
         CHECK(about.items[i] == expected[i]);
     }
     ::FreeLibrary(program);
+}
+
+TEST_CASE("both programs carry a manifest that asks to run as their invoker and names no dependency")
+{
+    const std::string programs[] = {testing::ProgramPath(),
+                                    testing::ExeDirectory() + "..\\" QUENDRIX_CLI_PROGRAM_NAME ".exe"};
+    for (const std::string& path : programs) {
+        CAPTURE(path);
+        // The resource as stored: type 24, id 1.
+        std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&::FreeLibrary)> image(
+            ::LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE), &::FreeLibrary);
+        REQUIRE(image != nullptr);
+        HRSRC found = ::FindResourceA(image.get(), MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+        REQUIRE(found != nullptr);
+        const char* bytes = static_cast<const char*>(::LockResource(::LoadResource(image.get(), found)));
+        REQUIRE(bytes != nullptr);
+        const std::string text(bytes, ::SizeofResource(image.get(), found));
+        CHECK(text.find("<requestedExecutionLevel level=\"asInvoker\"") != std::string::npos);
+        // A dependency (on newer common controls) would change how the dialog looks.
+        CHECK(text.find("<dependency") == std::string::npos);
+
+        // The system's own reading of it.
+        ACTCTXA source{};
+        source.cbSize = sizeof source;
+        source.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        source.lpSource = path.c_str();
+        source.lpResourceName = MAKEINTRESOURCEA(1);
+        HANDLE created = ::CreateActCtxA(&source);
+        REQUIRE(created != INVALID_HANDLE_VALUE);
+        std::unique_ptr<void, decltype(&::ReleaseActCtx)> context(created, &::ReleaseActCtx);
+        ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level{};
+        SIZE_T written = 0;
+        REQUIRE(::QueryActCtxW(0, context.get(), nullptr, RunlevelInformationInActivationContext, &level,
+                               sizeof level, &written));
+        CHECK(level.RunLevel == ACTCTX_RUN_LEVEL_AS_INVOKER);
+        CHECK(level.UiAccess == 0);
+    }
 }

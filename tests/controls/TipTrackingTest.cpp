@@ -2,6 +2,7 @@
 // mouse, the buttons and the capture, told by the message sequences that result.
 #include <doctest/doctest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -364,6 +365,60 @@ TEST_CASE("destroying the list box takes the tip window with it")
         CHECK(g_log == c.log);
         CHECK(list.m_pTipWnd->m_hWnd == nullptr);
         CHECK(::GetCapture() == nullptr);
+    }
+}
+
+TEST_CASE("a tip over entries that change under a resting pointer never shows a path the entry no longer has")
+{
+    // Three paths of different widths, each wider than the list: the tip's rectangle tells them
+    // apart. The pointer rests on the second entry.
+    const char* const kBeta = "C:\\Program Files\\Another folder with a long name\\beta.dll";
+    const char* const kDelta =
+        "C:\\Program Files\\A folder whose name is very much longer than that of the others\\delta.dll";
+    const char* const kGamma = "C:\\c\\gamma.dll";
+    struct Change { const char* what; std::function<void(CPathListBox&)> change; const char* nowUnder; } changes[] = {
+        {"refilled, as for another process",
+         [&](CPathListBox& list) {
+             list.ClearItems();
+             for (const char* path : {"C:\\x\\aaa.dll", kDelta, "C:\\x\\zzz.dll"})
+                 list.AddItem(path, 0);
+         },
+         kDelta},
+        {"an entry added above it", [](CPathListBox& list) { list.AddItem("C:\\x\\aaa.dll", 0); }, kLongPath},
+        {"the entry above it removed",
+         [](CPathListBox& list) {
+             list.FreeItemData(0);
+             list.SendMessage(LB_DELETESTRING, 0);
+         },
+         kGamma},
+    };
+    for (const Change& c : changes) {
+        INFO(std::string(c.what));
+        CTrackedList list;
+        TipHost host(list, LBS_NOTIFY | LBS_SORT);
+        for (const char* path : {kLongPath, kBeta, kGamma})
+            list.AddItem(path, 0);  // alpha.dll, beta.dll, gamma.dll
+        auto over = [&](const char* path) {
+            CRect row = host.RowOnScreen(1);
+            row.right = std::max<LONG>(row.right, row.left + host.TextWidth(path) + 4);
+            return row;
+        };
+        auto tip = [&] {
+            CRect rect;
+            list.m_pTipWnd->GetWindowRect(rect);
+            return rect;
+        };
+        REQUIRE_FALSE(over(kBeta) == over(c.nowUnder));
+        const CPoint onRow1 = Center(Row(list, 1));
+        host.MoveTo(onRow1);
+        REQUIRE(list.TipVisible());
+        REQUIRE(tip() == over(kBeta));
+
+        c.change(list);
+        CHECK((!list.TipVisible() || tip() == over(c.nowUnder)));
+        host.MoveTo(CPoint(onRow1.x + 3, onRow1.y));
+        CHECK(list.TipVisible());
+        CHECK(tip() == over(c.nowUnder));
     }
 }
 
