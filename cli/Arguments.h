@@ -16,6 +16,7 @@ struct Arguments {
     bool hasOutput = false;              // --output FILE
     std::wstring output;
     bool force = false;    // --force: an existing --output file may be replaced
+    bool byPath = false;    // --by-path: diff matches modules by their whole paths
     bool help = false;     // --help, -h, /?, help
     bool version = false;  // --version
 };
