@@ -14,9 +14,15 @@ const Command kCommands[] = {
     {"report", "PROCESS", kTakesOutput,
      "the module report of a process: the very bytes that the dialog's\n\"Modulliste speichern\" writes",
      RunReport},
-    {"copy", "PROCESS FOLDER", 0,
-     "copies the module files of a process into FOLDER, never overwriting a\n"
-     "file; as the dialog, it leaves out the program's own file",
+    {"copy", "PROCESS FOLDER", kTakesSystem,
+     "copies the module files of a process into FOLDER as a kit, never\n"
+     "overwriting a file; as the dialog, it leaves out the program's own file.\n"
+     "A missing FOLDER is made, never a folder above it. Beside the files\n"
+     "goes a manifest: QuendrixKit.report.txt, the process's report as\n"
+     "\"report\" writes it, and QuendrixKit.copied.csv (UTF-8), a row for each\n"
+     "module: copied, already there, system file, unreadable or not copied,\n"
+     "and why. A name that a module or an earlier kit has taken gets a\n"
+     "number (QuendrixKit-2.report.txt). It lists the files it made.",
      RunCopy},
     {"find", "MODULE", kTakesFormat, "every process that has MODULE loaded", RunFind},
     {"diff", "A B", kTakesFormat | kTakesMatch,

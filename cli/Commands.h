@@ -13,6 +13,7 @@ enum CommandOptions : unsigned {
     kTakesFormat = 1,  // --csv, --json, --no-header
     kTakesOutput = 2,  // --output FILE, --force
     kTakesMatch = 4,   // --by-path
+    kTakesSystem = 8,  // --no-system
 };
 
 struct Command {
