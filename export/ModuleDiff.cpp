@@ -27,6 +27,16 @@ struct Keyed {
     const ReportedModule* module;
 };
 
+// Orders keys as memcmp would; inline, as it runs n log n times.
+int CompareKeys(std::string_view a, std::string_view b)
+{
+    size_t length = std::min(a.size(), b.size());
+    for (size_t i = 0; i < length; ++i)
+        if (a[i] != b[i])
+            return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]) ? -1 : 1;
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
 // The modules in the order of their keys, then of their paths; the folded keys are kept in
 // `folded`, one block for all.
 std::vector<Keyed> Sorted(const std::vector<ReportedModule>& modules, DiffMatch match, std::string& folded)
@@ -47,7 +57,7 @@ std::vector<Keyed> Sorted(const std::vector<ReportedModule>& modules, DiffMatch 
         at += entry.key.size();
     }
     std::sort(keyed.begin(), keyed.end(), [](const Keyed& x, const Keyed& y) {
-        int order = x.key.compare(y.key);
+        int order = CompareKeys(x.key, y.key);
         return order != 0 ? order < 0 : CompareFolded(x.module->path, y.module->path) < 0;
     });
     return keyed;
@@ -100,6 +110,10 @@ void Add(std::vector<ModuleDifference>& differences, const ReportedModule& a, co
 void MatchGroup(std::vector<ModuleDifference>& differences, const Keyed* a, size_t countA, const Keyed* b,
                 size_t countB)
 {
+    if (countA == 1 && countB == 1) {
+        Add(differences, *a->module, *b->module);
+        return;
+    }
     std::vector<const ReportedModule*> leftA, leftB;
     size_t i = 0, j = 0;
     while (i < countA || j < countB) {
@@ -143,7 +157,7 @@ std::vector<ModuleDifference> CompareModules(const std::vector<ReportedModule>& 
     std::vector<ModuleDifference> differences;
     size_t i = 0, j = 0;
     while (i < x.size() || j < y.size()) {
-        int order = i == x.size() ? 1 : j == y.size() ? -1 : x[i].key.compare(y[j].key);
+        int order = i == x.size() ? 1 : j == y.size() ? -1 : CompareKeys(x[i].key, y[j].key);
         if (order < 0) {
             differences.push_back({DiffChange::OnlyInA, x[i++].module, nullptr, VersionDirection::Unknown});
         } else if (order > 0) {
