@@ -140,8 +140,6 @@ bool ParseReport(ParsedReport& report, ReportFault& fault)
         if (whole.back() != ')')
             return Fault(fault, lines.Number() - (more ? 1 : 0),
                          "does not end the module line with \")\"");
-        if (whole.find('\0') != std::string_view::npos)
-            return Fault(fault, number, "holds a NUL byte");
         ReportedModule module;
         module.path = whole.substr(0, pathEnd);
         module.text = whole.substr(pathEnd + 3, whole.size() - pathEnd - 4);
