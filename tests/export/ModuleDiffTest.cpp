@@ -151,15 +151,22 @@ TEST_CASE("versions written as numbers compare part by part")
         CHECK_MESSAGE(CompareVersions(c.a, c.b) == c.direction, c.a << " against " << c.b);
 }
 
-TEST_CASE("a file name is what follows the last separator")
+TEST_CASE("reports of another code page compare as their bytes")
 {
-    struct Case { const char* path; const char* name; } cases[] = {
-        {"C:\\WINDOWS\\system32\\ntdll.dll", "ntdll.dll"},
-        {"C:/App/x.dll", "x.dll"},
-        {"C:x.dll", "x.dll"},
-        {"x.dll", "x.dll"},
-        {"\\\\server\\share\\Gr\xF6\xDF" "e.dll", "Gr\xF6\xDF" "e.dll"},
-    };
-    for (const Case& c : cases)
-        CHECK(std::string(ReportedName(c.path)) == c.name);
+    // Shift-JIS bytes, whose second byte may be a backslash in any other code page.
+    ParsedReport a, b;
+    Parse(a, "Module zum Prozess: app.exe\r\n\r\n"
+             "C:\\\x93\xfa\x96\x7b\\\x95\x5c.dll\t(V1.0, \x90\xe0\x96\xbe)\r\n"
+             "C:\\\x93\xfa\x96\x7b\\same.dll\t(V1.0, \x90\xe0\x96\xbe)\r\n");
+    Parse(b, "Module zum Prozess: app.exe\r\n\r\n"
+             "C:\\\x93\xfa\x96\x7b\\\x95\x5c.dll\t(V1.1, \x90\xe0\x96\xbe)\r\n"
+             "C:\\\x93\xfa\x96\x7b\\same.dll\t(V1.0, \x90\xe0\x96\xbf)\r\n");
+    for (DiffMatch match : {DiffMatch::ByName, DiffMatch::ByPath}) {
+        std::vector<ModuleDifference> rows = CompareModules(a.modules, b.modules, match);
+        REQUIRE(rows.size() == 2);
+        CHECK(std::string(rows[0].a->path) == std::string(rows[0].b->path));
+        CHECK(std::string(rows[1].a->path) == std::string(rows[1].b->path));
+        CHECK(((rows[0].change == DiffChange::Version && rows[1].change == DiffChange::Description) ||
+               (rows[1].change == DiffChange::Version && rows[0].change == DiffChange::Description)));
+    }
 }
