@@ -33,7 +33,8 @@ struct ModuleDifference {
 };
 
 // The differences between lists `a` and `b`, ordered by what modules are matched by (a-z
-// without regard to case), then by path. Takes O(n log n) for n modules.
+// without regard to case); of one name, those that only one list has come first. Takes
+// O(n log n) for n modules.
 std::vector<ModuleDifference> CompareModules(const std::vector<ReportedModule>& a, const std::vector<ReportedModule>& b,
                                              DiffMatch match);
 
