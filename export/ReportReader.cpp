@@ -62,7 +62,9 @@ private:
 size_t ModuleLineTab(std::string_view line)
 {
     size_t tab = line.find('\t');
-    return tab != std::string_view::npos && tab > 0 && line.substr(tab + 1, 2) == "(V" ? tab : std::string_view::npos;
+    bool starts = tab != std::string_view::npos && tab > 0 && tab + 2 < line.size() && line[tab + 1] == '(' &&
+                  line[tab + 2] == 'V';
+    return starts ? tab : std::string_view::npos;
 }
 
 bool Fault(ReportFault& fault, size_t line, const std::string& why)
