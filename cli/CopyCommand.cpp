@@ -23,8 +23,10 @@ bool FolderUsable(const std::wstring& folder, bool& missing, std::wstring& reaso
     }
     DWORD attributes = AttributesOf(folder);
     if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+            return true;
         reason = L"it is a file, not a folder";
-        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        return false;
     }
     // Only the folder itself is made, in a folder that exists.
     std::wstring full = FullPathOf(folder);

@@ -41,7 +41,7 @@ struct SystemFolders {
         if (SystemHasWidePaths()) {
             // On a terminal server GetWindowsDirectory may name a private folder of the user's;
             // GetSystemWindowsDirectory (Windows 2000 on) names the shared one.
-            static PfnFolder shared = nullptr, windowsFolder = nullptr, systemFolder = nullptr, wow64 = nullptr;
+            PfnFolder shared = nullptr, windowsFolder = nullptr, systemFolder = nullptr, wow64 = nullptr;
             BindFromLoadedModule("kernel32.dll", EntryPoint{"GetSystemWindowsDirectoryW", shared});
             BindFromLoadedModule("kernel32.dll", EntryPoint{"GetWindowsDirectoryW", windowsFolder},
                                  EntryPoint{"GetSystemDirectoryW", systemFolder});
