@@ -103,29 +103,6 @@ TEST_CASE("by file name, two lists differ in what each lacks and in changed vers
     CHECK(CompareModules(b.modules, b.modules, DiffMatch::ByPath).empty());
 }
 
-TEST_CASE("by path, a module in another folder is another module")
-{
-    ParsedReport a, b;
-    Parse(a, "Module zum Prozess: app.exe\r\n\r\n"
-             "C:\\A\\x.dll\t(V1.0)\r\n"
-             "C:\\B\\x.dll\t(V1.0)\r\n"
-             "C:\\C\\Y.DLL\t(V1.0)\r\n");
-    Parse(b, "Module zum Prozess: app.exe\r\n\r\n"
-             "c:\\c\\y.dll\t(V2.0)\r\n"
-             "C:\\A\\x.dll\t(V1.0)\r\n"
-             "C:\\D\\x.dll\t(V1.0)\r\n");
-    using C = DiffChange;
-    using D = VersionDirection;
-    CheckRows(CompareModules(a.modules, b.modules, DiffMatch::ByPath),
-              {{"C:\\B\\x.dll", C::OnlyInA, D::Unknown},
-               {"C:\\C\\Y.DLL", C::Version, D::Up},
-               {"C:\\D\\x.dll", C::OnlyInB, D::Unknown}},
-              DiffMatch::ByPath);
-    // By name, the two x.dll of either list pair up, equal paths first.
-    CheckRows(CompareModules(a.modules, b.modules, DiffMatch::ByName), {{"Y.DLL", C::Version, D::Up}},
-              DiffMatch::ByName);
-}
-
 TEST_CASE("versions written as numbers compare part by part")
 {
     using D = VersionDirection;

