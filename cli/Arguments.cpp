@@ -29,6 +29,11 @@ const Option kOptions[] = {
      }},
     {"--force", nullptr, kTakesOutput, "with --output: replace the file if it exists",
      [](Arguments& a, const std::wstring&) { a.force = true; }},
+    {"--by-path", nullptr, kTakesMatch, "diff: match modules by their whole paths, not by their file names",
+     [](Arguments& a, const std::wstring&) { a.byPath = true; }},
+    {"--no-system", nullptr, kTakesSystem,
+     "copy: leave out the modules in the Windows and system folders",
+     [](Arguments& a, const std::wstring&) { a.noSystem = true; }},
 };
 
 const Option* FindOption(const std::wstring& name)

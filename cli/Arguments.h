@@ -16,6 +16,8 @@ struct Arguments {
     bool hasOutput = false;              // --output FILE
     std::wstring output;
     bool force = false;    // --force: an existing --output file may be replaced
+    bool byPath = false;    // --by-path: diff matches modules by their whole paths
+    bool noSystem = false;  // --no-system: copy leaves out the system's own modules
     bool help = false;     // --help, -h, /?, help
     bool version = false;  // --version
 };

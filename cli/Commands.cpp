@@ -14,11 +14,34 @@ const Command kCommands[] = {
     {"report", "PROCESS", kTakesOutput,
      "the module report of a process: the very bytes that the dialog's\n\"Modulliste speichern\" writes",
      RunReport},
-    {"copy", "PROCESS FOLDER", 0,
-     "copies the module files of a process into FOLDER, never overwriting a\n"
-     "file; as the dialog, it leaves out the program's own file",
+    {"copy", "PROCESS FOLDER", kTakesSystem,
+     "copies the module files of a process into FOLDER as a kit, never\n"
+     "overwriting a file; as the dialog, it leaves out the program's own file.\n"
+     "A missing FOLDER is made, never a folder above it. Beside the files\n"
+     "goes a manifest: QuendrixKit.report.txt, the process's report as\n"
+     "\"report\" writes it, and QuendrixKit.copied.csv (UTF-8), a row for each\n"
+     "module: copied, already there, system file, unreadable or not copied,\n"
+     "and why. A name that a module or an earlier kit has taken gets a\n"
+     "number (QuendrixKit-2.report.txt). It lists the files it made.",
      RunCopy},
     {"find", "MODULE", kTakesFormat, "every process that has MODULE loaded", RunFind},
+    {"diff", "A B", kTakesFormat | kTakesMatch,
+     "the modules that differ between two module lists, A and B, each a\n"
+     "report file (as \"report\" or the dialog writes it, a kit's manifest)\n"
+     "or a PROCESS; a file that exists and is no program is read as a report.\n"
+     "Reports are read as bytes: paths and texts compare byte for byte, A-Z\n"
+     "in paths as a-z. Modules match by file name (--by-path: whole path); a\n"
+     "name listed twice matches equal paths first. A row says: only in A,\n"
+     "only in B, version, description, version and description, or text;\n"
+     "its direction is up or down where both versions are numbers (same:\n"
+     "equal numbers written otherwise).\n"
+     "A line's \"(Vversion, description)\" splits at the first \", \"; but a\n"
+     "version that begins with a bare number keeps the bare numbers that\n"
+     "follow, up to four in all (\"5, 1, 2600, 2180\"). Where a fifth number\n"
+     "follows, or a part that begins with a digit and is more than a number,\n"
+     "the line cannot be split for sure and is compared whole: change\n"
+     "\"text\", with all of it as its version.",
+     RunDiff},
 };
 
 const char kUsageTail[] =
@@ -39,7 +62,9 @@ const char kUsageTail[] =
     "Exit status: 0 done; 1 partly done (a file not copied, a process that could not be read);\n"
     "2 a usage error, an unknown or ambiguous process, or an output that cannot be written.\n"
     "find: 0 a process has MODULE loaded; 1 no process has it, and every process was read;\n"
-    "3 no process that could be read has it, but some could not be read (they are named).\n";
+    "3 no process that could be read has it, but some could not be read (they are named).\n"
+    "diff: 0 the lists agree; 1 they differ; 2 a usage error, a file that is not a report (its\n"
+    "line is named) or cannot be read, or a process that cannot be read.\n";
 
 // Where the descriptions of the usage begin.
 const size_t kUsageColumn = 31;

@@ -12,6 +12,8 @@ class Session;
 enum CommandOptions : unsigned {
     kTakesFormat = 1,  // --csv, --json, --no-header
     kTakesOutput = 2,  // --output FILE, --force
+    kTakesMatch = 4,   // --by-path
+    kTakesSystem = 8,  // --no-system
 };
 
 struct Command {
@@ -36,3 +38,4 @@ int RunModules(const Arguments& arguments, Session& session);
 int RunReport(const Arguments& arguments, Session& session);
 int RunCopy(const Arguments& arguments, Session& session);
 int RunFind(const Arguments& arguments, Session& session);
+int RunDiff(const Arguments& arguments, Session& session);

@@ -1,27 +1,51 @@
-// copy: the module files of a process into a folder, never overwriting a file.
+// copy: the module files of a process into a folder as a kit, never overwriting a file, with a
+// manifest beside them: the process's report and the list of what became of each file.
+#include <set>
+
 #include "cli/Commands.h"
 #include "cli/Session.h"
 #include "enum/DisplayName.h"
 #include "export/FileReplace.h"
-#include "export/ModuleCopy.h"
+#include "export/ModuleKit.h"
 #include "framework/Encoding.h"
 #include "framework/WidePath.h"
 
 namespace {
 
-// Whether files can be created in `folder`; the reason when not.
-bool CanWriteInto(const std::wstring& folder, std::wstring& reason)
+// Whether `folder` can be copied into, or made; `missing` when it is to be made. The reason
+// when neither.
+bool FolderUsable(const std::wstring& folder, bool& missing, std::wstring& reason)
 {
+    missing = false;
     if (!SystemHasWidePaths() && folder.size() >= MAX_PATH - 14) {
         reason = L"its path is too long";
         return false;
     }
     DWORD attributes = AttributesOf(folder);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        reason = attributes == INVALID_FILE_ATTRIBUTES ? L"there is no such folder" : L"it is a file, not a folder";
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+            return true;
+        reason = L"it is a file, not a folder";
         return false;
     }
-    // A file of our own, created and removed again, is the one sure test.
+    // Only the folder itself is made, in a folder that exists.
+    std::wstring full = FullPathOf(folder);
+    while (full.size() > 1 && (full.back() == L'\\' || full.back() == L'/'))
+        full.pop_back();
+    std::wstring parent = full.substr(0, FolderLength(full));
+    DWORD above = parent.empty() ? INVALID_FILE_ATTRIBUTES : AttributesOf(parent);
+    if (above == INVALID_FILE_ATTRIBUTES || !(above & FILE_ATTRIBUTE_DIRECTORY) || parent.size() == full.size()) {
+        reason = L"there is no such folder, nor the folder to make it in";
+        return false;
+    }
+    missing = true;
+    return true;
+}
+
+// Whether files can be created in `folder`; the reason when not. A file of our own, created and
+// removed again, is the one sure test.
+bool CanWriteInto(const std::wstring& folder, std::wstring& reason)
+{
     std::wstring probe;
     KernelHandle handle = CreateUniqueFile(folder, probe);
     if (!handle) {
@@ -33,38 +57,135 @@ bool CanWriteInto(const std::wstring& folder, std::wstring& reason)
     return true;
 }
 
+const wchar_t* OutcomeName(KitOutcome outcome)
+{
+    switch (outcome) {
+    case KitOutcome::Copied: return L"copied";
+    case KitOutcome::AlreadyThere: return L"already there";
+    case KitOutcome::SystemFile: return L"system file";
+    case KitOutcome::Unreadable: return L"unreadable";
+    default: return L"not copied";
+    }
+}
+
+// Why a module was not copied; for a copied one, what the report cannot say of it.
+std::wstring WhyOf(const KitEntry& entry, const ModuleEntry& module)
+{
+    switch (entry.outcome) {
+    case KitOutcome::Copied:
+        if (module.faithful)
+            return std::wstring();
+        return module.path.GetLength() >= MAX_PATH ? L"the report states no version: the path is too long for it"
+                                                    : L"the report states no version: it names the file by a bent "
+                                                      L"path, " + ToWide(module.path.GetString());
+    case KitOutcome::AlreadyThere: return L"a file of that name is already in the folder";
+    case KitOutcome::SystemFile: return L"lives in the Windows or a system folder (--no-system)";
+    default:
+        return entry.copy.status == CopyStatus::TooLong ? L"the copy's path would have 260 characters or more"
+                                                         : Console::Reason(entry.copy.error);
+    }
+}
+
+// The summary: how many modules were copied and what became of the others.
+std::wstring Summary(const std::vector<KitEntry>& entries, const std::vector<std::wstring>& reasons,
+                     const std::wstring& process, const std::wstring& folder)
+{
+    size_t counts[5] = {};
+    std::set<std::wstring> failures;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        ++counts[static_cast<int>(entries[i].outcome)];
+        if (entries[i].outcome == KitOutcome::NotCopied)
+            failures.insert(reasons[i]);
+    }
+    auto count = [&](KitOutcome outcome) { return Decimal(static_cast<DWORD>(counts[static_cast<int>(outcome)])); };
+    std::wstring text = L"copied " + (counts[0] == entries.size() ? L"all " : count(KitOutcome::Copied) + L" of the ") +
+                        Decimal(static_cast<DWORD>(entries.size())) + L" modules of " + process + L" into \"" + folder +
+                        L"\"";
+    if (counts[static_cast<int>(KitOutcome::AlreadyThere)])
+        text += L"; " + count(KitOutcome::AlreadyThere) + L" already there, left as they were";
+    if (counts[static_cast<int>(KitOutcome::SystemFile)])
+        text += L"; " + count(KitOutcome::SystemFile) + L" system files left out";
+    if (counts[static_cast<int>(KitOutcome::Unreadable)])
+        text += L"; " + count(KitOutcome::Unreadable) + L" unreadable";
+    if (!failures.empty()) {
+        text += L"; " + count(KitOutcome::NotCopied) + L" not copied:";
+        for (const std::wstring& reason : failures)
+            text += L" " + reason;
+    }
+    return text;
+}
+
+// Writes one file of the manifest; false after the message.
+bool WriteManifest(Session& session, const std::wstring& path, const std::string& bytes)
+{
+    DWORD error = 0;
+    if (WriteNewFile(path, bytes, false, error))
+        return true;
+    session.Out().Error(L"cannot write the kit's manifest \"" + path + L"\": " + Console::Reason(error));
+    return false;
+}
+
 }  // namespace
 
 int RunCopy(const Arguments& arguments, Session& session)
 {
     const std::wstring& folder = arguments.operands[1];
     std::wstring reason;
-    if (!CanWriteInto(folder, reason)) {
+    bool missing = false;
+    if (!FolderUsable(folder, missing, reason)) {
         session.Out().Error(L"cannot copy into \"" + folder + L"\": " + reason);
         return kExitRefused;
     }
     ProcessRecord process;
+    std::string report;
     std::vector<ModuleEntry> modules;
-    if (int status = session.DialogModules(arguments.operands[0], process, modules))
+    if (int status = session.Report(arguments.operands[0], process, report, &modules))
         return status;
-
-    std::wstring lines;
-    int failures = 0;
-    for (const ModuleEntry& module : modules) {
-        // The whole path names the very file, also where the ANSI one would name another.
-        CopyOutcome outcome = CopyModuleFile(module.file, folder);
-        if (outcome.status == CopyStatus::Copied)
-            continue;
-        ++failures;
-        lines += module.file + L": " +
-                 (outcome.status == CopyStatus::AlreadyThere ? L"a file of that name is already in the folder"
-                  : outcome.status == CopyStatus::TooLong    ? L"the copy's path would have 260 characters or more"
-                                                             : Console::Reason(outcome.error)) +
-                 L"\r\n";
+    if (missing) {
+        if (!CreateFolderOf(folder)) {
+            session.Out().Error(L"cannot make the folder \"" + folder + L"\": " + Console::Reason(::GetLastError()));
+            return kExitRefused;
+        }
+        session.Out().Error(L"made the folder \"" + folder + L"\"");
     }
-    CString processName = DisplayNameOf(ListedProcessPath(session.Version(), process));
-    lines += ToWide(WithCrLf(CopyResultMessage(failures, processName, FromWide(folder).c_str()).GetString())) + L"\r\n";
-    if (!session.Out().Text(lines))
+    if (!CanWriteInto(folder, reason)) {
+        session.Out().Error(L"cannot copy into \"" + folder + L"\": " + reason);
+        return kExitRefused;
+    }
+    KitNames names;
+    if (!ChooseKitNames(folder, modules, names)) {
+        session.Out().Error(L"cannot name the kit's manifest: \"" + folder + L"\" holds too many kits");
+        return kExitRefused;
+    }
+
+    const std::wstring reportPath = PathInFolder(folder, names.report), listPath = PathInFolder(folder, names.list);
+    const bool reported = WriteManifest(session, reportPath, report);
+    bool failed = false;
+    std::wstring copied;
+    std::vector<KitEntry> entries;
+    std::vector<std::wstring> reasons;
+    std::vector<Row> rows;
+    for (const ModuleEntry& module : modules) {
+        const KitEntry entry = CopyIntoKit(module, folder, arguments.noSystem);
+        const std::wstring name = DisplayNameOf(module.file), why = WhyOf(entry, module);
+        entries.push_back(entry);
+        reasons.push_back(why);
+        rows.push_back({Cell{name, true}, Cell{OutcomeName(entry.outcome), true}, Cell{why, true}, Cell{module.file, true}});
+        if (entry.outcome == KitOutcome::Copied) {
+            copied += PathInFolder(folder, name) + L"\r\n";
+        } else if (entry.outcome != KitOutcome::SystemFile) {
+            failed = true;
+            session.Out().Error(module.file + L": " + (entry.outcome == KitOutcome::Unreadable ? L"unreadable: " : L"") + why);
+        }
+    }
+    const std::wstring list =
+        RenderTable({{"file", false}, {"outcome", false}, {"reason", false}, {"path", false}}, rows, Format::Csv);
+    const bool listed = WriteManifest(session, listPath, FromWide(list, CP_UTF8));
+    session.Out().Error(Summary(entries, reasons, Describe(process), folder));
+    // The files made, the manifest first: a script looks for it there.
+    const std::wstring made =
+        (reported ? reportPath + L"\r\n" : L"") + (listed ? listPath + L"\r\n" : L"") + copied;
+    if (!made.empty() && !session.Out().Text(made))
         return session.OutputRefused();
-    return failures ? kExitPartly : kExitDone;
+    return reported && listed && !failed ? kExitDone : kExitPartly;
 }

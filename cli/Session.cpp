@@ -106,7 +106,8 @@ int Session::DialogModules(const std::wstring& name, ProcessRecord& process, std
     return kExitPartly;
 }
 
-int Session::Report(const std::wstring& name, ProcessRecord& process, std::string& report)
+int Session::Report(const std::wstring& name, ProcessRecord& process, std::string& report,
+                    std::vector<ModuleEntry>* listed)
 {
     std::vector<ModuleEntry> modules;
     if (int status = DialogModules(name, process, modules))
@@ -115,6 +116,8 @@ int Session::Report(const std::wstring& name, ProcessRecord& process, std::strin
     for (const ModuleEntry& module : modules)
         entries.push_back({module.path, module.faithful});
     report = ComposeReport(ListedProcessPath(m_version, process), entries);
+    if (listed)
+        listed->swap(modules);
     return kExitDone;
 }
 

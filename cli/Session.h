@@ -33,8 +33,10 @@ public:
     int DialogModules(const std::wstring& name, ProcessRecord& process, std::vector<ModuleEntry>& modules);
 
     // The process that `name` names and its module report: the bytes that the dialog's save
-    // writes; kExitDone, or the status to end with after the message.
-    int Report(const std::wstring& name, ProcessRecord& process, std::string& report);
+    // writes, and, where asked for, the modules that the report lists, in its order; kExitDone,
+    // or the status to end with after the message.
+    int Report(const std::wstring& name, ProcessRecord& process, std::string& report,
+               std::vector<ModuleEntry>* listed = nullptr);
 
     // Says on standard error which processes could not be read, and why.
     void ReportUnread(const std::vector<UnreadProcess>& unread);

@@ -41,12 +41,15 @@ CopyOutcome CopyModuleFile(const char* source, const char* folder)
     return {CopyStatus::Failed, error};
 }
 
+std::wstring PathInFolder(const std::wstring& folder, const std::wstring& name)
+{
+    bool separator = !folder.empty() && folder.back() != L'\\' && folder.back() != L'/';
+    return folder + (separator ? L"\\" : L"") + name;
+}
+
 CopyOutcome CopyModuleFile(const std::wstring& source, const std::wstring& folder)
 {
-    std::wstring destination = folder;
-    if (!destination.empty() && destination.back() != L'\\' && destination.back() != L'/')
-        destination += L'\\';
-    destination += DisplayNameOf(source);
+    std::wstring destination = PathInFolder(folder, DisplayNameOf(source));
     // The Windows 95 family takes no path of MAX_PATH characters or more.
     if (!SystemHasWidePaths() && destination.size() >= MAX_PATH)
         return {CopyStatus::TooLong, ERROR_FILENAME_EXCED_RANGE};

@@ -31,6 +31,10 @@ struct CopyOutcome {
 // before is never touched.
 CopyOutcome CopyModuleFile(const char* source, const char* folder);
 
+// The path of the file `name` in `folder`: a backslash between, unless the folder ends in one
+// (or a slash).
+std::wstring PathInFolder(const std::wstring& folder, const std::wstring& name);
+
 // The same for a whole path into a folder named by a whole path, through the wide functions
 // on the NT family: no length is too long there.
 CopyOutcome CopyModuleFile(const std::wstring& source, const std::wstring& folder);

@@ -1,0 +1,136 @@
+// diff: two module lists compared, each a report file or the report of a running process.
+#include "cli/DiffCommand.h"
+
+#include <new>
+
+#include "cli/Commands.h"
+#include "cli/Session.h"
+#include "framework/Encoding.h"
+#include "framework/WidePath.h"
+
+namespace {
+
+Cell Text(std::string_view bytes)
+{
+    return Cell{ToWide(std::string(bytes)), true};
+}
+
+const wchar_t* ChangeName(DiffChange change)
+{
+    switch (change) {
+    case DiffChange::OnlyInA: return L"only in A";
+    case DiffChange::OnlyInB: return L"only in B";
+    case DiffChange::Version: return L"version";
+    case DiffChange::Description: return L"description";
+    case DiffChange::VersionAndDescription: return L"version and description";
+    default: return L"text";
+    }
+}
+
+Cell Direction(VersionDirection direction)
+{
+    switch (direction) {
+    case VersionDirection::Up: return Cell{L"up", true};
+    case VersionDirection::Down: return Cell{L"down", true};
+    case VersionDirection::Same: return Cell{L"same", true};
+    default: return Missing();
+    }
+}
+
+// A side's version and description: for a line compared whole, all its text stands as the
+// version.
+Cell Version(const ReportedModule* module, bool whole)
+{
+    return !module ? Missing() : Text(whole ? module->text : module->statement.version);
+}
+
+Cell Description(const ReportedModule* module, bool whole)
+{
+    return !module || whole || !module->statement.hasDescription ? Missing() : Text(module->statement.description);
+}
+
+// Reads one side: the report file that `operand` names, or else the report of the process it
+// names. kExitDone, or the status to end with after the message.
+int ReadSide(const std::wstring& operand, Session& session, ParsedReport& report)
+{
+    DWORD attributes = AttributesOf(operand);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ReportFault fault;
+        DWORD error = 0;
+        switch (ReadReportFile(operand, report, fault, error)) {
+        case ReportFile::Read: return kExitDone;
+        case ReportFile::Unreadable:
+            session.Out().Error(L"cannot read \"" + operand + L"\": " + Console::Reason(error));
+            return kExitRefused;
+        case ReportFile::TooLarge:
+            session.Out().Error(L"\"" + operand + L"\" is not a module report: it is larger than any report");
+            return kExitRefused;
+        case ReportFile::NotReport:
+            // A program's file names its process.
+            if (report.bytes.compare(0, 2, "MZ") != 0) {
+                session.Out().Error(L"\"" + operand + L"\" is not a module report: line " +
+                                    Decimal(static_cast<DWORD>(fault.line)) + L" " + ToWide(fault.why));
+                return kExitRefused;
+            }
+        }
+    }
+    ProcessRecord process;
+    // A process that cannot be read leaves nothing to compare: that is no difference.
+    if (session.Report(operand, process, report.bytes) != kExitDone)
+        return kExitRefused;
+    ReportFault fault;
+    if (ParseReport(report, fault))
+        return kExitDone;
+    session.Out().Error(L"the report of process " + Describe(process) + L" cannot be read back: line " +
+                        Decimal(static_cast<DWORD>(fault.line)) + L" " + ToWide(fault.why));
+    return kExitRefused;
+}
+
+}  // namespace
+
+const std::vector<Column>& DiffColumns()
+{
+    static const std::vector<Column> columns = {
+        {"module", false},        {"change", false},        {"version_a", false},
+        {"version_b", false},     {"direction", false},     {"description_a", false},
+        {"description_b", false}, {"path_a", false},        {"path_b", false},
+    };
+    return columns;
+}
+
+std::vector<Row> DiffRows(const std::vector<ModuleDifference>& differences, DiffMatch match)
+{
+    std::vector<Row> rows;
+    rows.reserve(differences.size());
+    for (const ModuleDifference& difference : differences) {
+        const ReportedModule* either = difference.a ? difference.a : difference.b;
+        bool whole = difference.change == DiffChange::Text;
+        rows.push_back({Text(match == DiffMatch::ByName ? ReportedName(either->path) : either->path),
+                        Cell{ChangeName(difference.change), true}, Version(difference.a, whole),
+                        Version(difference.b, whole), Direction(difference.direction),
+                        Description(difference.a, whole), Description(difference.b, whole),
+                        difference.a ? Text(difference.a->path) : Missing(),
+                        difference.b ? Text(difference.b->path) : Missing()});
+    }
+    return rows;
+}
+
+int RunDiff(const Arguments& arguments, Session& session)
+{
+    try {
+        ParsedReport a, b;
+        if (int status = ReadSide(arguments.operands[0], session, a))
+            return status;
+        if (int status = ReadSide(arguments.operands[1], session, b))
+            return status;
+        DiffMatch match = arguments.byPath ? DiffMatch::ByPath : DiffMatch::ByName;
+        std::vector<ModuleDifference> differences = CompareModules(a.modules, b.modules, match);
+        if (int status = session.Print(DiffColumns(), DiffRows(differences, match), arguments))
+            return status;
+        return differences.empty() ? kExitDone : kExitPartly;
+    } catch (const std::bad_alloc&) {
+        // Status 1 would read as "the lists differ".
+        session.Out().Error("out of memory");
+        return kExitRefused;
+    }
+}

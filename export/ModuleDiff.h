@@ -1,0 +1,47 @@
+// Comparing two module lists read from reports: the modules that only one of them has, and
+// those that both have with another version or description. Paths and texts are compared as
+// the reports' bytes; letters A-Z in names and paths match a-z.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "export/ReportReader.h"
+
+// What modules are matched by: their file names (two machines install in different folders),
+// or their whole paths. Where a name occurs more than once in a list, equal paths are matched
+// first, and the others in the order of their paths.
+enum class DiffMatch { ByName, ByPath };
+
+enum class DiffChange {
+    OnlyInA,
+    OnlyInB,
+    Version,
+    Description,
+    VersionAndDescription,
+    Text,  // a line that cannot be split for sure differs in the whole text after its path
+};
+
+// Where a changed version went, when both versions are numbers.
+enum class VersionDirection { Unknown, Same, Up, Down };
+
+struct ModuleDifference {
+    DiffChange change;
+    const ReportedModule* a;  // null for OnlyInB
+    const ReportedModule* b;  // null for OnlyInA
+    VersionDirection direction;
+};
+
+// The differences between lists `a` and `b`, ordered by what modules are matched by (a-z
+// without regard to case); of one name, those that only one list has come first. Takes
+// O(n log n) for n modules.
+std::vector<ModuleDifference> CompareModules(const std::vector<ReportedModule>& a, const std::vector<ReportedModule>& b,
+                                             DiffMatch match);
+
+// Compares versions written as numbers, their parts separated by "." or ", " ("5.1.2600.2180",
+// "5, 1, 2600, 2180", "6.00"), part by part, a missing part counting as 0; Unknown when either
+// is something else.
+VersionDirection CompareVersions(std::string_view a, std::string_view b);
+
+// The file name of a report's path: what follows its last folder separator.
+std::string_view ReportedName(std::string_view path);

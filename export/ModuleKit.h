@@ -1,0 +1,46 @@
+// A kit: the module files of a process copied into a folder, with a manifest beside them that
+// says what the process had loaded and what became of each file.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "enum/ModuleName.h"
+#include "export/ModuleCopy.h"
+
+// The names of the manifest's two files in a kit's folder: the process's report and the list of
+// what was copied.
+struct KitNames {
+    std::wstring report;
+    std::wstring list;
+};
+
+// The first of "QuendrixKit", "QuendrixKit-2", "QuendrixKit-3", ... whose ".report.txt" and
+// ".copied.csv" are neither the file name of one of `modules` (in any case) nor a file in
+// `folder`: a manifest never takes a module's place, nor an earlier kit's. False when the
+// folder holds every name up to a limit.
+bool ChooseKitNames(const std::wstring& folder, const std::vector<ModuleEntry>& modules, KitNames& names);
+
+// What became of one module of a kit.
+enum class KitOutcome {
+    Copied,
+    AlreadyThere,  // a file of that name is in the folder; it stays as it was
+    SystemFile,    // left out: it lives in the Windows or a system folder
+    Unreadable,    // the module's file cannot be read (`copy.error` says why)
+    NotCopied,     // the copy failed otherwise (`copy` says why)
+};
+
+struct KitEntry {
+    KitOutcome outcome;
+    CopyOutcome copy;  // the copy's own outcome; error 0 where none was tried
+};
+
+// Copies `module` into `folder` from its whole path, as CopyModuleFile does; with
+// `leaveOutSystem`, a module in the Windows or a system folder is left out.
+KitEntry CopyIntoKit(const ModuleEntry& module, const std::wstring& folder, bool leaveOutSystem);
+
+// Whether a file lives where the system keeps its own: directly in the Windows folder, or
+// anywhere under the system folder, System32, SysWOW64, System or the side-by-side store WinSxS.
+bool InSystemFolder(const std::wstring& path);

@@ -1,0 +1,184 @@
+#include "export/ReportReader.h"
+
+#include <cstring>
+
+#include "export/ModuleReport.h"
+#include "framework/Handles.h"
+#include "framework/WidePath.h"
+
+namespace {
+
+const std::string_view kSeparator = ", ";
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool IsBareNumber(std::string_view part)
+{
+    if (part.empty())
+        return false;
+    for (char c : part)
+        if (!IsDigit(c))
+            return false;
+    return true;
+}
+
+// What the report writer puts before the process's name: the header of a nameless process.
+std::string_view HeaderStart()
+{
+    static const std::string header = ReportHeader("").GetString();
+    return std::string_view(header).substr(0, header.find('\n'));
+}
+
+// Hands out the lines of `bytes` one by one, without their CR LF or line feed.
+class Lines {
+public:
+    explicit Lines(std::string_view bytes) : m_bytes(bytes) {}
+
+    bool Next(std::string_view& line)
+    {
+        if (m_at >= m_bytes.size())
+            return false;
+        const void* found = std::memchr(m_bytes.data() + m_at, '\n', m_bytes.size() - m_at);
+        size_t end = found ? static_cast<const char*>(found) - m_bytes.data() : m_bytes.size();
+        line = m_bytes.substr(m_at, end - m_at);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        m_at = end + 1;
+        ++m_number;
+        return true;
+    }
+    size_t Number() const { return m_number; }
+
+private:
+    std::string_view m_bytes;
+    size_t m_at = 0;
+    size_t m_number = 0;
+};
+
+// Where the TAB of `line` is, when the line begins a module line: a path, a TAB and "(V".
+size_t ModuleLineTab(std::string_view line)
+{
+    size_t tab = line.find('\t');
+    bool starts = tab != std::string_view::npos && tab > 0 && tab + 2 < line.size() && line[tab + 1] == '(' &&
+                  line[tab + 2] == 'V';
+    return starts ? tab : std::string_view::npos;
+}
+
+bool Fault(ReportFault& fault, size_t line, const std::string& why)
+{
+    fault.line = line;
+    fault.why = why;
+    return false;
+}
+
+}  // namespace
+
+VersionStatement SplitStatement(std::string_view text)
+{
+    VersionStatement statement;
+    size_t at = text.find(kSeparator);
+    if (at == std::string_view::npos) {
+        statement.version = text;
+        return statement;
+    }
+    if (IsBareNumber(text.substr(0, at))) {
+        // A version of numbers: the parts that follow it belong to it while they are numbers.
+        for (int numbers = 1; at != std::string_view::npos; ++numbers) {
+            size_t next = text.find(kSeparator, at + kSeparator.size());
+            std::string_view part = text.substr(at + kSeparator.size(), next == std::string_view::npos
+                                                                            ? std::string_view::npos
+                                                                            : next - at - kSeparator.size());
+            if (part.empty() || !IsDigit(part.front()))
+                break;
+            if (numbers == 4 || !IsBareNumber(part)) {
+                statement.split = false;
+                statement.version = text;
+                return statement;
+            }
+            at = next;
+        }
+        if (at == std::string_view::npos) {
+            statement.version = text;
+            return statement;
+        }
+    }
+    statement.version = text.substr(0, at);
+    statement.hasDescription = true;
+    statement.description = text.substr(at + kSeparator.size());
+    return statement;
+}
+
+bool ParseReport(ParsedReport& report, ReportFault& fault)
+{
+    report.modules.clear();
+    Lines lines(report.bytes);
+    std::string_view line;
+    const std::string_view start = HeaderStart();
+    if (!lines.Next(line))
+        return Fault(fault, 1, "the file is empty");
+    if (line.substr(0, start.size()) != start)
+        return Fault(fault, 1, "does not begin with \"" + std::string(start) + "\"");
+    report.process = line.substr(start.size());
+    if (!lines.Next(line) || !line.empty())
+        return Fault(fault, 2, "is not the empty line that follows the header");
+    bool more = lines.Next(line);
+    size_t tab = ModuleLineTab(line);
+    while (more) {
+        const size_t number = lines.Number(), pathEnd = tab;
+        if (pathEnd == std::string_view::npos) {
+            tab = line.find('\t');
+            return Fault(fault, number, tab == std::string_view::npos ? "has no TAB between path and version"
+                                        : tab == 0                    ? "has no path before its TAB"
+                                                                      : "does not go on after its TAB with \"(V\"");
+        }
+        // A version or description with line feeds in it goes on over the lines that follow,
+        // up to the next module line.
+        std::string_view whole = line, next;
+        while ((more = lines.Next(next)) && (tab = ModuleLineTab(next)) == std::string_view::npos)
+            whole = std::string_view(whole.data(), next.data() + next.size() - whole.data());
+        if (whole.back() != ')')
+            return Fault(fault, lines.Number() - (more ? 1 : 0),
+                         "does not end the module line with \")\"");
+        ReportedModule module;
+        module.path = whole.substr(0, pathEnd);
+        module.text = whole.substr(pathEnd + 3, whole.size() - pathEnd - 4);
+        module.statement = SplitStatement(module.text);
+        report.modules.push_back(module);
+        line = next;
+    }
+    return true;
+}
+
+ReportFile ReadReportFile(const std::wstring& path, ParsedReport& report, ReportFault& fault, DWORD& error)
+{
+    KernelHandle file(CreateFileOf(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+    if (!file) {
+        error = ::GetLastError();
+        return ReportFile::Unreadable;
+    }
+    DWORD high = 0, size = ::GetFileSize(file.Get(), &high);
+    if (size == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) {
+        error = ::GetLastError();
+        return ReportFile::Unreadable;
+    }
+    if (high != 0 || size > kLargestReport)
+        return ReportFile::TooLarge;
+    report.bytes.assign(size, '\0');
+    DWORD done = 0;
+    while (done < size) {
+        DWORD read = 0;
+        if (!::ReadFile(file.Get(), &report.bytes[done], size - done, &read, nullptr)) {
+            error = ::GetLastError();
+            return ReportFile::Unreadable;
+        }
+        // A file cut short meanwhile ends here; what was read is judged as it is.
+        if (read == 0)
+            break;
+        done += read;
+    }
+    report.bytes.resize(done);
+    return ParseReport(report, fault) ? ReportFile::Read : ReportFile::NotReport;
+}

@@ -1,0 +1,69 @@
+// Reading a module report back, as the dialog's save or the console's report wrote it on any
+// machine: the file's bytes, its header, and each module line split into path, version and
+// description as far as the line can be split for sure.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// How the text between "(V" and ")" of a module line reads. A product version may be written
+// as numbers separated by ", " ("5, 1, 2600, 2180"), so ", " does not always end the version:
+// - a version that begins with a bare number takes the bare numbers that follow it, up to four
+//   numbers in all, and the description begins after them;
+// - any other version ends at the first ", ";
+// - where a bare number is followed by a fifth number, or by a part that begins with a digit
+//   but is more than a number ("2180 (xpsp.080413-2111)"), the line cannot be split for sure:
+//   `split` is false and `version` holds the whole text.
+struct VersionStatement {
+    bool split = true;
+    std::string_view version;
+    bool hasDescription = false;
+    std::string_view description;
+};
+VersionStatement SplitStatement(std::string_view text);
+
+// One module line: views into the report's bytes.
+struct ReportedModule {
+    std::string_view path;  // before the TAB, as the writing machine's ANSI code page has it
+    std::string_view text;  // between "(V" and the closing ")"
+    VersionStatement statement;
+};
+
+// Why a file is not a report: the line (counted from 1) and what is wrong with it.
+struct ReportFault {
+    size_t line = 0;
+    std::string why;
+};
+
+// A report read back. It owns the bytes that its modules view, so it is neither copied nor
+// moved.
+struct ParsedReport {
+    ParsedReport() = default;
+    ParsedReport(const ParsedReport&) = delete;
+    ParsedReport& operator=(const ParsedReport&) = delete;
+
+    std::string bytes;
+    std::string_view process;  // the name in the header
+    std::vector<ReportedModule> modules;
+};
+
+// Reads `report.bytes`: "Module zum Prozess: NAME", an empty line, then one line per module,
+// "PATH<TAB>(V...)", each ended by CR LF (or a bare line feed). False, with the fault, for
+// anything else.
+bool ParseReport(ParsedReport& report, ReportFault& fault);
+
+// How reading a report file ended.
+enum class ReportFile {
+    Read,
+    Unreadable,  // the system refused (`error` says why)
+    TooLarge,    // larger than any report can be
+    NotReport,   // `fault` says which line and why
+};
+// Reads the report at `path` (a whole path) into `report` and parses it.
+ReportFile ReadReportFile(const std::wstring& path, ParsedReport& report, ReportFault& fault, DWORD& error);
+
+// The largest file read as a report: 1024 modules of long paths and descriptions are far below.
+const DWORD kLargestReport = 64 * 1024 * 1024;

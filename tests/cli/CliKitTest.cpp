@@ -1,0 +1,141 @@
+// copy end to end: a kit made in a folder that did not exist, its files against the modules
+// that the system lists for this process, its report against the console's report, the same
+// kit copied again, and a kit without the system's files.
+#include <doctest/doctest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+#include "cli/CliRun.h"
+#include "enum/DisplayName.h"
+#include "export/Fixtures.h"
+#include "support/OwnedFolder.h"
+#include "support/TestSupport.h"
+
+using namespace clitest;
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(text.substr(at, end - at));
+    return lines;
+}
+
+std::string NameOf(const std::string& path)
+{
+    return DisplayNameOf(path.c_str()).GetString();
+}
+
+// The outcome that the kit's list gives each path.
+std::multiset<std::string> Outcomes(const std::string& list)
+{
+    std::multiset<std::string> outcomes;
+    for (const auto& row : CsvRows(list))
+        outcomes.insert(row.at(3) + ": " + row.at(1));
+    return outcomes;
+}
+
+size_t Count(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+// Whether `path` lies in the Windows folder that the system names: Wine keeps every module of
+// its own in the system folders there.
+bool InWindowsFolder(const std::string& path)
+{
+    char windows[MAX_PATH] = "";
+    ::GetWindowsDirectoryA(windows, MAX_PATH);
+    return ::CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path.c_str(), static_cast<int>(std::strlen(windows)),
+                            windows, -1) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+TEST_CASE("copy makes a kit that says what it holds, and copied again overwrites nothing")
+{
+    testing::OwnedFolder owned("quendrix-cli-kit");
+    // A module outside the system's folders.
+    struct Fixture {
+        HMODULE module = ::LoadLibraryA((fixtures::Directory() + "fx_full.dll").c_str());
+        ~Fixture() { ::FreeLibrary(module); }
+    } fixture;
+    REQUIRE(fixture.module != nullptr);
+    const std::string kit = owned.Path() + "\\kit";
+    const std::vector<std::string> modules = testing::OwnModulePaths();
+    REQUIRE(modules.size() > 5);
+    const Run report = Cli("report " + Own());
+    REQUIRE(report.exit == 0);
+
+    Run first = Cli("copy " + Own() + " \"" + kit + "\"");
+    CHECK(first.exit == 0);
+    CHECK_MESSAGE(first.err.find("QuendrixCli: made the folder \"" + kit + "\"\r\n") == 0, first.err);
+    CHECK(first.err.find("copied all " + std::to_string(modules.size()) + " modules of " + Own() + " (" + OwnName() +
+                         ") into \"" + kit + "\"") != std::string::npos);
+    // What it made, the manifest first.
+    std::vector<std::string> made = Lines(first.out);
+    REQUIRE(made.size() == modules.size() + 2);
+    CHECK(made[0] == kit + "\\QuendrixKit.report.txt");
+    CHECK(made[1] == kit + "\\QuendrixKit.copied.csv");
+    std::multiset<std::string> expected, listed(made.begin() + 2, made.end()), copied;
+    for (const std::string& module : modules) {
+        expected.insert(kit + "\\" + NameOf(module));
+        copied.insert(module + ": copied");
+        CHECK_MESSAGE(testing::FileContent(kit + "\\" + NameOf(module)) == testing::FileContent(module), module);
+    }
+    CHECK(listed == expected);
+    CHECK(testing::FileContent(made[0]) == report.out);
+    const std::string list = testing::FileContent(made[1]);
+    CHECK(CsvHeading(list) == "file,outcome,reason,path");
+    CHECK(Outcomes(list) == copied);
+    // The kit's report agrees with the process that it was made of.
+    Run same = Cli("diff \"" + made[0] + "\" " + Own());
+    CHECK(same.exit == 0);
+
+    // Again: nothing is overwritten, not even a file changed since; a manifest of its own says so.
+    const std::string changed = kit + "\\" + NameOf(modules[0]);
+    fixtures::WriteBytes(changed, "changed");
+    Run second = Cli("copy " + Own() + " \"" + kit + "\"");
+    CHECK(second.exit == 1);
+    CHECK(second.out == kit + "\\QuendrixKit-2.report.txt\r\n" + kit + "\\QuendrixKit-2.copied.csv\r\n");
+    CHECK(Count(second.err, ": a file of that name is already in the folder\r\n") == modules.size());
+    CHECK(second.err.find("copied 0 of the " + std::to_string(modules.size()) + " modules of " + Own() + " (" +
+                          OwnName() + ") into \"" + kit + "\"; " + std::to_string(modules.size()) +
+                          " already there") != std::string::npos);
+    CHECK(second.err.find("made the folder") == std::string::npos);
+    CHECK(testing::FileContent(changed) == "changed");
+    CHECK(testing::FileContent(made[0]) == report.out);
+    CHECK(testing::FileContent(kit + "\\QuendrixKit-2.report.txt") == report.out);
+    std::multiset<std::string> already;
+    for (const std::string& module : modules)
+        already.insert(module + ": already there");
+    CHECK(Outcomes(testing::FileContent(kit + "\\QuendrixKit-2.copied.csv")) == already);
+
+    // Without the system's files: only what lies outside the Windows folder.
+    const std::string lean = owned.Path() + "\\lean";
+    Run third = Cli("copy " + Own() + " \"" + lean + "\" --no-system");
+    CHECK(third.exit == 0);
+    std::multiset<std::string> kept, outcomes;
+    for (const std::string& module : modules) {
+        bool system = InWindowsFolder(module);
+        outcomes.insert(module + (system ? ": system file" : ": copied"));
+        if (!system)
+            kept.insert(lean + "\\" + NameOf(module));
+    }
+    REQUIRE(kept.count(lean + "\\fx_full.dll") == 1);
+    REQUIRE(kept.size() < modules.size());
+    std::vector<std::string> leanMade = Lines(third.out);
+    REQUIRE(leanMade.size() == kept.size() + 2);
+    CHECK(std::multiset<std::string>(leanMade.begin() + 2, leanMade.end()) == kept);
+    CHECK(Outcomes(testing::FileContent(lean + "\\QuendrixKit.copied.csv")) == outcomes);
+    CHECK(testing::FileContent(lean + "\\QuendrixKit.report.txt") == report.out);
+}

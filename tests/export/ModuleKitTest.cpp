@@ -1,0 +1,82 @@
+// The kit's rules without a process: which files count as the system's own, by the folders
+// that the system itself names, and which names the manifest takes.
+#include <doctest/doctest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "export/ModuleKit.h"
+#include "framework/Encoding.h"
+#include "support/OwnedFolder.h"
+
+TEST_CASE("system files are those in the Windows folder and under the system folders")
+{
+    wchar_t windows[MAX_PATH] = L"", system[MAX_PATH] = L"";
+    REQUIRE(::GetWindowsDirectoryW(windows, MAX_PATH) > 0);
+    REQUIRE(::GetSystemDirectoryW(system, MAX_PATH) > 0);
+    const std::wstring w = windows, s = system;
+    std::wstring lowered = s;
+    ::CharLowerBuffW(&lowered[0], static_cast<DWORD>(lowered.size()));
+    struct Case { std::wstring path; bool system; } cases[] = {
+        {w + L"\\notepad.exe", true},
+        {s + L"\\kernel32.dll", true},
+        {s + L"\\wbem\\wbemcomn.dll", true},
+        {lowered + L"\\KERNEL32.DLL", true},
+        {w + L"\\SysWOW64\\kernel32.dll", true},
+        {w + L"\\WinSxS\\x86_microsoft.windows.common-controls_6595b64144ccf1df_6.0\\comctl32.dll", true},
+        {w + L"\\system\\commdlg.dll", true},
+        {w + L"\\Temp\\plugin.dll", false},
+        {w + L"\\Microsoft.NET\\Framework\\v2.0.50727\\mscorwks.dll", false},
+        {w + L"x\\notepad.exe", false},
+        {L"C:\\Programme\\App\\plugin.dll", false},
+        {L"plugin.dll", false},
+    };
+    for (const Case& c : cases)
+        CHECK_MESSAGE(InSystemFolder(c.path) == c.system, FromWide(c.path, CP_UTF8));
+}
+
+TEST_CASE("the manifest takes a name that no module has and no file in the folder")
+{
+    testing::OwnedFolder owned("quendrix-kit-names");
+    const std::wstring folder = ToWide(owned.Path());
+    auto module = [](const wchar_t* path) { return ModuleEntry{CString(FromWide(path).c_str()), path, true, 0}; };
+    KitNames names;
+    REQUIRE(ChooseKitNames(folder, {module(L"C:\\App\\a.dll")}, names));
+    CHECK(names.report == L"QuendrixKit.report.txt");
+    CHECK(names.list == L"QuendrixKit.copied.csv");
+
+    // A module of the name, in any case, or a file of the folder moves the kit on.
+    REQUIRE(ChooseKitNames(folder, {module(L"C:\\App\\a.dll"), module(L"D:\\x\\QUENDRIXKIT.COPIED.CSV")}, names));
+    CHECK(names.report == L"QuendrixKit-2.report.txt");
+    std::ofstream(owned.Path() + "\\QuendrixKit-2.report.txt") << "an earlier kit";
+    std::ofstream(owned.Path() + "\\QuendrixKit-3.copied.csv") << "another";
+    REQUIRE(ChooseKitNames(folder, {module(L"D:\\x\\quendrixkit.report.txt")}, names));
+    CHECK(names.report == L"QuendrixKit-4.report.txt");
+    CHECK(names.list == L"QuendrixKit-4.copied.csv");
+}
+
+TEST_CASE("a kit tells a module it cannot read from a copy that the folder refuses")
+{
+    testing::OwnedFolder owned("quendrix-kit-copy");
+    const std::wstring folder = ToWide(owned.Path());
+    wchar_t system[MAX_PATH] = L"";
+    REQUIRE(::GetSystemDirectoryW(system, MAX_PATH) > 0);
+    auto module = [](const std::wstring& path) { return ModuleEntry{CString(FromWide(path).c_str()), path, true, 0}; };
+    const ModuleEntry kernel32 = module(std::wstring(system) + L"\\kernel32.dll");
+    const std::wstring copy = folder + L"\\kernel32.dll";
+
+    KitEntry left = CopyIntoKit(kernel32, folder, true);
+    CHECK(left.outcome == KitOutcome::SystemFile);
+    CHECK(::GetFileAttributesW(copy.c_str()) == INVALID_FILE_ATTRIBUTES);
+    CHECK(CopyIntoKit(kernel32, folder, false).outcome == KitOutcome::Copied);
+    CHECK(::GetFileAttributesW(copy.c_str()) != INVALID_FILE_ATTRIBUTES);
+    CHECK(CopyIntoKit(kernel32, folder, false).outcome == KitOutcome::AlreadyThere);
+
+    KitEntry gone = CopyIntoKit(module(folder + L"\\gone.dll"), folder, false);
+    CHECK(gone.outcome == KitOutcome::Unreadable);
+    CHECK(gone.copy.error == ERROR_FILE_NOT_FOUND);
+    KitEntry refused = CopyIntoKit(kernel32, folder + L"\\missing", false);
+    CHECK(refused.outcome == KitOutcome::NotCopied);
+    CHECK(refused.copy.error == ERROR_PATH_NOT_FOUND);
+}
