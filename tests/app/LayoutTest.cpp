@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ViewerDlg.h"
+#include "support/TestViewerDlg.h"
 #include "app/ViewerLayout.h"
 #include "support/TestSupport.h"
 
@@ -95,44 +95,12 @@ TEST_CASE("the minimised icon is centred, halves rounded toward zero")
 
 namespace {
 
-// The dialog with its controls open to the test; it records the first size change and the
-// background erasing of its minimised picture.
-class CTestViewerDlg : public CViewerDlg {
-public:
-    using CViewerDlg::m_lstProcesses;
-
-    bool m_bSizedBeforeControls = false;
-    int m_nIconErases = 0;
-    HDC m_hIconEraseDC = nullptr;
-
-protected:
-    void OnSize(UINT type, int cx, int cy)
-    {
-        if (!m_lstProcesses.m_hWnd)
-            m_bSizedBeforeControls = true;
-        CViewerDlg::OnSize(type, cx, cy);
-    }
-    LRESULT OnIconEraseBkgnd(WPARAM wParam, LPARAM)
-    {
-        ++m_nIconErases;
-        m_hIconEraseDC = reinterpret_cast<HDC>(wParam);
-        return Default();
-    }
-    DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(CTestViewerDlg, CViewerDlg)
-    ON_WM_SIZE()
-    ON_MESSAGE(WM_ICONERASEBKGND, OnIconEraseBkgnd)
-END_MESSAGE_MAP()
+using testing::CTestViewerDlg;
 
 // A control's window rectangle in the dialog's client coordinates.
 CRect ChildRect(HWND dialog, int id)
 {
-    CRect rect;
-    ::GetWindowRect(::GetDlgItem(dialog, id), &rect);
-    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
+    return testing::ClientRectOf(dialog, ::GetDlgItem(dialog, id));
 }
 
 // A control's rectangle from the dialog template in pixels; the position and the size are

@@ -11,11 +11,11 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include "app/ViewerDlg.h"
 #include "controls/DisplayName.h"
 #include "export/Fixtures.h"
 #include "framework/WinApp.h"
 #include "support/TestSupport.h"
+#include "support/TestViewerDlg.h"
 
 #define QUENDRIX_TEXT(name) #name
 #define QUENDRIX_NAME(name) QUENDRIX_TEXT(name)
@@ -24,11 +24,7 @@ namespace {
 
 CWinApp g_app("CliTest");
 
-class CTestViewerDlg : public CViewerDlg {
-public:
-    using CViewerDlg::m_lstProcesses;
-    using CViewerDlg::WriteModuleReport;
-};
+using testing::CTestViewerDlg;
 
 std::wstring Wide(const std::string& utf8)
 {
@@ -235,12 +231,10 @@ TEST_CASE("report writes the very bytes that the dialog's save writes for the sa
     std::string folder = fixtures::FreshTempFolder("quendrix-cli-report");
     std::string fromDialog = folder + "dialog.txt";
     CTestViewerDlg dialog;
-    g_app.m_pMainWnd = &dialog;
-    testing::RunModal(dialog, [&] {
+    testing::RunAsMainWindow(dialog, [&] {
         REQUIRE(testing::SelectEntryById(dialog.m_lstProcesses, ::GetCurrentProcessId()) >= 0);
         dialog.WriteModuleReport(fromDialog.c_str());
     });
-    g_app.m_pMainWnd = nullptr;
     std::string expected = testing::FileContent(fromDialog);
     REQUIRE(expected.rfind("Module zum Prozess: " + OwnName() + "\r\n\r\n", 0) == 0);
 

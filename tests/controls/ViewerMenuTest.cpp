@@ -3,17 +3,13 @@
 
 #include "MenuDriver.h"
 #include "MenuTestSupport.h"
-#include "app/ViewerDlg.h"
 #include "controls/PathListBoxMenu.h"
 #include "support/TestSupport.h"
+#include "support/TestViewerDlg.h"
 
 namespace {
 
-class CTestViewerDlg : public CViewerDlg {
-public:
-    using CViewerDlg::m_lstModules;
-    using CViewerDlg::m_lstProcesses;
-};
+using testing::CTestViewerDlg;
 
 // Selects this process's entry as a user would, so that the module list shows its modules.
 void SelectOwnProcess(CTestViewerDlg& dialog)

@@ -14,10 +14,10 @@
 #define PSAPI_VERSION 2  // the copies of the process-status functions in kernel32
 #include <psapi.h>
 
-#include "app/ViewerDlg.h"
 #include "controls/DisplayName.h"
 #include "enum/EnumApi.h"
 #include "support/TestSupport.h"
+#include "support/TestViewerDlg.h"
 
 namespace {
 
@@ -27,15 +27,7 @@ std::string Expected()
     return value ? value : "nt";
 }
 
-// The dialog with its enumeration state open to the test.
-class CTestViewerDlg : public CViewerDlg {
-public:
-    using CViewerDlg::m_lstModules;
-    using CViewerDlg::m_lstProcesses;
-    using CViewerDlg::m_osvi;
-    using CViewerDlg::m_hEnumLibrary;
-    using CViewerDlg::IsBackendAvailable;
-};
+using testing::CTestViewerDlg;
 
 struct Entry {
     std::string path;

@@ -6,30 +6,24 @@
 #include <string>
 #include <vector>
 
-#include "app/ViewerDlg.h"
 #include "controls/DisplayName.h"
 #include "export/FolderDialog.h"
 #include "framework/WinApp.h"
 #include "support/FileDialogSupport.h"
 #include "support/TestSupport.h"
+#include "support/TestViewerDlg.h"
 
 namespace {
 
 CWinApp g_app("FolderDialogTest");
 
-class CTestViewerDlg : public CViewerDlg {
-public:
-    using CViewerDlg::m_lstModules;
-    using CViewerDlg::m_lstProcesses;
-};
+using testing::CTestViewerDlg;
 
 // Runs the real main dialog as the application's main window, with `script` in its loop.
 void RunMainDialog(const std::function<void(CTestViewerDlg&)>& script)
 {
     CTestViewerDlg dialog;
-    g_app.m_pMainWnd = &dialog;
-    testing::RunModal(dialog, [&] { script(dialog); });
-    g_app.m_pMainWnd = nullptr;
+    testing::RunAsMainWindow(dialog, [&] { script(dialog); });
     testing::CancelWatches();
 }
 
@@ -38,14 +32,6 @@ std::string CurrentDirectory()
     char current[MAX_PATH] = "";
     ::GetCurrentDirectoryA(MAX_PATH, current);
     return current;
-}
-
-RECT ClientRectOf(HWND dialog, HWND control)
-{
-    RECT rect{};
-    ::GetWindowRect(control, &rect);
-    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
 }
 
 // Runs the folder chooser from the main dialog; `action` sees the reshaped dialog window and
@@ -109,7 +95,7 @@ TEST_CASE("Select stores the folder the chooser shows; Cancel, Escape and closin
             HWND ok = testing::OkButton(shown);
             HWND cancel = ::GetDlgItem(shown, IDCANCEL);
             CHECK(testing::WindowText(ok) == "Select");
-            RECT okRect = ClientRectOf(shown, ok), cancelRect = ClientRectOf(shown, cancel);
+            const CRect okRect = testing::ClientRectOf(shown, ok), cancelRect = testing::ClientRectOf(shown, cancel);
             CHECK(okRect.right == cancelRect.left - 4);
             CHECK(okRect.top == cancelRect.top);
             // No file name box, no file type box, no labels.

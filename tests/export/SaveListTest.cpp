@@ -7,21 +7,16 @@
 #include <map>
 #include <string>
 
-#include "app/ViewerDlg.h"
 #include "export/Fixtures.h"
 #include "framework/WinApp.h"
 #include "support/TestSupport.h"
+#include "support/TestViewerDlg.h"
 
 namespace {
 
 CWinApp g_app("SaveListTest");
 
-class CTestViewerDlg : public CViewerDlg {
-public:
-    using CViewerDlg::m_lstModules;
-    using CViewerDlg::m_lstProcesses;
-    using CViewerDlg::WriteModuleReport;
-};
+using testing::CTestViewerDlg;
 
 // Keeps the fixture modules of this build's bitness loaded for the whole run.
 struct LoadedFixtures {
@@ -44,9 +39,7 @@ std::string ProcessHeader(CTestViewerDlg& dialog)
 void RunViewer(const std::function<void(CTestViewerDlg&)>& script)
 {
     CTestViewerDlg dialog;
-    g_app.m_pMainWnd = &dialog;
-    testing::RunModal(dialog, [&] { script(dialog); });
-    g_app.m_pMainWnd = nullptr;
+    testing::RunAsMainWindow(dialog, [&] { script(dialog); });
 }
 
 // Fills the module list with the fixture modules only, an entry for a file that has gone, and

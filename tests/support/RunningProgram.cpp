@@ -74,14 +74,18 @@ std::vector<std::string> RemoteListTexts(HWND list)
 {
     std::vector<std::string> texts;
     int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        wchar_t wide[MAX_PATH] = L"";
-        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
-        char text[MAX_PATH] = "";
-        ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, MAX_PATH, nullptr, nullptr);
-        texts.push_back(text);
-    }
+    for (int i = 0; i < count; ++i)
+        texts.push_back(RemoteListText(list, i));
     return texts;
+}
+
+std::string RemoteListText(HWND list, int index)
+{
+    wchar_t wide[MAX_PATH] = L"";
+    ::SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide));
+    char text[2 * MAX_PATH] = "";
+    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
 }
 
 int RemoteFindEntry(HWND list, const std::string& text)
