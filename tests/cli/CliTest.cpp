@@ -368,7 +368,7 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
         {"copy " + Own() + " Z:\\proc", 2, "cannot copy into \"Z:\\proc\""},
         {"copy " + Own() + " \"" + longFolder + "\"", 2, "its path is too long"},
         {"report " + Own() + " --output \"" + longFolder + "\"", 2, "260 characters or more"},
-        {"copy " + Own() + " \"" + folder + "\xD0\x96\"", 2, "cannot represent"},
+        {"copy " + Own() + " \"" + folder + testing::CharacterOutsideCodePage() + "\"", 2, "cannot represent"},
     };
     for (const Case& c : cases) {
         CAPTURE(c.arguments);
@@ -387,9 +387,9 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
     CHECK(::GetFileAttributesA((folder + "missing").c_str()) == INVALID_FILE_ATTRIBUTES);
 
     // A name in the ANSI code page is taken as it is.
-    std::string umlaut = folder + "Ziel" + std::to_string(::GetTickCount()) + "\xC3\xA4";
-    REQUIRE(::CreateDirectoryA(fixtures::Ansi(umlaut).c_str(), nullptr));
-    CHECK(Cli("copy " + Own() + " \"" + umlaut + "\"").exit == 0);
+    std::string inCodePage = folder + "Ziel" + testing::CharacterInCodePage();
+    REQUIRE(::CreateDirectoryA(fixtures::Ansi(inCodePage).c_str(), nullptr));
+    CHECK(Cli("copy " + Own() + " \"" + inCodePage + "\"").exit == 0);
 
     // A full disk: no report file, no broken copy, and what was there stays; output that cannot
     // be written is refused too.

@@ -7,6 +7,7 @@
 #include "cli/Arguments.h"
 #include "cli/ModuleSearch.h"
 #include "cli/Output.h"
+#include "support/TestSupport.h"
 
 TEST_CASE("patterns match file names with * and ?, in any case")
 {
@@ -26,21 +27,23 @@ TEST_CASE("patterns match file names with * and ?, in any case")
 TEST_CASE("CSV quotes as RFC 4180 asks, JSON escapes, and both are UTF-8")
 {
     std::vector<Column> columns = {{"id", true}, {"text", false}};
+    // A word with a letter of the ANSI code page, which the rows hold in that code page.
+    const std::string word = "Gr" + testing::CharacterInCodePage() + "e";
     std::vector<Row> rows = {
         {{"1"}, {"plain"}},
         {{"2"}, {"a,b \"c\""}},
         {{"3"}, {"line\nbreak\\\t\x01"}},
-        {{"4"}, {"Gr\xF6\xDF" "e"}},  // ANSI (1252): Größe
+        {{"4"}, {testing::Ansi(word).c_str()}},
         {{"5"}, {"", false}},
     };
     CHECK(RenderTable(columns, rows, Format::Csv) ==
-          "id,text\r\n1,plain\r\n2,\"a,b \"\"c\"\"\"\r\n3,\"line\nbreak\\\t\x01\"\r\n4,Gr\xC3\xB6\xC3\x9F" "e\r\n5,\r\n");
+          "id,text\r\n1,plain\r\n2,\"a,b \"\"c\"\"\"\r\n3,\"line\nbreak\\\t\x01\"\r\n4," + word + "\r\n5,\r\n");
     CHECK(RenderTable(columns, rows, Format::Json) ==
           "[\r\n"
           "  {\"id\": 1, \"text\": \"plain\"},\r\n"
           "  {\"id\": 2, \"text\": \"a,b \\\"c\\\"\"},\r\n"
           "  {\"id\": 3, \"text\": \"line\\nbreak\\\\\\t\\u0001\"},\r\n"
-          "  {\"id\": 4, \"text\": \"Gr\xC3\xB6\xC3\x9F" "e\"},\r\n"
+          "  {\"id\": 4, \"text\": \"" + word + "\"},\r\n"
           "  {\"id\": 5, \"text\": null}\r\n"
           "]\r\n");
     CHECK(RenderTable(columns, {}, Format::Json) == "[]\r\n");

@@ -54,15 +54,16 @@ TEST_CASE("a right click on a module of the running program opens the shell's me
         // Nothing else follows the module list's selection.
         CHECK(dialog.m_lstProcesses.GetCurSel() == process);
         CHECK(testing::ListTexts(modules.m_hWnd) == listed);
-        CHECK(FindItem(info.items, "Copy") != 0);
-        CHECK(FindItem(info.items, "Properties") != 0);
+        const std::string copyLabel = ShellVerbLabel(path, "copy");
+        CHECK(FindItem(info.items, copyLabel.c_str()) != 0);
+        CHECK(FindItem(info.items, ShellVerbLabel(path, "properties").c_str()) != 0);
         REQUIRE(info.items.size() >= 3);
         CHECK(info.items[info.items.size() - 2].separator);
         CHECK(info.items.back().id == ID_MODULE_INFO);
         CHECK(info.dialogs == std::vector<std::string>{"Noch nicht implementiert"});
 
         EmptyTheClipboard();
-        MenuDriver copy(Choose("Copy"));
+        MenuDriver copy(Choose(copyLabel.c_str()));
         RightClickEntry(modules, kernel);
         CHECK(copy.dialogs.empty());
         CHECK(ClipboardFiles() == std::vector<std::string>{path});
