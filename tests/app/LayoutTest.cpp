@@ -300,7 +300,7 @@ TEST_CASE("after the dialog shrinks, the lists show all they draw")
     CTestViewerDlg dialog;
     testing::RunModal(dialog, [&] {
         HWND dlg = dialog.m_hWnd;
-        testing::Pump(100);
+        PaintNow(dlg);
         for (int id : {IDC_PROCESS_LIST, IDC_MODULE_LIST, IDC_REFRESH, IDCANCEL, IDC_SAVE_LIST,
                        IDC_COPY_MODULES})
             REQUIRE_MESSAGE(WrongPixels(dlg, id) == 0, "the screen cannot be read back here");
@@ -310,7 +310,7 @@ TEST_CASE("after the dialog shrinks, the lists show all they draw")
         ::GetWindowRect(dlg, &window);
         ::SetWindowPos(dlg, nullptr, 0, 0, window.Width() * 3 / 4, window.Height() * 3 / 4,
                        SWP_NOMOVE | SWP_NOZORDER);
-        testing::Pump(100);
+        PaintNow(dlg);
         for (int id : {IDC_PROCESS_LIST, IDC_MODULE_LIST, IDC_REFRESH, IDCANCEL, IDC_SAVE_LIST,
                        IDC_COPY_MODULES}) {
             CAPTURE(id);

@@ -140,11 +140,12 @@ TEST_CASE("resting the mouse on an entry of the running program shows its full p
     CHECK(WaitFor([&] { return !::IsWindowVisible(tipWnd); }));
     CHECK(WaitFor([&] { return ::SendMessageW(processes, LB_GETCURSEL, 0, 0) == own; }));
     PointerTo(CPoint(onOwn.x + 4, onOwn.y));
-    CHECK(WaitFor([&] { return ::IsWindowVisible(tipWnd) != FALSE; }));
+    CHECK(WaitFor([&] { return ::IsWindowVisible(tipWnd) != FALSE; }, kTipWait));
     PointerTo(CPoint(list.right + 3, onOwn.y));
     CHECK(WaitFor([&] { return !::IsWindowVisible(tipWnd); }));
 
-    // While another application is active, no tip.
+    // While another application is active, no tip: the move and the wait that showed it above
+    // show none now.
     CWnd other;
     const CPoint away = TipsProgram::Away();
     REQUIRE(other.CreateEx(0, "STATIC", "other application", WS_POPUP | WS_VISIBLE, away.x, away.y, 20, 10,
@@ -152,8 +153,7 @@ TEST_CASE("resting the mouse on an entry of the running program shows its full p
     ::SetForegroundWindow(other.m_hWnd);
     REQUIRE(WaitFor([&] { return ::GetForegroundWindow() == other.m_hWnd; }));
     PointerTo(CPoint(onOwn.x - 4, onOwn.y));
-    ::Sleep(300);
-    CHECK_FALSE(::IsWindowVisible(tipWnd));
+    CHECK_FALSE(WaitFor([&] { return ::IsWindowVisible(tipWnd) != FALSE; }, kTipWait));
     other.DestroyWindow();
 
     // The program closes cleanly with its tip window.

@@ -72,7 +72,8 @@ std::string IncompleteMessage(const std::string& file)
 }
 
 // Writes the report into `file` and answers the message box that must follow; returns its
-// text ("" when none came). A second message box fails the test.
+// text ("" when none came). A second message box fails the test: every box comes while the
+// command runs, and both watches last longer than it.
 std::string WriteExpectingMessage(CTestViewerDlg& dialog, const std::string& file)
 {
     std::string text;
@@ -87,9 +88,8 @@ std::string WriteExpectingMessage(CTestViewerDlg& dialog, const std::string& fil
         ::PostMessageA(box, WM_COMMAND, IDOK, 0);
     };
     testing::WhenOwnedWindowAppears(dialog.m_hWnd, "#32770", answer);
-    testing::WhenOwnedWindowAppears(dialog.m_hWnd, "#32770", answer, 1000);
+    testing::WhenOwnedWindowAppears(dialog.m_hWnd, "#32770", answer);
     dialog.WriteModuleReport(file.c_str());
-    testing::Pump(300);
     testing::CancelWatches();
     CHECK(boxes == 1);
     return text;
@@ -238,12 +238,13 @@ TEST_CASE("the save button writes the report into the file the user names in the
         CHECK(fixtures::ReadBytes(folder + "Modules.Txt") == expected);
 
         // Cancelling creates no file and shows nothing: any window the main dialog owns besides
-        // the save dialog, while the command runs, is a message too many.
+        // the save dialog, while the command runs, is a message too many. The guard watches
+        // until the command has returned, as the prompt's watch below does.
         bool boxShown = false;
         HWND saveDialog = nullptr;
         std::function<void(HWND)> guard = [&](HWND shown) {
             if (shown == saveDialog) {
-                testing::WhenOwnedWindowAppears(dialog.m_hWnd, "#32770", guard, 1000);
+                testing::WhenOwnedWindowAppears(dialog.m_hWnd, "#32770", guard);
                 return;
             }
             boxShown = true;
@@ -251,7 +252,7 @@ TEST_CASE("the save button writes the report into the file the user names in the
         };
         save((shortFolder + "\\cancelled").c_str(), IDCANCEL, [&](HWND shown) {
             saveDialog = shown;
-            testing::WhenOwnedWindowAppears(dialog.m_hWnd, "#32770", guard, 1000);
+            testing::WhenOwnedWindowAppears(dialog.m_hWnd, "#32770", guard);
         });
         CHECK_FALSE(boxShown);
         CHECK_FALSE(Exists(folder + "cancelled.txt"));
