@@ -47,38 +47,6 @@ std::multiset<Entry> Entries(CPathListBox& list)
     return entries;
 }
 
-std::multiset<Entry> SnapshotModulesAfterFirst(DWORD processId)
-{
-    std::multiset<Entry> entries;
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
-    MODULEENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL ok = ::Module32First(snapshot, &entry); ok && ::Module32Next(snapshot, &entry);)
-        entries.insert({entry.szExePath, 0});
-    ::CloseHandle(snapshot);
-    return entries;
-}
-
-// What the process-status functions report, through kernel32's own copies of them (this test
-// must start also when psapi.dll is disabled).
-std::multiset<Entry> StatusModulesAfterFirst(DWORD processId)
-{
-    std::multiset<Entry> entries;
-    HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
-    HMODULE modules[1024];
-    DWORD needed = 0;
-    if (process && ::EnumProcessModules(process, modules, sizeof modules, &needed)) {
-        for (DWORD i = 1; i < std::min<DWORD>(needed, sizeof modules) / sizeof(HMODULE); ++i) {
-            char path[MAX_PATH] = "";
-            if (::GetModuleFileNameExA(process, modules[i], path, MAX_PATH))
-                entries.insert({path, 0});
-        }
-    }
-    if (process)
-        ::CloseHandle(process);
-    return entries;
-}
-
 std::string Describe(const std::multiset<Entry>& entries)
 {
     std::string text;
@@ -110,6 +78,24 @@ std::string ExpectedImagePath(DWORD id)
         path = query(process, 0, buffer, &size) ? buffer : "<no answer from the system>";
     ::CloseHandle(process);
     return path;
+}
+
+// A process's modules but its executable, as the system's tool-help snapshot lists them (32-bit
+// modules of a 32-bit process included when the test is 64-bit); the executable is the module
+// at the path of the process's image.
+std::multiset<Entry> SnapshotModulesButExecutable(DWORD processId)
+{
+    std::multiset<Entry> entries;
+    const std::string executable = ExpectedImagePath(processId);
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, processId);
+    MODULEENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = ::Module32First(snapshot, &entry); ok; ok = ::Module32Next(snapshot, &entry)) {
+        if (::lstrcmpiA(entry.szExePath, executable.c_str()) != 0)
+            entries.insert({entry.szExePath, 0});
+    }
+    ::CloseHandle(snapshot);
+    return entries;
 }
 
 // Refreshes the dialog between two snapshots of the system's processes and checks the process
@@ -224,11 +210,8 @@ TEST_CASE("the dialog binds the back end of the platform and lists what the syst
         testing::ClickButton(dialog.m_hWnd, IDC_REFRESH);
         testing::ClickButton(dialog.m_hWnd, IDC_REFRESH);
         CHECK(processes.GetCurSel() == 0);
-        auto modulesOf = [toolhelp](DWORD id) {
-            return toolhelp ? SnapshotModulesAfterFirst(id) : StatusModulesAfterFirst(id);
-        };
         CAPTURE(testing::ListTexts(processes.m_hWnd).at(0));
-        CHECK(Describe(Entries(modules)) == Describe(modulesOf(processes.GetItemId(0))));
+        CHECK(Describe(Entries(modules)) == Describe(SnapshotModulesButExecutable(processes.GetItemId(0))));
 
         // Then those of the own process, on selection.
         int own = testing::SelectEntryById(processes, ::GetCurrentProcessId());
@@ -246,7 +229,7 @@ TEST_CASE("the dialog binds the back end of the platform and lists what the syst
         char exe[MAX_PATH] = "";
         ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
         std::multiset<Entry> listed = Entries(modules);
-        CHECK(Describe(listed) == Describe(modulesOf(::GetCurrentProcessId())));
+        CHECK(Describe(listed) == Describe(SnapshotModulesButExecutable(::GetCurrentProcessId())));
         if (!toolhelp) {
             CHECK(testing::ListTexts(processes.m_hWnd).at(own) == std::string(DisplayNameOf(exe)));
             CHECK(listed.count({exe, 0}) == 0);
