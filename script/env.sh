@@ -100,17 +100,20 @@ in_each_prefix() {
 
 # use_test_locales DIR: the tests run in the locale $QUENDRIX_LOCALE (en_US.UTF-8 unless set),
 # whatever the user's: Wine takes the ANSI code page and the language of the system's texts
-# from it. That locale and those that single tests set for themselves (de_DE.UTF-8, code page
-# 1252; ru_RU.UTF-8, 1251) are compiled into DIR/locales, a private folder, once.
+# from it, and names files beyond ASCII only in a UTF-8 locale. That locale and those that single
+# tests set for themselves (de_DE.UTF-8, code page 1252; ru_RU.UTF-8, 1251) are compiled into
+# DIR/locales, a private folder, once. Fails when one cannot be compiled: Wine would quietly run
+# in another.
 use_test_locales() {
     local folder=$1/locales locale
     export QUENDRIX_LOCALE=${QUENDRIX_LOCALE:-en_US.UTF-8}
     for locale in "$QUENDRIX_LOCALE" de_DE.UTF-8 ru_RU.UTF-8; do
-        case $locale in C|C.*|POSIX) continue ;; esac
+        [ -d "$folder/$locale" ] && continue
+        mkdir -p "$folder"
+        localedef -i "${locale%%.*}" -f "${locale#*.}" "$folder/$locale" >/dev/null 2>&1 || true
         if [ ! -d "$folder/$locale" ]; then
-            mkdir -p "$folder"
-            localedef -i "${locale%%.*}" -f "${locale#*.}" "$folder/$locale" >/dev/null 2>&1 ||
-                [ -d "$folder/$locale" ] || echo "Cannot compile the locale $locale: tests that use it will fail" >&2
+            echo "Cannot compile the locale $locale (a UTF-8 locale such as de_DE.UTF-8 is needed)" >&2
+            return 1
         fi
     done
     export LOCPATH=$folder LC_ALL=$QUENDRIX_LOCALE
