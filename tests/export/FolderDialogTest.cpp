@@ -172,14 +172,22 @@ TEST_CASE("the copy command copies every module of the selected process once, ne
         // command runs, and the watch for it lasts longer.
         auto copy = [&](int button) {
             std::string message = "<none>";
+            HWND chooser = nullptr;
+            // The chooser may still show while it closes: a watch that finds it watches on.
+            std::function<void(HWND)> answer = [&](HWND box) {
+                if (box == chooser) {
+                    testing::WhenOwnedWindowAppears(main.m_hWnd, "#32770", answer);
+                    return;
+                }
+                message = testing::MessageBoxText(box);
+                testing::PostCommand(box, IDOK);
+            };
             testing::ForgetLastFolders();
             REQUIRE(::SetCurrentDirectoryA(target.c_str()));
-            testing::WhenOwnedWindowAppears(main.m_hWnd, "#32770", [&](HWND chooser) {
-                testing::WhenOwnedWindowAppears(main.m_hWnd, "#32770", [&](HWND box) {
-                    message = testing::MessageBoxText(box);
-                    testing::PostCommand(box, IDOK);
-                });
-                testing::PostCommand(chooser, button);
+            testing::WhenOwnedWindowAppears(main.m_hWnd, "#32770", [&](HWND shown) {
+                chooser = shown;
+                testing::WhenOwnedWindowAppears(main.m_hWnd, "#32770", answer);
+                testing::PostCommand(shown, button);
             });
             testing::ClickButton(main.m_hWnd, IDC_COPY_MODULES);
             testing::CancelWatches();

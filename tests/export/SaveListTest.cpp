@@ -79,9 +79,12 @@ std::string WriteExpectingMessage(CTestViewerDlg& dialog, const std::string& fil
     std::string text;
     int boxes = 0;
     HWND last = nullptr;
-    auto answer = [&](HWND box) {
-        if (box == last)
+    // A box that still shows while it closes is watched past.
+    std::function<void(HWND)> answer = [&](HWND box) {
+        if (box == last) {
+            testing::WhenOwnedWindowAppears(dialog.m_hWnd, "#32770", answer);
             return;
+        }
         last = box;
         ++boxes;
         text = testing::MessageBoxText(box);
