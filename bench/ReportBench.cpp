@@ -37,19 +37,21 @@ double Now()
     return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// Copies the fixture module under kCopies names into a fresh folder and loads every copy.
-bool LoadCopies(const std::string& folder)
+// Copies the fixture module under kCopies names into `folder` and loads every copy, noting each
+// in `loaded`.
+bool LoadCopies(const std::string& folder, std::vector<HMODULE>& loaded)
 {
     std::string source = testing::ExeDirectory() + "..\\fixtures\\fx_desc.dll";
-    ::CreateDirectoryA(folder.c_str(), nullptr);
     for (int i = 0; i < kCopies; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "bench_%03d.dll", i);
         std::string copy = folder + name;
-        if (!::CopyFileA(source.c_str(), copy.c_str(), FALSE) || !::LoadLibraryA(copy.c_str())) {
+        HMODULE module = ::CopyFileA(source.c_str(), copy.c_str(), FALSE) ? ::LoadLibraryA(copy.c_str()) : nullptr;
+        if (!module) {
             std::fprintf(stderr, "cannot copy and load %s\n", copy.c_str());
             return false;
         }
+        loaded.push_back(module);
     }
     return true;
 }
@@ -166,10 +168,18 @@ double Median(std::vector<double> values)
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
-    char temp[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, temp);
-    const std::string folder = std::string(temp) + "quendrix-bench." + std::to_string(::GetCurrentProcessId()) + "\\";
-    if (!LoadCopies(folder))
+    // Removed when the process ends, once the copies are freed.
+    const std::string folder = testing::FreshFolder("quendrix-bench") + "\\";
+    std::vector<HMODULE> loaded;
+    struct Free {
+        std::vector<HMODULE>& modules;
+        ~Free()
+        {
+            for (HMODULE module : modules)
+                ::FreeLibrary(module);
+        }
+    } freed{loaded};
+    if (!LoadCopies(folder, loaded))
         return 1;
 
     int status = 1;  // until the report has been timed

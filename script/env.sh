@@ -9,7 +9,7 @@ BUILD_DIR_X64=${BUILD_DIR_X64:-$QUENDRIX_ROOT/build-x64}
 # Installs what is missing, as root, from Debian's packages.
 ensure_packages() {
     local wanted=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine32:i386 wine64 xvfb xdotool
-                  fonts-wine doctest-dev cmake ninja-build xauth imagemagick python3)
+                  fonts-wine doctest-dev cmake ninja-build xauth imagemagick python3 locales)
     local missing=()
     for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -96,6 +96,28 @@ in_each_prefix() {
     start_wine "$BUILD_DIR_X64" win64
     "$@" "$BUILD_DIR_X64"
     stop_wine
+}
+
+# use_test_locales DIR: the tests run in the locale $QUENDRIX_LOCALE (en_US.UTF-8 unless set),
+# whatever the user's: Wine takes the ANSI code page and the language of the system's texts
+# from it, and names files beyond ASCII only in a UTF-8 locale. That locale and those that single
+# tests set for themselves (de_DE.UTF-8, code page 1252; ru_RU.UTF-8, 1251) are compiled into
+# DIR/locales, a private folder, once. Fails when one cannot be compiled: Wine would quietly run
+# in another.
+use_test_locales() {
+    local folder=$1/locales locale
+    export QUENDRIX_LOCALE=${QUENDRIX_LOCALE:-en_US.UTF-8}
+    for locale in "$QUENDRIX_LOCALE" de_DE.UTF-8 ru_RU.UTF-8; do
+        [ -d "$folder/$locale" ] && continue
+        mkdir -p "$folder"
+        localedef -i "${locale%%.*}" -f "${locale#*.}" "$folder/$locale" >/dev/null 2>&1 || true
+        if [ ! -d "$folder/$locale" ]; then
+            echo "Cannot compile the locale $locale (a UTF-8 locale such as de_DE.UTF-8 is needed)" >&2
+            return 1
+        fi
+    done
+    export LOCPATH=$folder LC_ALL=$QUENDRIX_LOCALE
+    unset LANGUAGE
 }
 
 # start_small_volume DIR: mounts a small volume (a 1 MB tmpfs) at DIR/small-volume for the tests

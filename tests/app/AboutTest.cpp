@@ -26,13 +26,6 @@ struct AboutSeen {
 HWND g_mainDialog;
 AboutSeen g_seen;
 
-std::string WindowText(HWND hWnd)
-{
-    char text[256] = "";
-    ::GetWindowTextA(hWnd, text, sizeof text);
-    return text;
-}
-
 // Runs inside the About box's modal loop.
 void CALLBACK InspectAbout(HWND, UINT, UINT_PTR timer, DWORD)
 {
@@ -43,7 +36,7 @@ void CALLBACK InspectAbout(HWND, UINT, UINT_PTR timer, DWORD)
     g_seen.opened = true;
     g_seen.ownedByMain = testing::FindOwnedWindow(g_mainDialog, "#32770") == about;
     g_seen.mainEnabled = ::IsWindowEnabled(g_mainDialog) != FALSE;
-    g_seen.caption = WindowText(about);
+    g_seen.caption = testing::WindowText(about);
     // The static texts in order; the icon's control carries the icon's resource id as its text.
     for (HWND child = ::GetWindow(about, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         char name[32] = "";
@@ -53,20 +46,21 @@ void CALLBACK InspectAbout(HWND, UINT, UINT_PTR timer, DWORD)
         if ((::GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
             g_seen.hasIcon = ::SendMessageA(child, STM_GETICON, 0, 0) != 0;
         else
-            g_seen.texts += WindowText(child) + "|";
+            g_seen.texts += testing::WindowText(child) + "|";
     }
-    g_seen.okText = WindowText(::GetDlgItem(about, IDOK));
+    g_seen.okText = testing::WindowText(::GetDlgItem(about, IDOK));
     testing::ClickButton(about, IDOK);
 }
 
 // Sends the system command to the main dialog and reports what the About box showed, if one
-// opened before the command returned.
+// opened before the command returned or while the messages that it left were handled.
 AboutSeen SendSystemCommand(HWND dialog, UINT id)
 {
     g_mainDialog = dialog;
     g_seen = AboutSeen();
     UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &InspectAbout);
     ::SendMessageA(dialog, WM_SYSCOMMAND, id, 0);
+    testing::Pump();
     ::KillTimer(nullptr, timer);
     return g_seen;
 }
@@ -76,8 +70,7 @@ AboutSeen SendSystemCommand(HWND dialog, UINT id)
 TEST_CASE("the system menu ends with a separator and the About entry")
 {
     CViewerDlg dialog;
-    g_app.m_pMainWnd = &dialog;
-    testing::RunModal(dialog, [&] {
+    testing::RunAsMainWindow(dialog, [&] {
         HMENU menu = ::GetSystemMenu(dialog.m_hWnd, FALSE);
         REQUIRE(menu != nullptr);
         const std::vector<testing::MenuItem> items = testing::MenuItems(menu);
@@ -93,14 +86,12 @@ TEST_CASE("the system menu ends with a separator and the About entry")
         ::GetSystemMenu(dialog.m_hWnd, TRUE);
         CHECK(::GetMenuItemCount(::GetSystemMenu(dialog.m_hWnd, FALSE)) == count - 2);
     });
-    g_app.m_pMainWnd = nullptr;
 }
 
 TEST_CASE("system commands 16 to 31 open the About box; all others work as usual")
 {
     CViewerDlg dialog;
-    g_app.m_pMainWnd = &dialog;
-    INT_PTR result = testing::RunModal(dialog, [&] {
+    INT_PTR result = testing::RunAsMainWindow(dialog, [&] {
         HWND dlg = dialog.m_hWnd;
         for (UINT id : {0x10u, 0x11u, 0x1Fu}) {
             CAPTURE(id);
@@ -121,7 +112,6 @@ TEST_CASE("system commands 16 to 31 open the About box; all others work as usual
         for (UINT id : {0x0Fu, 0x20u, 0x21u}) {
             CAPTURE(id);
             CHECK_FALSE(SendSystemCommand(dlg, id).opened);
-            testing::Pump(50);
             CHECK(testing::FindOwnedWindow(dlg, "#32770") == nullptr);
         }
 
@@ -138,6 +128,5 @@ TEST_CASE("system commands 16 to 31 open the About box; all others work as usual
         testing::Pump();  // the dialog manager posts the cancel command
         CHECK_FALSE(dialog.ContinueModal());
     });
-    g_app.m_pMainWnd = nullptr;
     CHECK(result == IDCANCEL);
 }

@@ -8,7 +8,8 @@
 #   them at run time, so that the program starts where a library lacks them;
 # - when its headers ask for a newer system than SYSTEM_VERSION (operating system or subsystem).
 cmake_minimum_required(VERSION 3.20)
-execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers RESULT_VARIABLE result)
+# objdump's words are translated in the user's locale; the patterns below read its own.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers RESULT_VARIABLE result)
 if(NOT result EQUAL 0 OR NOT headers MATCHES "DLL Name: KERNEL32.dll")
     message(FATAL_ERROR "cannot read the imports of ${PROGRAM}")
 endif()

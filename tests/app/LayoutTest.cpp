@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ViewerDlg.h"
+#include "support/TestViewerDlg.h"
 #include "app/ViewerLayout.h"
 #include "support/TestSupport.h"
 
@@ -95,44 +95,12 @@ TEST_CASE("the minimised icon is centred, halves rounded toward zero")
 
 namespace {
 
-// The dialog with its controls open to the test; it records the first size change and the
-// background erasing of its minimised picture.
-class CTestViewerDlg : public CViewerDlg {
-public:
-    using CViewerDlg::m_lstProcesses;
-
-    bool m_bSizedBeforeControls = false;
-    int m_nIconErases = 0;
-    HDC m_hIconEraseDC = nullptr;
-
-protected:
-    void OnSize(UINT type, int cx, int cy)
-    {
-        if (!m_lstProcesses.m_hWnd)
-            m_bSizedBeforeControls = true;
-        CViewerDlg::OnSize(type, cx, cy);
-    }
-    LRESULT OnIconEraseBkgnd(WPARAM wParam, LPARAM)
-    {
-        ++m_nIconErases;
-        m_hIconEraseDC = reinterpret_cast<HDC>(wParam);
-        return Default();
-    }
-    DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(CTestViewerDlg, CViewerDlg)
-    ON_WM_SIZE()
-    ON_MESSAGE(WM_ICONERASEBKGND, OnIconEraseBkgnd)
-END_MESSAGE_MAP()
+using testing::CTestViewerDlg;
 
 // A control's window rectangle in the dialog's client coordinates.
 CRect ChildRect(HWND dialog, int id)
 {
-    CRect rect;
-    ::GetWindowRect(::GetDlgItem(dialog, id), &rect);
-    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
+    return testing::ClientRectOf(dialog, ::GetDlgItem(dialog, id));
 }
 
 // A control's rectangle from the dialog template in pixels; the position and the size are
@@ -212,42 +180,46 @@ int WrongPixels(HWND dialog, int id)
     return wrong;
 }
 
-// Where the controls stand for one client size, worked out by hand from the resize rule and the
-// template in pixels (buttons 23 high, Close at x 4 and Refresh at x 110, both 88 wide, Save and
-// Copy 140 wide): the lists at 7,7, each half the width less 7 wide and the height less 44 high,
-// or empty where that is negative; the buttons 7 below the lists, Save under the module list and
-// Copy 7 to the right of Save.
+// Has every pending paint of the dialog and its controls done now.
+void PaintNow(HWND dialog)
+{
+    testing::Pump();
+    ::RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 struct Layout {
-    SIZE client;
     CRect processes, modules, refresh, close, save, copy;
 };
 
-const Layout kLayouts[] = {
-    {{640, 400}, {7, 7, 320, 363}, {327, 7, 640, 363}, {110, 370, 198, 393}, {4, 370, 92, 393},
-     {327, 370, 467, 393}, {474, 370, 614, 393}},
-    // An odd width: the module list ends one pixel short of the right edge.
-    {{601, 333}, {7, 7, 300, 296}, {307, 7, 600, 296}, {110, 303, 198, 326}, {4, 303, 92, 326},
-     {307, 303, 447, 326}, {454, 303, 594, 326}},
-    // One pixel of list; none; less than none.
-    {{351, 45}, {7, 7, 175, 8}, {182, 7, 350, 8}, {110, 15, 198, 38}, {4, 15, 92, 38},
-     {182, 15, 322, 38}, {329, 15, 469, 38}},
-    {{300, 44}, {7, 7, 150, 7}, {157, 7, 300, 7}, {110, 14, 198, 37}, {4, 14, 92, 37},
-     {157, 14, 297, 37}, {304, 14, 444, 37}},
-    {{250, 29}, {7, 7, 125, 7}, {132, 7, 250, 7}, {110, 14, 198, 37}, {4, 14, 92, 37},
-     {132, 14, 272, 37}, {279, 14, 419, 37}},
-    {{800, 500}, {7, 7, 400, 463}, {407, 7, 800, 463}, {110, 470, 198, 493}, {4, 470, 92, 493},
-     {407, 470, 547, 493}, {554, 470, 694, 493}},
-};
-
-// Minimised: a client area of nothing, and the same arithmetic.
-const Layout kMinimised = {{0, 0}, {7, 7, 7, 7}, {7, 7, 7, 7}, {110, 14, 198, 37}, {4, 14, 92, 37},
-                           {7, 14, 147, 37}, {154, 14, 294, 37}};
-
-// Checks every control of the dialog against `expected`.
-void CheckLayout(HWND dialog, const Layout& expected)
+// Where the controls stand for a client area of cx by cy, worked out by hand from the resize
+// rule on top of the buttons' template rectangles in pixels: the lists at 7,7, each half the
+// width (rounded down) less 7 wide and the height less the button height and 21 high, or
+// empty where that is negative; the buttons 7 below the lists, Refresh and Close where the
+// template has them, Save under the module list and Copy 7 to the right of Save.
+Layout Expected(HWND dialog, int cx, int cy)
 {
-    CAPTURE(expected.client.cx);
-    CAPTURE(expected.client.cy);
+    const CRect refresh = TemplateRect(dialog, 63, 191, 50, 14), close = TemplateRect(dialog, 2, 191, 50, 14);
+    const CRect save = TemplateRect(dialog, 216, 191, 80, 14), copy = TemplateRect(dialog, 303, 191, 80, 14);
+    const int half = cx / 2, buttonHeight = refresh.Height();
+    const int listWidth = std::max(half - 7, 0), listBottom = 7 + std::max(cy - buttonHeight - 21, 0);
+    const int top = listBottom + 7, modulesLeft = half + 7;
+    auto at = [&](const CRect& button, int left) { return CRect(left, top, left + button.Width(), top + button.Height()); };
+    return {CRect(7, 7, 7 + listWidth, listBottom), CRect(modulesLeft, 7, modulesLeft + listWidth, listBottom),
+            at(refresh, refresh.left), at(close, close.left), at(save, modulesLeft),
+            at(copy, modulesLeft + save.Width() + 7)};
+}
+
+// Client areas to lay out, by their width and the height that the lists would get: an even and
+// an odd width (the module list ends one pixel short of the right edge); one pixel of list,
+// none, less than none; a larger one last.
+const struct { int cx, listHeight; } kSizes[] = {{640, 356}, {601, 289}, {351, 1}, {300, 0}, {250, -15}, {800, 456}};
+
+// Checks every control of the dialog against the layout for a client area of cx by cy.
+void CheckLayout(HWND dialog, int cx, int cy)
+{
+    CAPTURE(cx);
+    CAPTURE(cy);
+    const Layout expected = Expected(dialog, cx, cy);
     CHECK_RECT(ChildRect(dialog, IDC_PROCESS_LIST), expected.processes);
     CHECK_RECT(ChildRect(dialog, IDC_MODULE_LIST), expected.modules);
     CHECK_RECT(ChildRect(dialog, IDC_REFRESH), expected.refresh);
@@ -270,20 +242,27 @@ TEST_CASE("resizing the dialog lays out its lists and buttons; minimised, it sho
         const std::string tabOrder = TabOrder(dlg);
         CHECK(tabOrder == "2 1000 1001 1002 1003 1004 ");
 
+        // The template's font, as the tests that measure text make it.
+        LOGFONTA shown{}, made{};
+        ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(dlg, WM_GETFONT, 0, 0)), sizeof shown, &shown);
+        HFONT font = testing::CreateDialogFont();
+        ::GetObjectA(font, sizeof made, &made);
+        ::DeleteObject(font);
+        CHECK(shown.lfHeight == made.lfHeight);
+        CHECK(std::string(shown.lfFaceName) == made.lfFaceName);
+
         CRect window, client;
         ::GetWindowRect(dlg, &window);
         ::GetClientRect(dlg, &client);
         const SIZE frame = {window.Width() - client.right, window.Height() - client.bottom};
-        // The template in pixels, on which the literal layouts rest.
-        CHECK_RECT(TemplateRect(dlg, 63, 191, 50, 14), CRect(110, 310, 198, 333));
-        CHECK_RECT(TemplateRect(dlg, 303, 191, 80, 14), CRect(530, 310, 670, 333));
-        for (const Layout& layout : kLayouts) {
-            ::SetWindowPos(dlg, nullptr, 0, 0, layout.client.cx + frame.cx, layout.client.cy + frame.cy,
-                           SWP_NOMOVE | SWP_NOZORDER);
+        const int buttonHeight = TemplateRect(dlg, 63, 191, 50, 14).Height();
+        for (const auto& size : kSizes) {
+            const int cy = size.listHeight + buttonHeight + 21;
+            ::SetWindowPos(dlg, nullptr, 0, 0, size.cx + frame.cx, cy + frame.cy, SWP_NOMOVE | SWP_NOZORDER);
             ::GetClientRect(dlg, &client);
-            REQUIRE(client.right == layout.client.cx);
-            REQUIRE(client.bottom == layout.client.cy);
-            CheckLayout(dlg, layout);
+            REQUIRE(client.right == size.cx);
+            REQUIRE(client.bottom == cy);
+            CheckLayout(dlg, size.cx, cy);
             // Moving the buttons keeps the keyboard's way through the dialog.
             CHECK(TabOrder(dlg) == tabOrder);
         }
@@ -293,7 +272,8 @@ TEST_CASE("resizing the dialog lays out its lists and buttons; minimised, it sho
         ::GetClientRect(dlg, &client);
         CHECK(client.right == 0);
         CHECK(client.bottom == 0);
-        CheckLayout(dlg, kMinimised);
+        // Minimised: a client area of nothing, and the same arithmetic.
+        CheckLayout(dlg, 0, 0);
 
         // Painting then erases the icon's background on the paint context and validates.
         ::SendMessageA(dlg, WM_PAINT, 0, 0);
@@ -305,8 +285,9 @@ TEST_CASE("resizing the dialog lays out its lists and buttons; minimised, it sho
         ::ShowWindow(dlg, SW_RESTORE);
         CHECK_FALSE(::IsIconic(dlg));
         ::GetClientRect(dlg, &client);
-        CHECK(client.right == 800);
-        CheckLayout(dlg, kLayouts[std::size(kLayouts) - 1]);
+        const auto& last = kSizes[std::size(kSizes) - 1];
+        CHECK(client.right == last.cx);
+        CheckLayout(dlg, last.cx, last.listHeight + buttonHeight + 21);
         ::InvalidateRect(dlg, nullptr, TRUE);
         ::UpdateWindow(dlg);
         CHECK(dialog.m_nIconErases == 1);
@@ -319,7 +300,7 @@ TEST_CASE("after the dialog shrinks, the lists show all they draw")
     CTestViewerDlg dialog;
     testing::RunModal(dialog, [&] {
         HWND dlg = dialog.m_hWnd;
-        testing::Pump(100);
+        PaintNow(dlg);
         for (int id : {IDC_PROCESS_LIST, IDC_MODULE_LIST, IDC_REFRESH, IDCANCEL, IDC_SAVE_LIST,
                        IDC_COPY_MODULES})
             REQUIRE_MESSAGE(WrongPixels(dlg, id) == 0, "the screen cannot be read back here");
@@ -329,7 +310,7 @@ TEST_CASE("after the dialog shrinks, the lists show all they draw")
         ::GetWindowRect(dlg, &window);
         ::SetWindowPos(dlg, nullptr, 0, 0, window.Width() * 3 / 4, window.Height() * 3 / 4,
                        SWP_NOMOVE | SWP_NOZORDER);
-        testing::Pump(100);
+        PaintNow(dlg);
         for (int id : {IDC_PROCESS_LIST, IDC_MODULE_LIST, IDC_REFRESH, IDCANCEL, IDC_SAVE_LIST,
                        IDC_COPY_MODULES}) {
             CAPTURE(id);

@@ -20,19 +20,19 @@ namespace {
 using Program = testing::RunningProgram;
 using testing::RemoteListTexts;
 
-// A copy of the program under its own name, with Wine settings for that name only.
-std::string ProgramCopy(const char* name, const char* subkey, const char* value, const char* data)
-{
-    std::string copy = testing::ExeDirectory() + name;
-    REQUIRE(::CopyFileA(testing::ProgramPath().c_str(), copy.c_str(), FALSE));
-    std::string path = std::string("Software\\Wine\\AppDefaults\\") + name + subkey;
-    HKEY key;
-    REQUIRE(::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                              &key, nullptr) == ERROR_SUCCESS);
-    ::RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), static_cast<DWORD>(strlen(data) + 1));
-    ::RegCloseKey(key);
-    return copy;
-}
+// A copy of the program under its own name, with Wine settings for that name only; both go
+// with the owner, which must outlive the copy's run.
+struct ProgramCopy {
+    ProgramCopy(const char* name, const char* subkey, const char* value, const char* data)
+        : path(testing::ExeDirectory() + name), settings(std::string("Software\\Wine\\AppDefaults\\") + name)
+    {
+        REQUIRE(::CopyFileA(testing::ProgramPath().c_str(), path.c_str(), FALSE));
+        settings.Set(value, data, subkey);
+    }
+    ~ProgramCopy() { ::DeleteFileA(path.c_str()); }
+    std::string path;
+    testing::UserKey settings;
+};
 
 // The file name of an executable as the snapshot names it.
 std::string FileNameOf(const std::string& exe)
@@ -68,19 +68,22 @@ void CheckShownBetween(const std::vector<std::string>& listed, const std::vector
     }
 }
 
+// Whether each name that a listing shows is that of a process of either snapshot: a process
+// born and gone between them is in neither.
+bool OnlyKnownNames(const std::vector<std::string>& listed, const std::vector<testing::SnapshotProcess>& before,
+                    const std::vector<testing::SnapshotProcess>& after)
+{
+    std::set<std::string> known;
+    for (const auto* snapshot : {&before, &after})
+        for (const testing::SnapshotProcess& process : *snapshot)
+            known.insert(FileNameOf(process.exe));
+    return std::all_of(listed.begin(), listed.end(), [&](const std::string& name) { return known.count(name) > 0; });
+}
+
 std::multiset<std::string> Listed(HWND list)
 {
     std::vector<std::string> texts = RemoteListTexts(list);
     return std::multiset<std::string>(texts.begin(), texts.end());
-}
-
-std::string WindowTextW(HWND w)
-{
-    wchar_t wide[256] = L"";
-    ::GetWindowTextW(w, wide, 256);
-    char utf8[512] = "";
-    ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8, sizeof utf8, nullptr, nullptr);
-    return utf8;
 }
 
 }  // namespace
@@ -115,11 +118,17 @@ TEST_CASE("the dialog is built as its template says")
         CHECK(dialog.items[i] == expected[i]);
     }
     ::FreeLibrary(image);
+}
 
-    // On screen the texts are the template's, and "Schließen" ends the program.
+// Run by its own test entry, in a locale whose ANSI code page (1252) has the German letters:
+// Wine makes the controls of a dialog run through the ANSI functions with the template's texts
+// in that code page.
+TEST_CASE("on screen the texts are the template's, and the Close button ends the program" * doctest::skip())
+{
+    REQUIRE_MESSAGE(::GetACP() == 1252, "ANSI code page " << ::GetACP() << ": run by the test entry that sets a locale of 1252");
     Program program(testing::ProgramPath());
-    CHECK(WindowTextW(program.Item(IDCANCEL)) == "Schlie\xC3\x9F" "en");
-    CHECK(WindowTextW(program.Dialog()) == "Quendrix");
+    CHECK(testing::WindowText(program.Item(IDCANCEL)) == "Schlie\xC3\x9F" "en");
+    CHECK(testing::WindowText(program.Dialog()) == "Quendrix");
     program.Click(IDCANCEL);
     CHECK(program.WaitForExit(10000) == 0);
 }
@@ -159,11 +168,19 @@ TEST_CASE("the program lists the running processes and refreshes on request")
 TEST_CASE("run as a Windows 98 program it lists through tool-help, without the snapshot's first process")
 {
     // Wine reports the platform per executable name.
-    std::string copy = ProgramCopy("QuendrixW98.exe", "", "Version", "win98");
-    const std::vector<testing::SnapshotProcess> before = testing::SnapshotProcesses();
-    Program program(copy);
+    ProgramCopy copy("QuendrixW98.exe", "", "Version", "win98");
+    std::vector<testing::SnapshotProcess> before = testing::SnapshotProcesses();
+    Program program(copy.path);
     std::vector<std::string> listed = RemoteListTexts(program.Item(IDC_PROCESS_LIST));
-    CheckShownBetween(listed, before, testing::SnapshotProcesses());
+    std::vector<testing::SnapshotProcess> after = testing::SnapshotProcesses();
+    // Such a listing is made again, by Refresh; the third is judged whatever it shows.
+    for (int attempt = 1; attempt < 3 && !OnlyKnownNames(listed, before, after); ++attempt) {
+        before = testing::SnapshotProcesses();
+        program.Click(IDC_REFRESH);
+        listed = RemoteListTexts(program.Item(IDC_PROCESS_LIST));
+        after = testing::SnapshotProcesses();
+    }
+    CheckShownBetween(listed, before, after);
     CHECK(::IsWindowEnabled(program.Item(IDC_REFRESH)));
     program.Click(IDCANCEL);
     CHECK(program.WaitForExit(10000) == 0);
@@ -171,20 +188,32 @@ TEST_CASE("run as a Windows 98 program it lists through tool-help, without the s
 
 TEST_CASE("without psapi.dll the dialog opens with empty lists and Refresh disabled, silently")
 {
-    Program program(ProgramCopy("QuendrixNoPsapi.exe", "\\DllOverrides", "psapi", ""));
-    ::Sleep(300);
+    ProgramCopy copy("QuendrixNoPsapi.exe", "\\DllOverrides", "psapi", "");
+    Program program(copy.path);
     CHECK_FALSE(::IsWindowEnabled(program.Item(IDC_REFRESH)));
     CHECK(::SendMessageW(program.Item(IDC_PROCESS_LIST), LB_GETCOUNT, 0, 0) == 0);
     CHECK(::SendMessageW(program.Item(IDC_MODULE_LIST), LB_GETCOUNT, 0, 0) == 0);
-    // No message box: the dialog is the program's only visible top-level window.
-    int visible = 0;
-    for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(w, &owner);
-        if (owner == program.Id() && ::IsWindowVisible(w))
-            ++visible;
-    }
-    CHECK(visible == 1);
+    // No message box: the dialog is the program's only visible top-level window once the
+    // program has handled all that came before a command of the system menu, whose About box
+    // then shows as the second one (a box shown before it would hold it back).
+    auto shown = [&] {
+        std::vector<HWND> windows;
+        for (HWND w = ::GetTopWindow(nullptr); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(w, &owner);
+            if (owner == program.Id() && ::IsWindowVisible(w))
+                windows.push_back(w);
+        }
+        return windows;
+    };
+    ::PostMessageW(program.Dialog(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    REQUIRE(testing::WaitFor([&] { return shown().size() > 1; }));
+    const std::vector<HWND> windows = shown();
+    REQUIRE(windows.size() == 2);
+    HWND about = windows[0] == program.Dialog() ? windows[1] : windows[0];
+    CHECK(testing::WindowText(about) == "About Quendrix");
+    ::SendMessageW(::GetDlgItem(about, IDOK), BM_CLICK, 0, 0);
+    CHECK(testing::WaitFor([&] { return shown().size() == 1; }));
     program.Click(IDCANCEL);
     CHECK(program.WaitForExit(10000) == 0);
 }

@@ -23,31 +23,24 @@ using testing::PointerTo;
 using testing::RemoteFindEntry;
 using testing::RemoteRowOnScreen;
 using testing::WaitFor;
+using testing::WindowRect;
+
+// How long a tip may take to show after the pointer's move: a check that none shows waits as
+// long as one that sees it show.
+const int kTipWait = 2000;
 
 CPoint Center(const RECT& r)
 {
     return CPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
-// The width of `text` in the dialog's font, "MS Sans Serif" 8 point.
+// The width of `text` in the dialog's font.
 int TextWidth(const std::string& text)
 {
-    HDC dc = ::GetDC(nullptr);
-    HFONT font = ::CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
-    HGDIOBJ previous = ::SelectObject(dc, font);
-    SIZE extent{};
-    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    ::SelectObject(dc, previous);
+    HFONT font = testing::CreateDialogFont();
+    const int width = testing::TextWidth(font, text);
     ::DeleteObject(font);
-    ::ReleaseDC(nullptr, dc);
-    return extent.cx;
-}
-
-CRect WindowRect(HWND hWnd)
-{
-    CRect rect;
-    ::GetWindowRect(hWnd, &rect);
-    return rect;
+    return width;
 }
 
 // The program, started from a copy in a folder with a long name, with the pointer off its window.
@@ -147,11 +140,12 @@ TEST_CASE("resting the mouse on an entry of the running program shows its full p
     CHECK(WaitFor([&] { return !::IsWindowVisible(tipWnd); }));
     CHECK(WaitFor([&] { return ::SendMessageW(processes, LB_GETCURSEL, 0, 0) == own; }));
     PointerTo(CPoint(onOwn.x + 4, onOwn.y));
-    CHECK(WaitFor([&] { return ::IsWindowVisible(tipWnd) != FALSE; }));
+    CHECK(WaitFor([&] { return ::IsWindowVisible(tipWnd) != FALSE; }, kTipWait));
     PointerTo(CPoint(list.right + 3, onOwn.y));
     CHECK(WaitFor([&] { return !::IsWindowVisible(tipWnd); }));
 
-    // While another application is active, no tip.
+    // While another application is active, no tip: the move and the wait that showed it above
+    // show none now.
     CWnd other;
     const CPoint away = TipsProgram::Away();
     REQUIRE(other.CreateEx(0, "STATIC", "other application", WS_POPUP | WS_VISIBLE, away.x, away.y, 20, 10,
@@ -159,8 +153,7 @@ TEST_CASE("resting the mouse on an entry of the running program shows its full p
     ::SetForegroundWindow(other.m_hWnd);
     REQUIRE(WaitFor([&] { return ::GetForegroundWindow() == other.m_hWnd; }));
     PointerTo(CPoint(onOwn.x - 4, onOwn.y));
-    ::Sleep(300);
-    CHECK_FALSE(::IsWindowVisible(tipWnd));
+    CHECK_FALSE(WaitFor([&] { return ::IsWindowVisible(tipWnd) != FALSE; }, kTipWait));
     other.DestroyWindow();
 
     // The program closes cleanly with its tip window.
@@ -215,20 +208,11 @@ int RemoteEntryAt(HWND list, CPoint p)
     return HIWORD(hit) ? -1 : LOWORD(hit);
 }
 
-std::string RemoteText(HWND list, int index)
-{
-    wchar_t wide[MAX_PATH] = L"";
-    ::SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide));
-    char text[MAX_PATH] = "";
-    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, MAX_PATH, nullptr, nullptr);
-    return text;
-}
-
 // Where the tip over module entry `index` lies: its row, as wide as the module's path needs.
 CRect ModuleTipRect(HWND modules, int index)
 {
     CRect row = RemoteRowOnScreen(modules, index);
-    row.right = std::max<LONG>(row.right, row.left + TextWidth(OwnModulePath(RemoteText(modules, index))) + 4);
+    row.right = std::max<LONG>(row.right, row.left + TextWidth(OwnModulePath(testing::RemoteListText(modules, index))) + 4);
     return row;
 }
 

@@ -12,7 +12,7 @@
 #include "cli/CliRun.h"
 #include "enum/DisplayName.h"
 #include "export/Fixtures.h"
-#include "support/OwnedFolder.h"
+#include "support/TestSupport.h"
 #include "support/TestSupport.h"
 
 using namespace clitest;
@@ -63,14 +63,14 @@ bool InWindowsFolder(const std::string& path)
 
 TEST_CASE("copy makes a kit that says what it holds, and copied again overwrites nothing")
 {
-    testing::OwnedFolder owned("quendrix-cli-kit");
+    const std::string owned = testing::FreshFolder("quendrix-cli-kit");
     // A module outside the system's folders.
     struct Fixture {
         HMODULE module = ::LoadLibraryA((fixtures::Directory() + "fx_full.dll").c_str());
         ~Fixture() { ::FreeLibrary(module); }
     } fixture;
     REQUIRE(fixture.module != nullptr);
-    const std::string kit = owned.Path() + "\\kit";
+    const std::string kit = owned + "\\kit";
     const std::vector<std::string> modules = testing::OwnModulePaths();
     REQUIRE(modules.size() > 5);
     const Run report = Cli("report " + Own());
@@ -121,7 +121,7 @@ TEST_CASE("copy makes a kit that says what it holds, and copied again overwrites
     CHECK(Outcomes(testing::FileContent(kit + "\\QuendrixKit-2.copied.csv")) == already);
 
     // Without the system's files: only what lies outside the Windows folder.
-    const std::string lean = owned.Path() + "\\lean";
+    const std::string lean = owned + "\\lean";
     Run third = Cli("copy " + Own() + " \"" + lean + "\" --no-system");
     CHECK(third.exit == 0);
     std::multiset<std::string> kept, outcomes;

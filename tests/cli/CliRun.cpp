@@ -5,12 +5,12 @@
 #include <cstdlib>
 #include <algorithm>
 
-#include "app/ViewerDlg.h"
 #include "enum/DisplayName.h"
 #include "export/Fixtures.h"
 #include "framework/Encoding.h"
 #include "framework/WinApp.h"
 #include "support/TestSupport.h"
+#include "support/TestViewerDlg.h"
 
 #define QUENDRIX_TEXT(name) #name
 #define QUENDRIX_NAME(name) QUENDRIX_TEXT(name)
@@ -18,12 +18,6 @@
 namespace {
 
 CWinApp g_app("CliTest");
-
-class CTestViewerDlg : public CViewerDlg {
-public:
-    using CViewerDlg::m_lstProcesses;
-    using CViewerDlg::WriteModuleReport;
-};
 
 }  // namespace
 
@@ -170,13 +164,11 @@ std::string OwnName()
 
 std::string DialogSave(const std::string& file)
 {
-    CTestViewerDlg dialog;
-    g_app.m_pMainWnd = &dialog;
-    testing::RunModal(dialog, [&] {
+    testing::CTestViewerDlg dialog;
+    testing::RunAsMainWindow(dialog, [&] {
         REQUIRE(testing::SelectEntryById(dialog.m_lstProcesses, ::GetCurrentProcessId()) >= 0);
         dialog.WriteModuleReport(file.c_str());
     });
-    g_app.m_pMainWnd = nullptr;
     return testing::FileContent(file);
 }
 

@@ -9,6 +9,10 @@
 
 namespace clitest {
 
+// The test suite of the cases that show the dialog, which are skipped unless asked for: they run
+// under a ctest entry of their own, which takes the display.
+const char kShowsDialog[] = "shows dialog";
+
 struct Run {
     long exit;
     std::string out, err;

@@ -2,8 +2,11 @@
 
 #include <ole2.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
+
+#include <doctest/doctest.h>
 
 #include "support/TestSupport.h"
 
@@ -96,6 +99,39 @@ POINT HostFixture::RowPoint(int index)
     RECT row{};
     list.GetItemRect(index, &row);
     return POINT{row.left + 8, (row.top + row.bottom) / 2};
+}
+
+std::string ShellVerbLabel(const std::string& path, const char* verb)
+{
+    const std::wstring wide(path.begin(), path.end());
+    LPITEMIDLIST full = nullptr;
+    REQUIRE(SUCCEEDED(::SHParseDisplayName(wide.c_str(), nullptr, &full, 0, nullptr)));
+    IShellFolder* parent = nullptr;
+    LPCITEMIDLIST child = nullptr;
+    REQUIRE(SUCCEEDED(::SHBindToParent(full, IID_IShellFolder, reinterpret_cast<void**>(&parent), &child)));
+    IContextMenu* menu = nullptr;
+    REQUIRE(SUCCEEDED(parent->GetUIObjectOf(nullptr, 1, &child, IID_IContextMenu, nullptr,
+                                            reinterpret_cast<void**>(&menu))));
+    HMENU popup = ::CreatePopupMenu();
+    REQUIRE(SUCCEEDED(menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL)));
+    std::string label;
+    for (const testing::MenuItem& item : testing::MenuItems(popup)) {
+        char name[64] = "";
+        if (item.separator || item.id < 1 || item.id > 0x7FFF ||
+            FAILED(menu->GetCommandString(item.id - 1, GCS_VERBA, nullptr, name, sizeof name)) ||
+            lstrcmpiA(name, verb) != 0)
+            continue;
+        for (char c : item.text)
+            if (c != '&')
+                label += c;
+        break;
+    }
+    ::DestroyMenu(popup);
+    menu->Release();
+    parent->Release();
+    ::CoTaskMemFree(full);
+    REQUIRE_MESSAGE(!label.empty(), "the shell's menu for " << path << " has no entry for " << verb);
+    return label;
 }
 
 std::vector<std::string> ClipboardFiles()

@@ -42,6 +42,11 @@ struct HostFixture {
     CProbeList list;
 };
 
+// The text (without '&') of the entry that carries out `verb` ("copy", "cut", "properties") in
+// the shell's own context menu for the file `path`: entries are labelled in the user's
+// language, their verbs are not. Fails the current test when the menu has no such entry.
+std::string ShellVerbLabel(const std::string& path, const char* verb);
+
 // The files that the clipboard holds as a file drop, in order.
 std::vector<std::string> ClipboardFiles();
 void EmptyTheClipboard();

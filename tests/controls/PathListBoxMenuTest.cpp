@@ -121,6 +121,7 @@ TEST_CASE("the walk from the desktop to the file releases everything it obtained
 TEST_CASE("the menu ends with its own entry and carries out what is chosen")
 {
     TempFile file("quendrix menu.txt");
+    const std::string copy = ShellVerbLabel(file.path, "copy");
     const std::string shown = "folder.uiobject 1 {N} | menu.query";
     struct Case {
         const char* name;
@@ -132,8 +133,8 @@ TEST_CASE("the menu ends with its own entry and carries out what is chosen")
     } cases[] = {
         {"dismissed", nullptr, "", true, "", shown + " | menu released"},
         {"own entry", "Modulinformationen", "", true, "Noch nicht implementiert", shown + " | menu released"},
-        {"shell command", "Copy", "", true, "", shown + " | menu.invoke {V} | menu released"},
-        {"shell command fails", "Copy", "invoke", true, "InvokeCommand failed. hr = 80070005",
+        {"shell command", copy.c_str(), "", true, "", shown + " | menu.invoke {V} | menu released"},
+        {"shell command fails", copy.c_str(), "invoke", true, "InvokeCommand failed. hr = 80070005",
          shown + " | menu.invoke {V} failed | menu released"},
         {"no context menu", nullptr, "uiobject", false, "GetUIObjectOf failed! hr = 80070005",
          "folder.uiobject 1 {N} failed"},

@@ -24,8 +24,7 @@ LRESULT CALLBACK NoteDisplayMove(int code, WPARAM wParam, LPARAM lParam)
 
 TipHost::TipHost(CPathListBox& list, DWORD listStyle, const RECT& screen)
     : m_list(list),
-      // "MS Sans Serif" 8 point at 96 dpi, the dialog's font.
-      m_hFont(::CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "MS Sans Serif"))
+      m_hFont(CreateDialogFont())
 {
     // The real cursor stays off the new list box until a test moves it there.
     ::SetCursorPos(0, 0);
@@ -90,13 +89,7 @@ void TipHost::MoveTo(CPoint client) const
 
 int TipHost::TextWidth(const std::string& text) const
 {
-    HDC dc = ::GetDC(nullptr);
-    HGDIOBJ previous = ::SelectObject(dc, m_hFont);
-    SIZE extent{};
-    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    ::SelectObject(dc, previous);
-    ::ReleaseDC(nullptr, dc);
-    return extent.cx;
+    return testing::TextWidth(m_hFont, text);
 }
 
 std::string CaptureHolder(const CWnd& list)

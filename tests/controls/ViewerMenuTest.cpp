@@ -3,17 +3,13 @@
 
 #include "MenuDriver.h"
 #include "MenuTestSupport.h"
-#include "app/ViewerDlg.h"
 #include "controls/PathListBoxMenu.h"
 #include "support/TestSupport.h"
+#include "support/TestViewerDlg.h"
 
 namespace {
 
-class CTestViewerDlg : public CViewerDlg {
-public:
-    using CViewerDlg::m_lstModules;
-    using CViewerDlg::m_lstProcesses;
-};
+using testing::CTestViewerDlg;
 
 // Selects this process's entry as a user would, so that the module list shows its modules.
 void SelectOwnProcess(CTestViewerDlg& dialog)
@@ -58,15 +54,16 @@ TEST_CASE("a right click on a module of the running program opens the shell's me
         // Nothing else follows the module list's selection.
         CHECK(dialog.m_lstProcesses.GetCurSel() == process);
         CHECK(testing::ListTexts(modules.m_hWnd) == listed);
-        CHECK(FindItem(info.items, "Copy") != 0);
-        CHECK(FindItem(info.items, "Properties") != 0);
+        const std::string copyLabel = ShellVerbLabel(path, "copy");
+        CHECK(FindItem(info.items, copyLabel.c_str()) != 0);
+        CHECK(FindItem(info.items, ShellVerbLabel(path, "properties").c_str()) != 0);
         REQUIRE(info.items.size() >= 3);
         CHECK(info.items[info.items.size() - 2].separator);
         CHECK(info.items.back().id == ID_MODULE_INFO);
         CHECK(info.dialogs == std::vector<std::string>{"Noch nicht implementiert"});
 
         EmptyTheClipboard();
-        MenuDriver copy(Choose("Copy"));
+        MenuDriver copy(Choose(copyLabel.c_str()));
         RightClickEntry(modules, kernel);
         CHECK(copy.dialogs.empty());
         CHECK(ClipboardFiles() == std::vector<std::string>{path});

@@ -5,7 +5,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "support/FileDialogSupport.h"
 #include "support/TestSupport.h"
 
 namespace fixtures {
@@ -56,14 +55,7 @@ std::string PathOf(const Fixture& fixture)
 
 std::string Ansi(const std::string& utf8)
 {
-    std::wstring wide(utf8.size() + 1, L'\0');
-    int wideLength = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                           &wide[0], static_cast<int>(wide.size()));
-    std::string ansi(static_cast<size_t>(wideLength) * 2 + 1, '\0');
-    int length = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, &ansi[0],
-                                       static_cast<int>(ansi.size()), nullptr, nullptr);
-    ansi.resize(static_cast<size_t>(length));
-    return ansi;
+    return testing::Ansi(utf8);
 }
 
 std::string CrLf(const std::string& text)

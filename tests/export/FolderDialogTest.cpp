@@ -12,24 +12,19 @@
 #include "framework/WinApp.h"
 #include "support/FileDialogSupport.h"
 #include "support/TestSupport.h"
+#include "support/TestViewerDlg.h"
 
 namespace {
 
 CWinApp g_app("FolderDialogTest");
 
-class CTestViewerDlg : public CViewerDlg {
-public:
-    using CViewerDlg::m_lstModules;
-    using CViewerDlg::m_lstProcesses;
-};
+using testing::CTestViewerDlg;
 
 // Runs the real main dialog as the application's main window, with `script` in its loop.
 void RunMainDialog(const std::function<void(CTestViewerDlg&)>& script)
 {
     CTestViewerDlg dialog;
-    g_app.m_pMainWnd = &dialog;
-    testing::RunModal(dialog, [&] { script(dialog); });
-    g_app.m_pMainWnd = nullptr;
+    testing::RunAsMainWindow(dialog, [&] { script(dialog); });
     testing::CancelWatches();
 }
 
@@ -38,14 +33,6 @@ std::string CurrentDirectory()
     char current[MAX_PATH] = "";
     ::GetCurrentDirectoryA(MAX_PATH, current);
     return current;
-}
-
-RECT ClientRectOf(HWND dialog, HWND control)
-{
-    RECT rect{};
-    ::GetWindowRect(control, &rect);
-    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
 }
 
 // Runs the folder chooser from the main dialog; `action` sees the reshaped dialog window and
@@ -109,7 +96,7 @@ TEST_CASE("Select stores the folder the chooser shows; Cancel, Escape and closin
             HWND ok = testing::OkButton(shown);
             HWND cancel = ::GetDlgItem(shown, IDCANCEL);
             CHECK(testing::WindowText(ok) == "Select");
-            RECT okRect = ClientRectOf(shown, ok), cancelRect = ClientRectOf(shown, cancel);
+            const CRect okRect = testing::ClientRectOf(shown, ok), cancelRect = testing::ClientRectOf(shown, cancel);
             CHECK(okRect.right == cancelRect.left - 4);
             CHECK(okRect.top == cancelRect.top);
             // No file name box, no file type box, no labels.
@@ -181,39 +168,47 @@ TEST_CASE("the copy command copies every module of the selected process once, ne
         ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
         const std::string process = DisplayNameOf(exe).GetString();
 
-        // Copies the modules into the target folder; returns the closing message.
-        auto copy = [&] {
+        // Copies the modules into the target folder, the chooser ended with `button`; returns
+        // the message that follows, "<none>" when none does. Every message comes while the
+        // command runs, and the watch for it lasts longer.
+        auto copy = [&](int button) {
             std::string message = "<none>";
+            HWND chooser = nullptr;
+            // The chooser may still show while it closes: a watch that finds it watches on.
+            std::function<void(HWND)> answer = [&](HWND box) {
+                if (box == chooser) {
+                    testing::WhenOwnedWindowAppears(main.m_hWnd, "#32770", answer);
+                    return;
+                }
+                message = testing::MessageBoxText(box);
+                testing::PostCommand(box, IDOK);
+            };
             testing::ForgetLastFolders();
             REQUIRE(::SetCurrentDirectoryA(target.c_str()));
-            testing::WhenOwnedWindowAppears(main.m_hWnd, "#32770", [&](HWND chooser) {
-                testing::WhenOwnedWindowAppears(main.m_hWnd, "#32770", [&](HWND box) {
-                    message = testing::MessageBoxText(box);
-                    testing::PostCommand(box, IDOK);
-                });
-                testing::PostCommand(chooser, IDOK);
+            testing::WhenOwnedWindowAppears(main.m_hWnd, "#32770", [&](HWND shown) {
+                chooser = shown;
+                testing::WhenOwnedWindowAppears(main.m_hWnd, "#32770", answer);
+                testing::PostCommand(shown, button);
             });
             testing::ClickButton(main.m_hWnd, IDC_COPY_MODULES);
+            testing::CancelWatches();
             return message;
         };
 
-        CHECK(copy() == "All Modules used by " + process + " copied in " + target);
+        CHECK(copy(IDOK) == "All Modules used by " + process + " copied in " + target);
         for (const std::string& module : modules)
             CHECK(testing::FileContent(target + "\\" + DisplayNameOf(module.c_str()).GetString()) == testing::FileContent(module));
 
         // Again: every copy fails, and the folder stays as it was.
         std::ofstream(target + "\\" + DisplayNameOf(modules[0].c_str()).GetString(), std::ios::binary) << "mine";
-        CHECK(copy() == std::to_string(modules.size()) + " of the Files used by " + process +
+        CHECK(copy(IDOK) == std::to_string(modules.size()) + " of the Files used by " + process +
                             " couldn't be copied\n Check if " + target +
                             " doesn't already contain any of the files to be copied");
         CHECK(testing::FileContent(target + "\\" + DisplayNameOf(modules[0].c_str()).GetString()) == "mine");
 
         // Cancelling the chooser copies nothing and shows nothing.
-        testing::WhenOwnedWindowAppears(main.m_hWnd, "#32770", [](HWND chooser) {
-            testing::PostCommand(chooser, IDCANCEL);
-        });
-        testing::ClickButton(main.m_hWnd, IDC_COPY_MODULES);
-        testing::Pump(200);
-        CHECK(testing::FindOwnedWindow(main.m_hWnd, "#32770") == nullptr);
+        ::DeleteFileA((target + "\\" + DisplayNameOf(modules[0].c_str()).GetString()).c_str());
+        CHECK(copy(IDCANCEL) == "<none>");
+        CHECK(testing::FileContent(target + "\\" + DisplayNameOf(modules[0].c_str()).GetString()) == "<missing>");
     });
 }

@@ -27,9 +27,7 @@ struct Folders {
     std::string root, a, b, target;
     Folders()
     {
-        char temp[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, temp);
-        root = std::string(temp) + "quendrix_copy_" + std::to_string(::GetTickCount());
+        root = testing::FreshFolder("quendrix-copy");
         a = root + "\\a";
         b = root + "\\b";
         target = root + "\\target";

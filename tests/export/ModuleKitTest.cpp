@@ -8,7 +8,7 @@
 
 #include "export/ModuleKit.h"
 #include "framework/Encoding.h"
-#include "support/OwnedFolder.h"
+#include "support/TestSupport.h"
 
 TEST_CASE("system files are those in the Windows folder and under the system folders")
 {
@@ -38,8 +38,8 @@ TEST_CASE("system files are those in the Windows folder and under the system fol
 
 TEST_CASE("the manifest takes a name that no module has and no file in the folder")
 {
-    testing::OwnedFolder owned("quendrix-kit-names");
-    const std::wstring folder = ToWide(owned.Path());
+    const std::string owned = testing::FreshFolder("quendrix-kit-names");
+    const std::wstring folder = ToWide(owned);
     auto module = [](const wchar_t* path) { return ModuleEntry{CString(FromWide(path).c_str()), path, true, 0}; };
     KitNames names;
     REQUIRE(ChooseKitNames(folder, {module(L"C:\\App\\a.dll")}, names));
@@ -49,8 +49,8 @@ TEST_CASE("the manifest takes a name that no module has and no file in the folde
     // A module of the name, in any case, or a file of the folder moves the kit on.
     REQUIRE(ChooseKitNames(folder, {module(L"C:\\App\\a.dll"), module(L"D:\\x\\QUENDRIXKIT.COPIED.CSV")}, names));
     CHECK(names.report == L"QuendrixKit-2.report.txt");
-    std::ofstream(owned.Path() + "\\QuendrixKit-2.report.txt") << "an earlier kit";
-    std::ofstream(owned.Path() + "\\QuendrixKit-3.copied.csv") << "another";
+    std::ofstream(owned + "\\QuendrixKit-2.report.txt") << "an earlier kit";
+    std::ofstream(owned + "\\QuendrixKit-3.copied.csv") << "another";
     REQUIRE(ChooseKitNames(folder, {module(L"D:\\x\\quendrixkit.report.txt")}, names));
     CHECK(names.report == L"QuendrixKit-4.report.txt");
     CHECK(names.list == L"QuendrixKit-4.copied.csv");
@@ -58,8 +58,8 @@ TEST_CASE("the manifest takes a name that no module has and no file in the folde
 
 TEST_CASE("a kit tells a module it cannot read from a copy that the folder refuses")
 {
-    testing::OwnedFolder owned("quendrix-kit-copy");
-    const std::wstring folder = ToWide(owned.Path());
+    const std::string owned = testing::FreshFolder("quendrix-kit-copy");
+    const std::wstring folder = ToWide(owned);
     wchar_t system[MAX_PATH] = L"";
     REQUIRE(::GetSystemDirectoryW(system, MAX_PATH) > 0);
     auto module = [](const std::wstring& path) { return ModuleEntry{CString(FromWide(path).c_str()), path, true, 0}; };

@@ -7,21 +7,16 @@
 #include <map>
 #include <string>
 
-#include "app/ViewerDlg.h"
 #include "export/Fixtures.h"
 #include "framework/WinApp.h"
 #include "support/TestSupport.h"
+#include "support/TestViewerDlg.h"
 
 namespace {
 
 CWinApp g_app("SaveListTest");
 
-class CTestViewerDlg : public CViewerDlg {
-public:
-    using CViewerDlg::m_lstModules;
-    using CViewerDlg::m_lstProcesses;
-    using CViewerDlg::WriteModuleReport;
-};
+using testing::CTestViewerDlg;
 
 // Keeps the fixture modules of this build's bitness loaded for the whole run.
 struct LoadedFixtures {
@@ -44,9 +39,7 @@ std::string ProcessHeader(CTestViewerDlg& dialog)
 void RunViewer(const std::function<void(CTestViewerDlg&)>& script)
 {
     CTestViewerDlg dialog;
-    g_app.m_pMainWnd = &dialog;
-    testing::RunModal(dialog, [&] { script(dialog); });
-    g_app.m_pMainWnd = nullptr;
+    testing::RunAsMainWindow(dialog, [&] { script(dialog); });
 }
 
 // Fills the module list with the fixture modules only, an entry for a file that has gone, and
@@ -79,24 +72,27 @@ std::string IncompleteMessage(const std::string& file)
 }
 
 // Writes the report into `file` and answers the message box that must follow; returns its
-// text ("" when none came). A second message box fails the test.
+// text ("" when none came). A second message box fails the test: every box comes while the
+// command runs, and both watches last longer than it.
 std::string WriteExpectingMessage(CTestViewerDlg& dialog, const std::string& file)
 {
     std::string text;
     int boxes = 0;
     HWND last = nullptr;
-    auto answer = [&](HWND box) {
-        if (box == last)
+    // A box that still shows while it closes is watched past.
+    std::function<void(HWND)> answer = [&](HWND box) {
+        if (box == last) {
+            testing::WhenOwnedWindowAppears(dialog.m_hWnd, "#32770", answer);
             return;
+        }
         last = box;
         ++boxes;
         text = testing::MessageBoxText(box);
         ::PostMessageA(box, WM_COMMAND, IDOK, 0);
     };
     testing::WhenOwnedWindowAppears(dialog.m_hWnd, "#32770", answer);
-    testing::WhenOwnedWindowAppears(dialog.m_hWnd, "#32770", answer, 1000);
+    testing::WhenOwnedWindowAppears(dialog.m_hWnd, "#32770", answer);
     dialog.WriteModuleReport(file.c_str());
-    testing::Pump(300);
     testing::CancelWatches();
     CHECK(boxes == 1);
     return text;
@@ -196,6 +192,7 @@ TEST_CASE("a report that cannot be written completely is reported once, naming t
 // in the middle of the report (QUENDRIX_FILE_SIZE_LIMIT bytes).
 TEST_CASE("a disk that fills up in the middle keeps what was written and says so" * doctest::skip())
 {
+    REQUIRE_MESSAGE(::GetACP() == 1251, "ANSI code page " << ::GetACP() << ": run by the test entry that sets a locale of 1251");
     const char* limitText = std::getenv("QUENDRIX_FILE_SIZE_LIMIT");
     REQUIRE(limitText != nullptr);
     const size_t limit = std::strtoul(limitText, nullptr, 10);
@@ -244,12 +241,13 @@ TEST_CASE("the save button writes the report into the file the user names in the
         CHECK(fixtures::ReadBytes(folder + "Modules.Txt") == expected);
 
         // Cancelling creates no file and shows nothing: any window the main dialog owns besides
-        // the save dialog, while the command runs, is a message too many.
+        // the save dialog, while the command runs, is a message too many. The guard watches
+        // until the command has returned, as the prompt's watch below does.
         bool boxShown = false;
         HWND saveDialog = nullptr;
         std::function<void(HWND)> guard = [&](HWND shown) {
             if (shown == saveDialog) {
-                testing::WhenOwnedWindowAppears(dialog.m_hWnd, "#32770", guard, 1000);
+                testing::WhenOwnedWindowAppears(dialog.m_hWnd, "#32770", guard);
                 return;
             }
             boxShown = true;
@@ -257,7 +255,7 @@ TEST_CASE("the save button writes the report into the file the user names in the
         };
         save((shortFolder + "\\cancelled").c_str(), IDCANCEL, [&](HWND shown) {
             saveDialog = shown;
-            testing::WhenOwnedWindowAppears(dialog.m_hWnd, "#32770", guard, 1000);
+            testing::WhenOwnedWindowAppears(dialog.m_hWnd, "#32770", guard);
         });
         CHECK_FALSE(boxShown);
         CHECK_FALSE(Exists(folder + "cancelled.txt"));

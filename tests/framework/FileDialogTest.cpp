@@ -37,9 +37,7 @@ protected:
 void RunWithOwner(const std::function<void(HWND owner)>& script)
 {
     COwnerDlg owner;
-    g_app.m_pMainWnd = &owner;
-    testing::RunModal(owner, [&] { script(owner.m_hWnd); });
-    g_app.m_pMainWnd = nullptr;
+    testing::RunAsMainWindow(owner, [&] { script(owner.m_hWnd); });
 }
 
 }  // namespace

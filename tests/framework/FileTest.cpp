@@ -7,7 +7,7 @@
 
 #include "framework/FileException.h"
 #include "framework/StdioFile.h"
-#include "support/FileDialogSupport.h"
+#include "support/TestSupport.h"
 
 namespace {
 

@@ -16,9 +16,5 @@ void PostCommand(HWND dialog, int id);
 // Makes the system forget the folders that its file dialogs last showed, which it remembers per
 // program (Wine: LastVisitedMRU): without one, an open dialog starts in the current directory.
 void ForgetLastFolders();
-// An empty folder of its own for this test process, under the temp folder, named `name` and the
-// process id; without a trailing backslash. What an earlier run with the same id left there is
-// removed first.
-std::string FreshFolder(const char* name = "quendrix-dialog");
 
 }  // namespace testing

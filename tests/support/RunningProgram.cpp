@@ -74,14 +74,18 @@ std::vector<std::string> RemoteListTexts(HWND list)
 {
     std::vector<std::string> texts;
     int count = static_cast<int>(::SendMessageW(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        wchar_t wide[MAX_PATH] = L"";
-        ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(wide));
-        char text[MAX_PATH] = "";
-        ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, MAX_PATH, nullptr, nullptr);
-        texts.push_back(text);
-    }
+    for (int i = 0; i < count; ++i)
+        texts.push_back(RemoteListText(list, i));
     return texts;
+}
+
+std::string RemoteListText(HWND list, int index)
+{
+    wchar_t wide[MAX_PATH] = L"";
+    ::SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide));
+    char text[2 * MAX_PATH] = "";
+    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
 }
 
 int RemoteFindEntry(HWND list, const std::string& text)
@@ -152,9 +156,12 @@ void Xdo(const std::string& arguments)
     // Wine gives no handle to wait on for a Unix program, and leaves stale values in the record's
     // handle fields, one of which may be our own standard output: they are never closed. A shell
     // around xdotool leaves its exit status in a file once it is done, moved into place whole.
-    static int calls = 0;
-    const std::string name = "quendrix-xdo-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++calls);
-    const std::string unixFile = "/tmp/" + name, windowsFile = "Z:\\tmp\\" + name;
+    // The file's name is one that the system reserved in the host's /tmp, which every prefix
+    // and every run on the machine shares.
+    char reserved[MAX_PATH] = "";
+    REQUIRE(::GetTempFileNameA("Z:\\tmp", "qxd", 0, reserved));
+    const std::string name = std::string(reserved).substr(7) + ".status";
+    const std::string unixFile = "/tmp/" + name, windowsFile = std::string(reserved) + ".status";
     std::string command = "/bin/sh -c \"/usr/bin/xdotool " + arguments + "; echo $? >" + unixFile + ".part && mv " +
                           unixFile + ".part " + unixFile + "\"";
     STARTUPINFOA startup{};
@@ -176,8 +183,10 @@ void Xdo(const std::string& arguments)
         status.assign(text, read);
         return true;
     };
-    REQUIRE_MESSAGE(WaitFor(finished, 10000), "xdotool " << arguments << " did not end");
+    const bool ended = WaitFor(finished, 10000);
     ::DeleteFileA(windowsFile.c_str());
+    ::DeleteFileA(reserved);
+    REQUIRE_MESSAGE(ended, "xdotool " << arguments << " did not end");
     REQUIRE_MESSAGE(status == "0\n", "xdotool " << arguments << " failed: the test needs the display's pointer");
 }
 

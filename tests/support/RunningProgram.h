@@ -34,8 +34,10 @@ private:
     HWND m_dialog = nullptr;
 };
 
-// Another process's list box texts: the wide message carries the whole text across.
+// Another process's list box texts, in the ANSI code page: the wide message carries the whole
+// text across.
 std::vector<std::string> RemoteListTexts(HWND list);
+std::string RemoteListText(HWND list, int index);
 // The entry of another process's list box that shows `text` (ASCII), -1 when none does.
 int RemoteFindEntry(HWND list, const std::string& text);
 // Entry `index` of another process's list box, in screen coordinates.

@@ -5,9 +5,13 @@
 #include <fstream>
 #include <sstream>
 
+#include <shlwapi.h>
 #include <tlhelp32.h>
 
+#include <doctest/doctest.h>
+
 #include "enum/DisplayName.h"
+#include "framework/WinApp.h"
 #include "res/resource.h"
 
 namespace testing {
@@ -50,6 +54,19 @@ INT_PTR RunModal(CDialog& dialog, const std::function<void()>& script)
     if (state.failure)
         std::rethrow_exception(state.failure);
     return result;
+}
+
+INT_PTR RunAsMainWindow(CDialog& dialog, const std::function<void()>& script)
+{
+    CWinApp* app = AfxGetApp();
+    REQUIRE_MESSAGE(app != nullptr, "the test has no application object");
+    // Reset also when the script fails.
+    struct MainWindow {
+        CWinApp* app;
+        ~MainWindow() { app->m_pMainWnd = nullptr; }
+    } main{app};
+    app->m_pMainWnd = &dialog;
+    return RunModal(dialog, script);
 }
 
 void Pump(int ms)
@@ -108,9 +125,7 @@ struct OwnedSearch {
 BOOL CALLBACK MatchOwned(HWND hWnd, LPARAM lParam)
 {
     auto* search = reinterpret_cast<OwnedSearch*>(lParam);
-    char name[64] = "";
-    ::GetClassNameA(hWnd, name, sizeof name);
-    if (lstrcmpiA(name, search->className) == 0 && ::GetWindow(hWnd, GW_OWNER) == search->owner &&
+    if (IsOfClass(hWnd, search->className) && ::GetWindow(hWnd, GW_OWNER) == search->owner &&
         ::IsWindowVisible(hWnd)) {
         search->found = hWnd;
         return FALSE;
@@ -131,17 +146,9 @@ std::string MessageBoxText(HWND box)
 {
     std::string joined;
     for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        char name[32] = "";
-        ::GetClassNameA(child, name, sizeof name);
-        if (lstrcmpiA(name, "Static") != 0)
+        const std::string text = IsOfClass(child, "Static") ? WindowText(child) : "";
+        if (text.empty())
             continue;
-        // Wide, as the box shows it whatever the ANSI code page.
-        wchar_t wide[1024] = L"";
-        ::GetWindowTextW(child, wide, 1024);
-        if (!wide[0])
-            continue;
-        char text[3 * 1024] = "";
-        ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof text, nullptr, nullptr);
         if (!joined.empty())
             joined += '\n';
         joined += text;
@@ -220,9 +227,7 @@ namespace {
 HWND FindEdit(HWND parent)
 {
     for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        char name[32] = "";
-        ::GetClassNameA(child, name, sizeof name);
-        if (lstrcmpiA(name, "Edit") == 0)
+        if (IsOfClass(child, "Edit"))
             return child;
         if (HWND inner = FindEdit(child))
             return inner;
@@ -242,9 +247,59 @@ HWND FileNameBox(HWND fileDialog)
 
 std::string WindowText(HWND window)
 {
-    char text[1024] = "";
-    ::GetWindowTextA(window, text, sizeof text);
+    wchar_t wide[1024] = L"";
+    ::GetWindowTextW(window, wide, 1024);
+    char text[3 * 1024] = "";
+    ::WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof text, nullptr, nullptr);
     return text;
+}
+
+bool IsOfClass(HWND window, const char* className)
+{
+    char name[80] = "";
+    ::GetClassNameA(window, name, sizeof name);
+    return lstrcmpiA(name, className) == 0;
+}
+
+HWND FindControl(HWND parent, int id, const char* className)
+{
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (::GetDlgCtrlID(child) == id && IsOfClass(child, className))
+            return child;
+    return nullptr;
+}
+
+CRect WindowRect(HWND window)
+{
+    CRect rect;
+    ::GetWindowRect(window, &rect);
+    return rect;
+}
+
+CRect ClientRectOf(HWND parent, HWND window)
+{
+    CRect rect = WindowRect(window);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+HFONT CreateDialogFont()
+{
+    HDC screen = ::GetDC(nullptr);
+    const int height = -::MulDiv(8, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ::ReleaseDC(nullptr, screen);
+    return ::CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+}
+
+int TextWidth(HFONT font, const std::string& text)
+{
+    HDC screen = ::GetDC(nullptr);
+    HGDIOBJ previous = ::SelectObject(screen, font);
+    SIZE extent{};
+    ::GetTextExtentPoint32A(screen, text.c_str(), static_cast<int>(text.size()), &extent);
+    ::SelectObject(screen, previous);
+    ::ReleaseDC(nullptr, screen);
+    return extent.cx;
 }
 
 std::vector<SnapshotProcess> SnapshotProcesses()
@@ -293,6 +348,135 @@ std::multiset<std::string> OwnModuleNames()
     for (const std::string& path : OwnModulePaths())
         names.insert(DisplayNameOf(path.c_str()).GetString());
     return names;
+}
+
+namespace {
+
+// Removes a folder with everything in it, through the wide functions: what a test made inside
+// may be named in any character, and lie deeper than MAX_PATH.
+void RemoveTree(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring path = folder + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ::DeleteFileW(path.c_str());
+            }
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    }
+    ::RemoveDirectoryW(folder.c_str());
+}
+
+void RemoveTree(const std::string& folder)
+{
+    std::wstring wide(folder.size(), L'\0');
+    wide.resize(static_cast<size_t>(::MultiByteToWideChar(CP_ACP, 0, folder.data(), static_cast<int>(folder.size()),
+                                                           &wide[0], static_cast<int>(wide.size()))));
+    RemoveTree(L"\\\\?\\" + wide);
+}
+
+// The owner of the folders that FreshFolder made: it removes them when the process ends, after
+// every test case has run, whether its checks held or not.
+struct MadeFolders {
+    std::set<std::string> folders;
+    ~MadeFolders()
+    {
+        // A folder that is the current directory cannot be removed.
+        ::SetCurrentDirectoryA(ExeDirectory().c_str());
+        for (const std::string& folder : folders)
+            RemoveTree(folder);
+    }
+};
+
+}  // namespace
+
+std::string FreshFolder(const char* name)
+{
+    static MadeFolders made;
+    char temp[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, temp);
+    std::string folder = std::string(temp) + name + "." + std::to_string(::GetCurrentProcessId());
+    RemoveTree(folder);
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    made.folders.insert(folder);
+    return folder;
+}
+
+UserKey::UserKey(std::string path) : m_path(std::move(path))
+{
+    HKEY key;
+    REQUIRE_MESSAGE(::RegCreateKeyExA(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                                      nullptr) == ERROR_SUCCESS, m_path);
+    ::RegCloseKey(key);
+}
+
+UserKey::~UserKey()
+{
+    ::SHDeleteKeyA(HKEY_CURRENT_USER, m_path.c_str());
+}
+
+void UserKey::Set(const char* value, const std::string& data, const std::string& subkey) const
+{
+    HKEY key;
+    REQUIRE(::RegCreateKeyExA(HKEY_CURRENT_USER, (m_path + subkey).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                              nullptr) == ERROR_SUCCESS);
+    const LONG result = ::RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                                         static_cast<DWORD>(data.size() + 1));
+    ::RegCloseKey(key);
+    REQUIRE(result == ERROR_SUCCESS);
+}
+
+namespace {
+
+// The first of a few non-ASCII characters (UTF-8) whose round trip through the ANSI code page
+// keeps it, or loses it: a Latin, a Cyrillic and a Greek letter, and a kana.
+std::string CharacterWhere(bool kept)
+{
+    for (const wchar_t* candidate : {L"\u00E4", L"\u0416", L"\u03A9", L"\u30A2"}) {
+        char ansi[8] = "";
+        BOOL lost = FALSE;
+        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, candidate, -1, ansi, sizeof ansi, nullptr, &lost);
+        if ((lost == FALSE) == kept) {
+            char utf8[8] = "";
+            ::WideCharToMultiByte(CP_UTF8, 0, candidate, -1, utf8, sizeof utf8, nullptr, nullptr);
+            return utf8;
+        }
+    }
+    FAIL("no candidate character is " << (kept ? "in" : "outside") << " ANSI code page " << ::GetACP());
+    return "";
+}
+
+}  // namespace
+
+std::string CharacterInCodePage()
+{
+    return CharacterWhere(true);
+}
+
+std::string CharacterOutsideCodePage()
+{
+    return CharacterWhere(false);
+}
+
+std::string Ansi(const std::string& utf8)
+{
+    std::wstring wide(utf8.size() + 1, L'\0');
+    int wideLength = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                           &wide[0], static_cast<int>(wide.size()));
+    std::string ansi(static_cast<size_t>(wideLength) * 2 + 1, '\0');
+    int length = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, &ansi[0],
+                                       static_cast<int>(ansi.size()), nullptr, nullptr);
+    ansi.resize(static_cast<size_t>(length));
+    return ansi;
 }
 
 std::string FileContent(const std::string& path)

@@ -14,6 +14,9 @@ namespace testing {
 // Runs `dialog` modally; `script` runs inside its modal loop once the dialog is up. The dialog
 // is ended with IDCANCEL afterwards if the script left it open. Returns DoModal's result.
 INT_PTR RunModal(CDialog& dialog, const std::function<void()>& script);
+// RunModal with `dialog` as the application's main window (which owns the windows that the
+// dialog's commands show) for the length of the run.
+INT_PTR RunAsMainWindow(CDialog& dialog, const std::function<void()>& script);
 
 // Processes the messages that are waiting, through the framework's pre-translation, as the
 // modal loop would; then waits `ms` milliseconds and does it again.
@@ -69,8 +72,21 @@ struct MenuItem {
 // The items of a menu, in order.
 std::vector<MenuItem> MenuItems(HMENU menu);
 
-// The visible text of a window.
+// The visible text of a window, also of another process, in UTF-8 whatever the ANSI code page.
 std::string WindowText(HWND window);
+// Whether a window's class is `className` (any case).
+bool IsOfClass(HWND window, const char* className);
+// The child window of `parent` with control id `id` and class `className`, or null. A dialog
+// may have several children of one id (a file dialog's toolbar and its OK button).
+HWND FindControl(HWND parent, int id, const char* className);
+// A window's rectangle on the screen, and in the client coordinates of `parent`.
+CRect WindowRect(HWND window);
+CRect ClientRectOf(HWND parent, HWND window);
+// The font a dialog of the program's templates gets: "MS Sans Serif" 8 point at the system's
+// DPI and in the default character set, as the dialog manager makes it. The caller deletes it.
+HFONT CreateDialogFont();
+// The width of `text` in `font`.
+int TextWidth(HFONT font, const std::string& text);
 
 // A process as the system's tool-help snapshot lists it: its id and its executable's name.
 struct SnapshotProcess {
@@ -87,6 +103,35 @@ std::vector<SnapshotProcess> Survivors(const std::vector<SnapshotProcess>& befor
 // their full paths, and their display names (what the program's module list shows).
 std::vector<std::string> OwnModulePaths();
 std::multiset<std::string> OwnModuleNames();
+
+// An empty folder of its own for this test process, under the temporary folder, named `name`
+// and the process id; without a trailing backslash. What an earlier run with the same id left
+// there is removed first, and the folder with all in it when the process ends, whatever its
+// checks found.
+std::string FreshFolder(const char* name = "quendrix-dialog");
+
+// A key under HKEY_CURRENT_USER that a test writes: created by the owner, and deleted with all
+// under it when the owner goes.
+class UserKey {
+public:
+    explicit UserKey(std::string path);
+    ~UserKey();
+    UserKey(const UserKey&) = delete;
+    UserKey& operator=(const UserKey&) = delete;
+    // Sets a string value of the key, or of its subkey `subkey` ("\\Name"), made where missing.
+    void Set(const char* value, const std::string& data, const std::string& subkey = "") const;
+
+private:
+    std::string m_path;
+};
+
+// A character (UTF-8) that the ANSI code page can represent, beyond ASCII, or one that it
+// cannot: the system's own conversion chooses among a few candidates. Fails the current test
+// when none of them will do.
+std::string CharacterInCodePage();
+std::string CharacterOutsideCodePage();
+// A UTF-8 text as the system's ANSI functions give it.
+std::string Ansi(const std::string& utf8);
 
 // The bytes of a file, or "<missing>" when it cannot be read.
 std::string FileContent(const std::string& path);
