@@ -16,6 +16,8 @@ struct Arguments {
     bool hasOutput = false;              // --output FILE
     std::wstring output;
     bool force = false;    // --force: an existing --output file may be replaced
+    bool hasTimeout = false;  // --timeout SECONDS, as given: the command reads it
+    std::wstring timeout;
     bool help = false;     // --help, -h, /?, help
     bool version = false;  // --version
 };

@@ -19,6 +19,15 @@ const Command kCommands[] = {
      "file; as the dialog, it leaves out the program's own file",
      RunCopy},
     {"find", "MODULE", kTakesFormat, "every process that has MODULE loaded", RunFind},
+    {"stale", "[PROCESS]", kTakesFormat,
+     "the modules of a process (of every process without PROCESS) whose file\n"
+     "is no longer the image that the process runs: changed (the header's time\n"
+     "stamp, image size or checksum differs), vanished, or unreadable",
+     RunStale},
+    {"wait", "MODULE", kTakesTimeout,
+     "waits until no other process holds MODULE, looking every half second;\n"
+     "names the holders on standard error, and again when they change",
+     RunWait},
 };
 
 const char kUsageTail[] =
@@ -39,7 +48,15 @@ const char kUsageTail[] =
     "Exit status: 0 done; 1 partly done (a file not copied, a process that could not be read);\n"
     "2 a usage error, an unknown or ambiguous process, or an output that cannot be written.\n"
     "find: 0 a process has MODULE loaded; 1 no process has it, and every process was read;\n"
-    "3 no process that could be read has it, but some could not be read (they are named).\n";
+    "3 no process that could be read has it, but some could not be read (they are named).\n"
+    "stale: 0 no module is stale; 1 some are (listed); 3 none of those compared is, but some\n"
+    "processes or modules could not be read or compared (they are named).\n"
+    "wait: 0 no process holds MODULE (any more); 1 the time ran out (the holders are named);\n"
+    "3 no process that could be read holds it, but some could not be read (they are named).\n"
+    "\n"
+    "stale reads each module's headers from the process's memory at the module's base address;\n"
+    "on the Windows 95 family at the base address that tool-help gives, which works alike.\n"
+    "QuendrixCli (32-bit) cannot read 64-bit processes; QuendrixCli64 reads both kinds.\n";
 
 // Where the descriptions of the usage begin.
 const size_t kUsageColumn = 31;
@@ -50,6 +67,16 @@ std::string Lower(std::string text)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
     return text;
+}
+
+// The words of a command's operands, with or without those in brackets, which may be left out.
+size_t CountOperands(const Command& command, bool optionalToo)
+{
+    size_t count = 0;
+    for (const char* p = command.operands; *p; ++p)
+        if ((p == command.operands || (p[-1] == ' ' && *p != ' ')) && (optionalToo || *p != '['))
+            ++count;
+    return count;
 }
 
 }  // namespace
@@ -64,11 +91,12 @@ const Command* FindCommand(const std::wstring& name)
 
 size_t OperandCount(const Command& command)
 {
-    size_t count = 0;
-    for (const char* p = command.operands; *p; ++p)
-        if (p == command.operands || (p[-1] == ' ' && *p != ' '))
-            ++count;
-    return count;
+    return CountOperands(command, true);
+}
+
+size_t RequiredOperandCount(const Command& command)
+{
+    return CountOperands(command, false);
 }
 
 std::string UsageText()
@@ -81,6 +109,8 @@ std::string UsageText()
             synopsis += std::string(" ") + command.operands;
         if (command.options & kTakesOutput)
             synopsis += " [--output FILE [--force]]";
+        if (command.options & kTakesTimeout)
+            synopsis += " [--timeout SECONDS]";
         // A synopsis too long for its column has the description on the lines below.
         if (synopsis.size() + 2 > kUsageColumn)
             synopsis += "\n" + indent;
