@@ -5,6 +5,7 @@
 #include "cli/Commands.h"
 #include "cli/ModuleSearch.h"
 #include "cli/Session.h"
+#include "enum/KnownModules.h"
 #include "framework/SystemLibrary.h"
 
 namespace {
@@ -87,13 +88,17 @@ int RunWait(const Arguments& arguments, Session& session)
     const ModulePattern pattern(module);
     const DWORD start = ::GetTickCount();
     std::map<DWORD, ProcessRecord> named;
+    // What each look learns of the modules' names serves the next: the answer comes as soon as
+    // one look after the last holder's end.
+    KnownModules known;
     for (;;) {
         const DWORD look = ::GetTickCount();
         ModuleSearch search;
-        if (!FindModule(session.Version(), pattern, search)) {
+        if (!FindModule(session.Version(), pattern, search, &known.Namer())) {
             session.Out().Error("cannot read the process table");
             return kExitUnsure;
         }
+        known.Sweep();
         const std::map<DWORD, ProcessRecord> holders = Holders(search);
         if (holders.empty()) {
             if (search.unread.empty())
