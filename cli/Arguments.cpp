@@ -34,6 +34,11 @@ const Option kOptions[] = {
     {"--no-system", nullptr, kTakesSystem,
      "copy: leave out the modules in the Windows and system folders",
      [](Arguments& a, const std::wstring&) { a.noSystem = true; }},
+    {"--timeout", "SECONDS", kTakesTimeout, "wait: give up after SECONDS whole seconds",
+     [](Arguments& a, const std::wstring& value) {
+         a.hasTimeout = true;
+         a.timeout = value;
+     }},
 };
 
 const Option* FindOption(const std::wstring& name)
@@ -114,7 +119,7 @@ bool ParseArguments(const std::vector<std::wstring>& arguments, Arguments& parse
     if (parsed.help || parsed.version)
         return true;
     size_t operands = OperandCount(*command);
-    if (parsed.operands.size() != operands) {
+    if (parsed.operands.size() < RequiredOperandCount(*command) || parsed.operands.size() > operands) {
         error = ToWide(command->name) + (parsed.operands.size() < operands ? L": missing " : L": too many ") +
                 L"operands (" + ToWide(command->name) + (*command->operands ? L" " : L"") +
                 ToWide(command->operands) + L")";

@@ -18,6 +18,8 @@ struct Arguments {
     bool force = false;    // --force: an existing --output file may be replaced
     bool byPath = false;    // --by-path: diff matches modules by their whole paths
     bool noSystem = false;  // --no-system: copy leaves out the system's own modules
+    bool hasTimeout = false;  // --timeout SECONDS, as given: the command reads it
+    std::wstring timeout;
     bool help = false;     // --help, -h, /?, help
     bool version = false;  // --version
 };

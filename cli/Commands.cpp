@@ -42,6 +42,15 @@ const Command kCommands[] = {
      "the line cannot be split for sure and is compared whole: change\n"
      "\"text\", with all of it as its version.",
      RunDiff},
+    {"stale", "[PROCESS]", kTakesFormat,
+     "the modules of a process (of every process without PROCESS) whose file\n"
+     "is no longer the image that the process runs: changed (the header's time\n"
+     "stamp, image size or checksum differs), vanished, or unreadable",
+     RunStale},
+    {"wait", "MODULE", kTakesTimeout,
+     "waits until no other process holds MODULE, looking every half second;\n"
+     "names the holders on standard error, and again when they change",
+     RunWait},
 };
 
 const char kUsageTail[] =
@@ -64,7 +73,15 @@ const char kUsageTail[] =
     "find: 0 a process has MODULE loaded; 1 no process has it, and every process was read;\n"
     "3 no process that could be read has it, but some could not be read (they are named).\n"
     "diff: 0 the lists agree; 1 they differ; 2 a usage error, a file that is not a report (its\n"
-    "line is named) or cannot be read, or a process that cannot be read.\n";
+    "line is named) or cannot be read, or a process that cannot be read.\n"
+    "stale: 0 no module is stale; 1 some are (listed); 3 none of those compared is, but some\n"
+    "processes or modules could not be read or compared (they are named).\n"
+    "wait: 0 no process holds MODULE (any more); 1 the time ran out (the holders are named);\n"
+    "3 no process that could be read holds it, but some could not be read (they are named).\n"
+    "\n"
+    "stale reads each module's headers from the process's memory at the module's base address;\n"
+    "on the Windows 95 family at the base address that tool-help gives, which works alike.\n"
+    "QuendrixCli (32-bit) cannot read 64-bit processes; QuendrixCli64 reads both kinds.\n";
 
 // Where the descriptions of the usage begin.
 const size_t kUsageColumn = 31;
@@ -75,6 +92,16 @@ std::string Lower(std::string text)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
     return text;
+}
+
+// The words of a command's operands, with or without those in brackets, which may be left out.
+size_t CountOperands(const Command& command, bool optionalToo)
+{
+    size_t count = 0;
+    for (const char* p = command.operands; *p; ++p)
+        if ((p == command.operands || (p[-1] == ' ' && *p != ' ')) && (optionalToo || *p != '['))
+            ++count;
+    return count;
 }
 
 }  // namespace
@@ -89,11 +116,12 @@ const Command* FindCommand(const std::wstring& name)
 
 size_t OperandCount(const Command& command)
 {
-    size_t count = 0;
-    for (const char* p = command.operands; *p; ++p)
-        if (p == command.operands || (p[-1] == ' ' && *p != ' '))
-            ++count;
-    return count;
+    return CountOperands(command, true);
+}
+
+size_t RequiredOperandCount(const Command& command)
+{
+    return CountOperands(command, false);
 }
 
 std::string UsageText()
@@ -106,6 +134,8 @@ std::string UsageText()
             synopsis += std::string(" ") + command.operands;
         if (command.options & kTakesOutput)
             synopsis += " [--output FILE [--force]]";
+        if (command.options & kTakesTimeout)
+            synopsis += " [--timeout SECONDS]";
         // A synopsis too long for its column has the description on the lines below.
         if (synopsis.size() + 2 > kUsageColumn)
             synopsis += "\n" + indent;

@@ -14,11 +14,13 @@ enum CommandOptions : unsigned {
     kTakesOutput = 2,  // --output FILE, --force
     kTakesMatch = 4,   // --by-path
     kTakesSystem = 8,  // --no-system
+    kTakesTimeout = 16,  // --timeout SECONDS
 };
 
 struct Command {
     const char* name;
-    const char* operands;  // as the usage names them, separated by blanks; "" for none
+    const char* operands;  // as the usage names them, separated by blanks; "" for none; "[NAME]"
+                           // for one that may be left out, after those that may not
     unsigned options;      // CommandOptions
     const char* usage;     // what the usage says it does; a line feed starts another line
     int (*run)(const Arguments& arguments, Session& session);
@@ -26,8 +28,9 @@ struct Command {
 
 // The command named `name`, in any case; null when there is none.
 const Command* FindCommand(const std::wstring& name);
-// How many operands `command` takes.
+// How many operands `command` takes at most, and how many it needs.
 size_t OperandCount(const Command& command);
+size_t RequiredOperandCount(const Command& command);
 
 // What --help prints, made from the tables of commands and options.
 std::string UsageText();
@@ -39,3 +42,5 @@ int RunReport(const Arguments& arguments, Session& session);
 int RunCopy(const Arguments& arguments, Session& session);
 int RunFind(const Arguments& arguments, Session& session);
 int RunDiff(const Arguments& arguments, Session& session);
+int RunStale(const Arguments& arguments, Session& session);
+int RunWait(const Arguments& arguments, Session& session);

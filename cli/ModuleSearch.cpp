@@ -25,7 +25,8 @@ private:
 
 }  // namespace
 
-bool FindModule(const OSVERSIONINFOA& version, const ModulePattern& pattern, ModuleSearch& search)
+bool FindModule(const OSVERSIONINFOA& version, const ModulePattern& pattern, ModuleSearch& search,
+                const ModuleNamer* namer)
 {
     search = ModuleSearch();
     VersionCache versions;
@@ -38,7 +39,7 @@ bool FindModule(const OSVERSIONINFOA& version, const ModulePattern& pattern, Mod
         for (const ModuleEntry& module : process.modules)
             if (pattern.Matches(module.file))
                 search.hits.push_back({process.process, module, versions.Of(module.file)});
-    });
+    }, namer);
     std::stable_sort(search.hits.begin(), search.hits.end(), [](const ModuleHit& a, const ModuleHit& b) {
         if (a.process.id != b.process.id)
             return a.process.id < b.process.id;

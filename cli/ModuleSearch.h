@@ -20,6 +20,8 @@ struct ModuleSearch {
     std::vector<UnreadProcess> unread;   // running processes whose modules could not be read
 };
 
-// Every loaded module that `pattern` matches. A process that ended during the search is left
-// out: it holds nothing. False when the process table cannot be read.
-bool FindModule(const OSVERSIONINFOA& version, const ModulePattern& pattern, ModuleSearch& search);
+// Every loaded module that `pattern` matches, the modules named by `namer` where one is given. A
+// process that ended during the search is left out: it holds nothing. False when the process
+// table cannot be read.
+bool FindModule(const OSVERSIONINFOA& version, const ModulePattern& pattern, ModuleSearch& search,
+                const ModuleNamer* namer = nullptr);

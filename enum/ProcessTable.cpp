@@ -67,7 +67,8 @@ CString ListedProcessPath(const OSVERSIONINFOA& version, const ProcessRecord& pr
     return IsNtFamily(version) ? GetProcessImagePath(process.id) : CString(FromWide(process.path).c_str());
 }
 
-bool WalkEveryProcess(const OSVERSIONINFOA& version, const std::function<void(const ProcessModules&)>& sink)
+bool WalkEveryProcess(const OSVERSIONINFOA& version, const std::function<void(const ProcessModules&)>& sink,
+                      const ModuleNamer* namer)
 {
     std::vector<ProcessRecord> processes;
     if (IsNtFamily(version)) {
@@ -85,7 +86,7 @@ bool WalkEveryProcess(const OSVERSIONINFOA& version, const std::function<void(co
         current.modules.clear();
         current.walk = WalkModules(version, process.id, FirstEntry::List,
                                    [&current](const ModuleEntry& module) { current.modules.push_back(module); },
-                                   Capacity::Whole);
+                                   Capacity::Whole, namer);
         // The NT family names a process by its first module, which costs no call of its own;
         // one that cannot be read is named as the process list names it.
         if (IsNtFamily(version))

@@ -31,9 +31,10 @@ struct ProcessModules {
     ModuleWalk walk;
     std::vector<ModuleEntry> modules;
 };
-// Every process with all its modules, each handed to `sink` once its modules are read. False
-// when the process table cannot be read.
-bool WalkEveryProcess(const OSVERSIONINFOA& version, const std::function<void(const ProcessModules&)>& sink);
+// Every process with all its modules, each handed to `sink` once its modules are read, named by
+// `namer` where one is given. False when the process table cannot be read.
+bool WalkEveryProcess(const OSVERSIONINFOA& version, const std::function<void(const ProcessModules&)>& sink,
+                      const ModuleNamer* namer = nullptr);
 
 // A process whose modules could not be read, and why.
 struct UnreadProcess {

@@ -89,7 +89,8 @@ bool WalkProcessesToolhelp(FirstEntry first, const EntrySink& sink)
     return true;
 }
 
-ModuleWalk WalkModulesNt(DWORD processId, FirstEntry first, const ModuleSink& sink, Capacity capacity)
+ModuleWalk WalkModulesNt(DWORD processId, FirstEntry first, const ModuleSink& sink, Capacity capacity,
+                         const ModuleNamer* namer)
 {
     KernelHandle process(::OpenProcess(kModuleAccess, FALSE, processId));
     if (!process)
@@ -111,7 +112,8 @@ ModuleWalk WalkModulesNt(DWORD processId, FirstEntry first, const ModuleSink& si
     for (DWORD i = first == FirstEntry::Skip ? 1 : 0; i < count; ++i) {
         ModuleEntry entry;
         // A module that no function names has nothing to show, open or copy.
-        if (NameModule(process.Get(), modules[i], mapped, entry))
+        if (namer ? (*namer)(processId, process.Get(), modules[i], mapped, entry)
+                  : NameModule(process.Get(), modules[i], mapped, entry))
             sink(entry);
     }
     return ModuleWalk::Listed;
@@ -144,9 +146,9 @@ bool WalkProcesses(const OSVERSIONINFOA& version, FirstEntry first, const EntryS
 }
 
 ModuleWalk WalkModules(const OSVERSIONINFOA& version, DWORD processId, FirstEntry first, const ModuleSink& sink,
-                       Capacity capacity)
+                       Capacity capacity, const ModuleNamer* namer)
 {
-    return IsNtFamily(version) ? WalkModulesNt(processId, first, sink, capacity)
+    return IsNtFamily(version) ? WalkModulesNt(processId, first, sink, capacity, namer)
                                : WalkModulesToolhelp(processId, first, sink);
 }
 

@@ -16,6 +16,9 @@
 using EntrySink = std::function<void(const char* path, DWORD id)>;
 // Receives one module of a walk.
 using ModuleSink = std::function<void(const ModuleEntry& module)>;
+// Names module `module` of process `processId`, opened as `process`, as NameModule does: a front
+// end that walks the same processes again and again may answer from what it learnt before.
+using ModuleNamer = std::function<bool(DWORD processId, HANDLE process, HMODULE module, bool mapped, ModuleEntry& entry)>;
 
 // How many entries a walk reads: as many as the dialog's fixed arrays hold (1024 process ids,
 // 1024 module handles), or all there are.
@@ -52,7 +55,7 @@ inline bool IsNtFamily(const OSVERSIONINFOA& version)
 // these; the dialog's fillers name theirs.
 bool WalkProcesses(const OSVERSIONINFOA& version, FirstEntry first, const EntrySink& sink);
 ModuleWalk WalkModules(const OSVERSIONINFOA& version, DWORD processId, FirstEntry first, const ModuleSink& sink,
-                       Capacity capacity = Capacity::Fixed);
+                       Capacity capacity = Capacity::Fixed, const ModuleNamer* namer = nullptr);
 
 // The ids of every process of the system, in the order EnumProcesses delivers them (at most
 // 1024 with Capacity::Fixed). False, and no id, when EnumProcesses fails.
@@ -63,8 +66,8 @@ bool WalkProcessesNt(const EntrySink& sink);
 // Every process of a tool-help snapshot with its executable's path. False when no snapshot.
 bool WalkProcessesToolhelp(FirstEntry first, const EntrySink& sink);
 
-// The modules of one process (at most 1024 with Capacity::Fixed); a module that no function
-// names is left out.
+// The modules of one process (at most 1024 with Capacity::Fixed), each named by `namer` where
+// one is given, else by NameModule; a module that no function names is left out.
 ModuleWalk WalkModulesNt(DWORD processId, FirstEntry first, const ModuleSink& sink,
-                         Capacity capacity = Capacity::Fixed);
+                         Capacity capacity = Capacity::Fixed, const ModuleNamer* namer = nullptr);
 ModuleWalk WalkModulesToolhelp(DWORD processId, FirstEntry first, const ModuleSink& sink);

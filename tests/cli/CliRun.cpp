@@ -47,6 +47,11 @@ std::string WideFileContent(const std::wstring& path)
     return bytes;
 }
 
+std::wstring CliProgram()
+{
+    return Wide(testing::ExeDirectory()) + L"..\\" QUENDRIX_NAME(QUENDRIX_CLI_PROGRAM) L".exe";
+}
+
 // Runs the console program with `arguments` (UTF-8); its output goes to `outFile`, or to a file
 // of the test's own that is read back.
 Run Cli(const std::string& arguments, const std::string& outFile, const std::wstring& program)
@@ -65,10 +70,7 @@ Run Cli(const std::string& arguments, const std::string& outFile, const std::wst
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = outHandle;
     startup.hStdError = errHandle;
-    std::wstring command = L"\"" +
-                           (program.empty() ? Wide(testing::ExeDirectory()) + L"..\\" QUENDRIX_NAME(QUENDRIX_CLI_PROGRAM) L".exe"
-                                            : program) +
-                           L"\" " + Wide(arguments);
+    std::wstring command = L"\"" + (program.empty() ? CliProgram() : program) + L"\" " + Wide(arguments);
     PROCESS_INFORMATION info{};
     // Detached: a console of its own would come with a console host process that ends with it.
     REQUIRE(::CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, nullptr,

@@ -19,6 +19,9 @@ struct Run {
     DWORD id;
 };
 
+// This tree's console program: its whole path.
+std::wstring CliProgram();
+
 // Runs the console program (`program`, else this tree's QuendrixCli) with `arguments` (UTF-8);
 // its output goes to `outFile`, or to a file of the test's own that is read back.
 Run Cli(const std::string& arguments, const std::string& outFile = "", const std::wstring& program = L"");

@@ -136,6 +136,14 @@ TEST_CASE("each command takes its own operands and options, in the forms users t
         {{"copy", "1", "--json", "x"}, "copy takes no --json"},
         {{"processes", "--output", "x"}, "processes takes no --output"},
         {{"report", "1", "--force"}, "--force goes with --output"},
+        {{"stale"}, ""},
+        {{"stale", "1", "--json"}, ""},
+        {{"stale", "1", "2"}, "stale: too many operands (stale [PROCESS])"},
+        {{"wait", "a.dll", "--timeout", "3"}, ""},
+        {{"wait"}, "wait: missing operands (wait MODULE)"},
+        {{"wait", "a.dll", "--timeout"}, "--timeout needs SECONDS"},
+        {{"wait", "a.dll", "--csv"}, "wait takes no --csv"},
+        {{"stale", "--timeout", "3"}, "stale takes no --timeout"},
         {{}, "no command given"},
     };
     for (const Case& c : cases) {

@@ -134,10 +134,12 @@ TEST_CASE("entries without a path and over-long destinations count as failed, co
     CHECK(testing::FileContent(f.target + "\\keep.dll") == "keep");
     CHECK_FALSE(Exists(f.target + "\\lost.dll"));
 
-    // A folder so deep that folder + name would not fit: no copy at all, not even a cut one.
+    // A folder so deep that folder + name would not fit: no copy at all, not even a cut one. The
+    // folder is 253 characters long whatever the temporary folder's length, so that the cut
+    // ends inside the name, never at one of these folders.
     std::string deep = f.target;
-    while (deep.size() < 250) {
-        deep += "\\dddddddddddddddddddd";
+    while (deep.size() < 253) {
+        deep += "\\" + std::string(deep.size() + 22 < 253 ? 20 : 252 - deep.size(), 'd');
         ::CreateDirectoryA(deep.c_str(), nullptr);
     }
     std::string cut = (deep + "\\keep.dll").substr(0, MAX_PATH - 1);

@@ -2,7 +2,6 @@
 // 32-bit and 64-bit images from real, truncated and hostile files.
 #include <doctest/doctest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
@@ -10,49 +9,9 @@
 #include "export/Fixtures.h"
 #include "export/ModuleReport.h"
 #include "export/OptionalHeader.h"
+#include "support/GuardedBuffer.h"
 
 namespace {
-
-// A read past the guard page is a failure of its own: end at once with a message, instead of
-// waiting for the system's debugger.
-LONG WINAPI ReportFault(EXCEPTION_POINTERS* info)
-{
-    std::fprintf(stderr, "FAILED: exception 0x%08lx at %p (a read past the end of the bytes?)\n",
-                 info->ExceptionRecord->ExceptionCode, info->ExceptionRecord->ExceptionAddress);
-    std::fflush(stderr);
-    ::ExitProcess(3);
-}
-const auto g_previousFilter = ::SetUnhandledExceptionFilter(&ReportFault);
-
-// Bytes placed flush against an inaccessible page: reading one byte past them faults.
-class GuardedBuffer {
-public:
-    explicit GuardedBuffer(size_t capacity)
-    {
-        SYSTEM_INFO system;
-        ::GetSystemInfo(&system);
-        m_page = system.dwPageSize;
-        m_dataPages = (capacity + m_page - 1) / m_page;
-        m_base = static_cast<BYTE*>(::VirtualAlloc(nullptr, (m_dataPages + 1) * m_page,
-                                                   MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-        REQUIRE(m_base != nullptr);
-        DWORD old;
-        REQUIRE(::VirtualProtect(m_base + m_dataPages * m_page, m_page, PAGE_NOACCESS, &old));
-    }
-    ~GuardedBuffer() { ::VirtualFree(m_base, 0, MEM_RELEASE); }
-
-    const BYTE* Place(const std::string& bytes)
-    {
-        BYTE* data = m_base + m_dataPages * m_page - bytes.size();
-        std::memcpy(data, bytes.data(), bytes.size());
-        return data;
-    }
-
-private:
-    BYTE* m_base;
-    size_t m_page;
-    size_t m_dataPages;
-};
 
 LONG NewHeaderOf(const std::string& bytes)
 {
@@ -257,7 +216,7 @@ template <class Header> void CheckHostileHeaders()
     const std::string image = RealImage<Header>();
     const size_t nt = static_cast<size_t>(NewHeaderOf(image));
     const size_t end = nt + 0x18 + sizeof(Header);
-    GuardedBuffer buffer(64 * 1024);
+    testing::GuardedBuffer buffer(64 * 1024);
 
     // Boundaries, each with its expected outcome written out.
     struct Case { std::string bytes; bool read; bool zeros; const char* what; };

@@ -1,0 +1,68 @@
+// stale: the modules whose file on disk is no longer the image that a process runs.
+#include "cli/Commands.h"
+#include "cli/Session.h"
+#include "cli/StaleSearch.h"
+#include "enum/DisplayName.h"
+
+namespace {
+
+const wchar_t* StateName(FileState state)
+{
+    switch (state) {
+    case FileState::Changed: return L"changed";
+    case FileState::Vanished: return L"vanished";
+    default: return L"unreadable";
+    }
+}
+
+Cell ProcessName(const ProcessRecord& process)
+{
+    return process.path.empty() ? Missing() : Cell{DisplayNameOf(process.path)};
+}
+
+// Says on standard error which modules were not compared, and why.
+void ReportUnchecked(Session& session, const std::vector<LoadedModule>& modules, const wchar_t* why)
+{
+    if (modules.empty())
+        return;
+    std::wstring list;
+    for (const LoadedModule& loaded : modules)
+        list += (list.empty() ? L"" : L", ") + Describe(loaded.process) + L" " + loaded.module.file;
+    session.Out().Error(L"note: " + Decimal(static_cast<DWORD>(modules.size())) + L" modules were not compared (" +
+                        why + L"): " + list);
+}
+
+}  // namespace
+
+int RunStale(const Arguments& arguments, Session& session)
+{
+    StaleSearch search;
+    if (!arguments.operands.empty()) {
+        ProcessRecord process;
+        // Not even the process table could be read: that is not knowing, not finding.
+        if (int status = session.Lookup(arguments.operands[0], process))
+            return status == kExitPartly ? kExitUnsure : status;
+        FindStaleModules(session.Version(), process, search);
+    } else {
+        if (!session.Available())
+            return kExitUnsure;
+        if (!FindStaleModules(session.Version(), search)) {
+            session.Out().Error("cannot read the process table");
+            return kExitUnsure;
+        }
+    }
+    std::vector<Row> rows;
+    for (const StaleModule& stale : search.stale)
+        rows.push_back({Cell{Decimal(stale.loaded.process.id)}, ProcessName(stale.loaded.process),
+                        Cell{stale.loaded.module.file}, Cell{StateName(stale.state)}});
+    int status = session.Print({{"id", true}, {"process", false}, {"path", false}, {"state", false}}, rows, arguments);
+    session.ReportUnread(search.unread);
+    ReportUnchecked(session, search.unchecked, L"their image in memory could not be read");
+    ReportUnchecked(session, search.otherView,
+                    L"32-bit images that the system names by a path where a 64-bit file lies");
+    if (status != kExitDone)
+        return status;
+    if (!search.stale.empty())
+        return kExitPartly;
+    return search.unread.empty() && search.unchecked.empty() && search.otherView.empty() ? kExitDone : kExitUnsure;
+}

@@ -1,0 +1,114 @@
+#include "cli/StaleSearch.h"
+
+#include <algorithm>
+#include <map>
+
+#include "export/LoadedImage.h"
+#include "framework/Handles.h"
+#include "framework/WidePath.h"
+
+namespace {
+
+// What the file at a path holds, or why it cannot be told.
+struct FileStamp {
+    DWORD error;
+    ImageStamp stamp;
+};
+
+// Every process of a search has the same system DLLs: each file's header is read once.
+class FileStamps {
+public:
+    const FileStamp& Of(const std::wstring& file)
+    {
+        std::wstring key = LowerCase(file);
+        auto known = m_files.find(key);
+        if (known == m_files.end()) {
+            FileStamp read;
+            read.error = ReadImageStampOf(file, read.stamp);
+            known = m_files.emplace(key, read).first;
+        }
+        return known->second;
+    }
+
+private:
+    std::map<std::wstring, FileStamp> m_files;
+};
+
+FileState StateOf(DWORD error)
+{
+    if (error == ERROR_SUCCESS)
+        return FileState::Changed;
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileState::Vanished
+                                                                          : FileState::Unreadable;
+}
+
+// The magic of images of this program's own bitness.
+const WORD kOwnMagic = sizeof(void*) == 8 ? IMAGE_NT_OPTIONAL_HDR64_MAGIC : IMAGE_NT_OPTIONAL_HDR32_MAGIC;
+
+void Check(const ProcessModules& walked, FileStamps& files, StaleSearch& search)
+{
+    const DWORD id = walked.process.id;
+    KernelHandle process(walked.walk == ModuleWalk::Listed ? ::OpenProcess(PROCESS_VM_READ | SYNCHRONIZE, FALSE, id)
+                                                           : nullptr);
+    if (!process) {
+        if (walked.walk != ModuleWalk::Ended && ProcessRuns(id))
+            search.unread.push_back(
+                {walked.process, walked.walk == ModuleWalk::Listed ? ModuleWalk::NotOpened : walked.walk});
+        return;
+    }
+    std::vector<StaleModule> stale;
+    std::vector<LoadedModule> unchecked, otherView;
+    for (const ModuleEntry& module : walked.modules) {
+        ImageStamp loaded;
+        if (!ReadLoadedImageStamp(process.Get(), module.base, loaded)) {
+            unchecked.push_back({walked.process, module});
+            continue;
+        }
+        const FileStamp& file = files.Of(module.file);
+        // Wine names the ntdll.dll of a 32-bit process by the 64-bit system folder, also as the
+        // file mapped; what this program finds there cannot be what that process loaded.
+        if (file.error == ERROR_SUCCESS && loaded.magic != kOwnMagic && file.stamp.magic != loaded.magic)
+            otherView.push_back({walked.process, module});
+        else if (file.error != ERROR_SUCCESS || file.stamp != loaded)
+            stale.push_back({{walked.process, module}, StateOf(file.error)});
+    }
+    // An image that could not be read may belong to a process that ended meanwhile: it runs
+    // nothing any more.
+    if (!unchecked.empty() && ::WaitForSingleObject(process.Get(), 0) != WAIT_TIMEOUT)
+        return;
+    search.stale.insert(search.stale.end(), stale.begin(), stale.end());
+    search.unchecked.insert(search.unchecked.end(), unchecked.begin(), unchecked.end());
+    search.otherView.insert(search.otherView.end(), otherView.begin(), otherView.end());
+}
+
+void Sort(StaleSearch& search)
+{
+    std::stable_sort(search.stale.begin(), search.stale.end(), [](const StaleModule& a, const StaleModule& b) {
+        if (a.loaded.process.id != b.loaded.process.id)
+            return a.loaded.process.id < b.loaded.process.id;
+        return LowerCase(a.loaded.module.file) < LowerCase(b.loaded.module.file);
+    });
+}
+
+}  // namespace
+
+bool FindStaleModules(const OSVERSIONINFOA& version, StaleSearch& search)
+{
+    search = StaleSearch();
+    FileStamps files;
+    bool read = WalkEveryProcess(version, [&](const ProcessModules& process) { Check(process, files, search); });
+    Sort(search);
+    return read;
+}
+
+void FindStaleModules(const OSVERSIONINFOA& version, const ProcessRecord& process, StaleSearch& search)
+{
+    search = StaleSearch();
+    FileStamps files;
+    ProcessModules walked{process, ModuleWalk::Listed, {}};
+    walked.walk = WalkModules(
+        version, process.id, FirstEntry::List, [&walked](const ModuleEntry& module) { walked.modules.push_back(module); },
+        Capacity::Whole);
+    Check(walked, files, search);
+    Sort(search);
+}

@@ -1,0 +1,66 @@
+// Module names kept between walks: the same as the system's own, and taken afresh when another
+// file comes to lie at a module's address.
+#include <doctest/doctest.h>
+
+#include <set>
+#include <string>
+#include <windows.h>
+
+#include "enum/KnownModules.h"
+#include "export/Fixtures.h"
+#include "framework/Encoding.h"
+#include "framework/WidePath.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+// This process's modules but its executable, lower case, walked with `known`'s names.
+std::set<std::string> Walked(KnownModules& known)
+{
+    std::set<std::string> files;
+    CHECK(WalkModulesNt(::GetCurrentProcessId(), FirstEntry::Skip,
+                        [&](const ModuleEntry& module) { files.insert(FromWide(LowerCase(module.file))); },
+                        Capacity::Whole, &known.Namer()) == ModuleWalk::Listed);
+    known.Sweep();
+    return files;
+}
+
+// The system's own view: this process's modules in a tool-help snapshot, lower case.
+std::set<std::string> Snapshot()
+{
+    std::set<std::string> files;
+    for (const std::string& path : testing::OwnModulePaths())
+        files.insert(FromWide(LowerCase(ToWide(path))));
+    return files;
+}
+
+}  // namespace
+
+TEST_CASE("known module names are the system's, and new when another file lies at a module's address")
+{
+    OSVERSIONINFOA version{};
+    BindEnumBackend(version);
+    REQUIRE(EnumBackendAvailable(version));
+    const std::string folder = fixtures::FreshTempFolder("quendrix-known");
+    const std::string first = folder + "first.dll", second = folder + "second.dll";
+    REQUIRE(::CopyFileA((fixtures::Directory() + "fx_stale_old.dll").c_str(), first.c_str(), TRUE));
+    REQUIRE(::CopyFileA((fixtures::Directory() + "fx_stale_old.dll").c_str(), second.c_str(), TRUE));
+
+    KnownModules known;
+    HMODULE module = ::LoadLibraryA(first.c_str());
+    REQUIRE(module != nullptr);
+    CHECK(Walked(known) == Snapshot());
+    CHECK(Walked(known) == Snapshot());
+    // The same build from another file, where the first one lay: only the mapped file tells.
+    ::FreeLibrary(module);
+    HMODULE again = ::LoadLibraryA(second.c_str());
+    REQUIRE(again != nullptr);
+    CHECK(again == module);
+    std::set<std::string> walked = Walked(known);
+    CHECK(walked == Snapshot());
+    CHECK(walked.count(FromWide(LowerCase(ToWide(second)))) == 1);
+    ::FreeLibrary(again);
+    ::DeleteFileA(first.c_str());
+    ::DeleteFileA(second.c_str());
+    ::RemoveDirectoryA(folder.c_str());
+}
