@@ -2,8 +2,11 @@
 #pragma once
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,5 +70,57 @@ public:
 private:
     std::vector<PROCESS_INFORMATION> m_started;
 };
+
+// How many processes run now, as the system's snapshot counts them.
+inline int ProcessCount()
+{
+    int count = 0;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry))
+        ++count;
+    if (snapshot != INVALID_HANDLE_VALUE)
+        ::CloseHandle(snapshot);
+    return count;
+}
+
+// Times `program` against `baseline`, `runs` times each, with 25, 50 and 100 sleeping processes
+// more; `agree` tells whether one run's two results agree. Prints a table, whether all agreed,
+// and the closing line "<what>: program <ms> ms, baseline <ms> ms, ratio <r>" at 100; returns the
+// exit status, 1 when a run disagreed (and then no ratio).
+template <class Result>
+int TimeWithSleepers(const char* what, int runs, const std::function<Result()>& program,
+                     const std::function<Result()>& baseline,
+                     const std::function<bool(const Result&, const Result&)>& agree)
+{
+    Sleepers sleepers;
+    std::printf("%10s %10s %12s %12s %7s\n", "extra", "processes", "program ms", "baseline ms", "ratio");
+    double programAt100 = 0, baselineAt100 = 0;
+    bool identical = true;
+    for (int target : {25, 50, 100}) {
+        sleepers.GrowTo(target);
+        std::vector<double> programMs, baselineMs;
+        for (int run = 0; run < runs; ++run) {
+            double start = NowMs();
+            Result found = program();
+            programMs.push_back(NowMs() - start);
+            start = NowMs();
+            Result walked = baseline();
+            baselineMs.push_back(NowMs() - start);
+            identical = identical && agree(found, walked);
+        }
+        double p = Median(programMs), b = Median(baselineMs);
+        std::printf("%10d %10d %12.1f %12.1f %7.2f\n", target, ProcessCount(), p, b, p / b);
+        programAt100 = p;
+        baselineAt100 = b;
+    }
+    std::printf("results identical: %s\n", identical ? "yes" : "NO");
+    if (!identical)
+        return 1;
+    std::printf("%s: program %.1f ms, baseline %.1f ms, ratio %.2f\n", what, programAt100, baselineAt100,
+                programAt100 / baselineAt100);
+    return 0;
+}
 
 }  // namespace bench

@@ -121,35 +121,6 @@ int main()
         std::printf("find: the process-status functions are not available\n");
         return 1;
     }
-    bench::Sleepers sleepers;
-    std::printf("%10s %10s %12s %12s %7s\n", "extra", "processes", "program ms", "baseline ms", "ratio");
-    double programAt100 = 0, baselineAt100 = 0;
-    bool identical = true;
-    for (int target : {25, 50, 100}) {
-        sleepers.GrowTo(target);
-        std::vector<double> program, baseline;
-        for (int run = 0; run < kRuns; ++run) {
-            double start = bench::NowMs();
-            Hits found = ProgramFind(version);
-            program.push_back(bench::NowMs() - start);
-            start = bench::NowMs();
-            Hits walked = BaselineFind();
-            baseline.push_back(bench::NowMs() - start);
-            identical = identical && SameForCommonProcesses(found, walked);
-        }
-        double p = bench::Median(program), b = bench::Median(baseline);
-        DWORD ids[1024], bytes = 0;
-        pfnEnumProcesses(ids, sizeof ids, &bytes);
-        std::printf("%10d %10lu %12.1f %12.1f %7.2f\n", target, bytes / 4, p, b, p / b);
-        if (target == 100) {
-            programAt100 = p;
-            baselineAt100 = b;
-        }
-    }
-    std::printf("results identical: %s\n", identical ? "yes" : "NO");
-    if (!identical)
-        return 1;
-    std::printf("find: program %.1f ms, baseline %.1f ms, ratio %.2f\n", programAt100, baselineAt100,
-                programAt100 / baselineAt100);
-    return 0;
+    return bench::TimeWithSleepers<Hits>("find", kRuns, [&] { return ProgramFind(version); }, BaselineFind,
+                                          SameForCommonProcesses);
 }
