@@ -96,9 +96,10 @@ void Pause(const std::vector<KernelHandle>& ends, DWORD least, DWORD pause)
     std::vector<HANDLE> handles;
     for (const KernelHandle& end : ends)
         handles.push_back(end.Get());
+    const DWORD rest = pause - least;
     if (handles.empty() ||
-        ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, pause - least) == WAIT_FAILED)
-        ::Sleep(pause - least);
+        ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, rest) == WAIT_FAILED)
+        ::Sleep(rest);
 }
 
 }  // namespace

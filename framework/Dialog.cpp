@@ -1,6 +1,7 @@
 #include "Dialog.h"
 
 #include "WinApp.h"
+#include "framework/DialogTexts.h"
 
 void AfxUnhookWindowCreate();
 
@@ -66,6 +67,7 @@ INT_PTR CDialog::DoModal()
     AfxUnhookWindowCreate();
 
     if (hWnd) {
+        RestoreTemplateTexts(hWnd, dialogTemplate, ::SizeofResource(instance, resource));
         RunModalLoop();
         ::SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
                        SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);

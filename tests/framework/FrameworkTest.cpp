@@ -12,6 +12,7 @@
 
 #include "app/FolderDialog.h"
 #include "framework/Controls.h"
+#include "framework/DialogTexts.h"
 #include "framework/WinApp.h"
 #include "support/FileDialogSupport.h"
 #include "support/TestSupport.h"
@@ -304,6 +305,79 @@ TEST_CASE("strings format any length and load from the resources")
     CHECK(std::string(loaded) == testing::Ansi("Ein Text mit \xC3\x9F"));
     CHECK_FALSE(loaded.LoadString(301));
     CHECK(loaded.IsEmpty());
+}
+
+// Words of a DIALOG template built by hand, as the platform reference lays it out.
+struct TemplateWords {
+    std::vector<WORD> words;
+    TemplateWords& Dword(DWORD value) { return Word(LOWORD(value)).Word(HIWORD(value)); }
+    TemplateWords& Word(WORD value)
+    {
+        words.push_back(value);
+        return *this;
+    }
+    TemplateWords& Text(const wchar_t* text)
+    {
+        for (; *text; ++text)
+            Word(*text);
+        return Word(0);
+    }
+    TemplateWords& Align() { return words.size() % 2 ? Word(0) : *this; }
+};
+
+TEST_CASE("a dialog template's texts are read, DIALOGEX or DIALOG, and never past its end")
+{
+    struct Expected {
+        bool caption;
+        int id;
+        const wchar_t* text;
+    };
+    // The routing dialog of this test's resources, as its script reads.
+    HRSRC found = ::FindResourceA(nullptr, MAKEINTRESOURCEA(200), MAKEINTRESOURCEA(5));
+    REQUIRE(found);
+    const BYTE* routing = static_cast<const BYTE*>(::LockResource(::LoadResource(nullptr, found)));
+    // A DIALOG with a font, a control whose creation data is four bytes (its size word included),
+    // a control titled by an ordinal, and one of id -1.
+    TemplateWords dialog;
+    dialog.Dword(WS_POPUP | DS_SETFONT).Dword(0).Word(4).Word(0).Word(0).Word(90).Word(40);
+    dialog.Word(0).Word(0).Text(L"Alt").Word(8).Text(L"Arial");
+    dialog.Align().Dword(WS_CHILD).Dword(0).Word(0).Word(0).Word(9).Word(9).Word(5);
+    dialog.Word(0xFFFF).Word(0x80).Text(L"Eins").Word(4).Word(0x1234);
+    dialog.Align().Dword(WS_CHILD).Dword(0).Word(0).Word(0).Word(9).Word(9).Word(6);
+    dialog.Word(0xFFFF).Word(0x82).Word(0xFFFF).Word(3).Word(0);
+    dialog.Align().Dword(WS_CHILD).Dword(0).Word(0).Word(0).Word(9).Word(9).Word(0xFFFF);
+    dialog.Word(0xFFFF).Word(0x82).Text(L"Viele").Word(0);
+    dialog.Align().Dword(WS_CHILD).Dword(0).Word(0).Word(0).Word(9).Word(9).Word(7);
+    dialog.Word(0xFFFF).Word(0x82).Text(L"Zwei\u00DF").Word(0);
+    struct Case {
+        const char* name;
+        const BYTE* bytes;
+        DWORD size;
+        std::vector<Expected> texts;
+    } cases[] = {
+        {"DIALOGEX", routing, ::SizeofResource(nullptr, found),
+         {{true, 0, L"Routing"}, {false, 11, L"Go"}, {false, IDCANCEL, L"Cancel"}}},
+        {"DIALOG", reinterpret_cast<const BYTE*>(dialog.words.data()), static_cast<DWORD>(2 * dialog.words.size()),
+         {{true, 0, L"Alt"}, {false, 5, L"Eins"}, {false, 7, L"Zwei\u00DF"}}},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        std::vector<TemplateText> read = ReadTemplateTexts(c.bytes, c.size);
+        REQUIRE(read.size() == c.texts.size());
+        for (size_t i = 0; i < read.size(); ++i) {
+            CHECK(read[i].caption == c.texts[i].caption);
+            CHECK(read[i].id == c.texts[i].id);
+            CHECK(read[i].text == c.texts[i].text);
+        }
+        // Cut anywhere, a template gives a beginning of its texts, each whole.
+        for (DWORD cut = 0; cut < c.size; ++cut) {
+            std::vector<BYTE> part(c.bytes, c.bytes + cut);
+            std::vector<TemplateText> some = ReadTemplateTexts(part.data(), cut);
+            REQUIRE(some.size() <= read.size());
+            for (size_t i = 0; i < some.size(); ++i)
+                CHECK(some[i].text == read[i].text);
+        }
+    }
 }
 
 TEST_CASE("run-time class information answers IsKindOf along the class chain")
