@@ -31,36 +31,6 @@ std::string Lower(std::string text)
     return text;
 }
 
-// A folder of the test's own, removed with everything in it when the owner goes.
-struct FolderOwner {
-    std::string path;  // with a trailing backslash
-    ~FolderOwner()
-    {
-        WIN32_FIND_DATAA found;
-        HANDLE search = ::FindFirstFileA((path + "*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do
-                ::DeleteFileA((path + found.cFileName).c_str());
-            while (::FindNextFileA(search, &found));
-            ::FindClose(search);
-        }
-        ::RemoveDirectoryA(path.c_str());
-    }
-};
-
-// Wine's settings for programs of the given file names, removed when the owner goes.
-struct WineSettingsOwner {
-    std::vector<std::string> programs;
-    ~WineSettingsOwner()
-    {
-        for (const std::string& exe : programs) {
-            const std::string key = "Software\\Wine\\AppDefaults\\" + exe;
-            ::RegDeleteKeyA(HKEY_CURRENT_USER, (key + "\\DllOverrides").c_str());
-            ::RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-        }
-    }
-};
-
 // A folder holding copies of the program and of the loader, and a stand-in under each planted
 // name; Wine prefers a library beside either copy to its own.
 class PlantedFolder {
@@ -68,18 +38,20 @@ public:
     static constexpr const char* kProgram = "QuendrixPlanted.exe";
     static constexpr const char* kLoader = "loader.exe";
 
-    PlantedFolder() : m_folder{testing::FreshFolder("quendrix-planted") + "\\"}, m_settings{{kProgram, kLoader}}
+    PlantedFolder()
+        : m_path(testing::FreshFolder("quendrix-planted") + "\\"),
+          m_program(std::string(kSettings) + kProgram), m_loader(std::string(kSettings) + kLoader)
     {
         const std::string built = testing::ExeDirectory() + "..\\planted\\";
         for (const char* dll : kPlanted)
             REQUIRE(::CopyFileA((built + "standin.dll").c_str(), (Path() + dll).c_str(), FALSE));
         REQUIRE(::CopyFileA((built + kLoader).c_str(), (Path() + kLoader).c_str(), FALSE));
         REQUIRE(::CopyFileA(testing::ProgramPath().c_str(), (Path() + kProgram).c_str(), FALSE));
-        for (const std::string& exe : m_settings.programs)
-            PreferPlanted(exe);
+        PreferPlanted(m_program);
+        PreferPlanted(m_loader);
     }
 
-    const std::string& Path() const { return m_folder.path; }
+    const std::string& Path() const { return m_path; }
 
     // The stand-ins loaded since the last call, each of which left a record beside itself; clears
     // the records.
@@ -100,21 +72,16 @@ private:
         const size_t dot = dll.size() - 4;
         return Lower(dll.substr(dot)) == ".dll" ? dll.substr(0, dot) : dll;
     }
-    static void PreferPlanted(const std::string& exe)
+    // Wine's settings for one program of the folder: the stand-ins before its own libraries.
+    static void PreferPlanted(const testing::UserKey& settings)
     {
-        const std::string path = "Software\\Wine\\AppDefaults\\" + exe + "\\DllOverrides";
-        HKEY key;
-        REQUIRE(::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                                  nullptr) == ERROR_SUCCESS);
-        static const char kOrder[] = "native,builtin";
         for (const char* dll : kPlanted)
-            ::RegSetValueExA(key, OverrideName(dll).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(kOrder),
-                             sizeof kOrder);
-        ::RegCloseKey(key);
+            settings.Set(OverrideName(dll).c_str(), "native,builtin", "\\DllOverrides");
     }
 
-    FolderOwner m_folder;
-    WineSettingsOwner m_settings;
+    static constexpr const char* kSettings = "Software\\Wine\\AppDefaults\\";
+    std::string m_path;  // removed with all in it when the test ends
+    testing::UserKey m_program, m_loader;
 };
 
 // The full paths (lower case) of the modules that process `id` has loaded.
@@ -300,9 +267,9 @@ TEST_CASE("no library beside the program is loaded, at start, in the file dialog
 TEST_CASE("once the search is restricted, a library named without a folder is found neither beside the program nor in the current folder")
 {
     // A library of a name that no system has, copied into this test program's own folder and
-    // into a folder of its own that is made the current one; all removed by their owners.
+    // into a folder of its own that is made the current one; all removed when the test ends.
     const std::string name = "quendrix-restrict-" + std::to_string(::GetCurrentProcessId()) + ".dll";
-    FolderOwner current{testing::FreshFolder("quendrix-current") + "\\"};
+    const std::string current = testing::FreshFolder("quendrix-current") + "\\";
     struct CopyOwner {
         std::string path;
         ~CopyOwner()
@@ -316,12 +283,12 @@ TEST_CASE("once the search is restricted, a library named without a folder is fo
         ~CurrentFolder() { ::SetCurrentDirectoryA(previous); }
     } restore;
     REQUIRE(::GetCurrentDirectoryA(MAX_PATH, restore.previous) > 0);
-    REQUIRE(::SetCurrentDirectoryA(current.path.c_str()));
+    REQUIRE(::SetCurrentDirectoryA(current.c_str()));
 
     const std::string standIn = testing::ExeDirectory() + "..\\planted\\standin.dll";
     struct Place { const char* what; std::string path; } places[] = {
         {"beside the program", beside.path},
-        {"in the current folder", current.path + name},
+        {"in the current folder", current + name},
     };
     for (bool restricted : {false, true}) {
         if (restricted)
