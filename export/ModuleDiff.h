@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "export/ReportReader.h"
+#include "export/VersionOrder.h"
 
 // What modules are matched by: their file names (two machines install in different folders),
 // or their whole paths. Where a name occurs more than once in a list, equal paths are matched
@@ -22,9 +23,6 @@ enum class DiffChange {
     Text,  // a line that cannot be split for sure differs in the whole text after its path
 };
 
-// Where a changed version went, when both versions are numbers.
-enum class VersionDirection { Unknown, Same, Up, Down };
-
 struct ModuleDifference {
     DiffChange change;
     const ReportedModule* a;  // null for OnlyInB
@@ -37,11 +35,6 @@ struct ModuleDifference {
 // O(n log n) for n modules.
 std::vector<ModuleDifference> CompareModules(const std::vector<ReportedModule>& a, const std::vector<ReportedModule>& b,
                                              DiffMatch match);
-
-// Compares versions written as numbers, their parts separated by "." or ", " ("5.1.2600.2180",
-// "5, 1, 2600, 2180", "6.00"), part by part, a missing part counting as 0; Unknown when either
-// is something else.
-VersionDirection CompareVersions(std::string_view a, std::string_view b);
 
 // The file name of a report's path: what follows its last folder separator.
 std::string_view ReportedName(std::string_view path);
