@@ -72,17 +72,20 @@ bool SameIds(const std::map<DWORD, ProcessRecord>& a, const std::map<DWORD, Proc
 }
 
 // Handles that become signalled when a holder ends, so that the next look follows the last
-// holder's end at once instead of at the next poll. A holder that cannot be opened, one past the
-// most that one wait takes, or one that has already ended (and would end every wait at once) is
-// only polled.
-std::vector<KernelHandle> Ends(const std::map<DWORD, ProcessRecord>& holders)
+// holder's end at once instead of at the next poll; a holder that cannot be opened, or one past
+// the most that one wait takes, is only polled. `ended` tells whether a holder ended during the
+// look: what the look found is out of date then.
+std::vector<KernelHandle> Ends(const std::map<DWORD, ProcessRecord>& holders, bool& ended)
 {
     std::vector<KernelHandle> ends;
+    ended = false;
     for (const auto& holder : holders) {
-        if (ends.size() == MAXIMUM_WAIT_OBJECTS)
-            break;
         KernelHandle process(::OpenProcess(SYNCHRONIZE, FALSE, holder.first));
-        if (process && ::WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT)
+        if (!process)
+            ended = ended || ::GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
+        else if (::WaitForSingleObject(process.Get(), 0) != WAIT_TIMEOUT)
+            ended = true;
+        else if (ends.size() < MAXIMUM_WAIT_OBJECTS)
             ends.push_back(std::move(process));
     }
     return ends;
@@ -125,6 +128,7 @@ int RunWait(const Arguments& arguments, Session& session)
     // What each look learns of the modules' names serves the next: the answer comes as soon as
     // one look after the last holder's end.
     KnownModules known;
+    bool hurried = false;  // the last pause was skipped
     for (;;) {
         const DWORD look = ::GetTickCount();
         ModuleSearch search;
@@ -152,10 +156,15 @@ int RunWait(const Arguments& arguments, Session& session)
         }
         // Half a second between looks, and never less idle time than a look takes: the program
         // uses at most half of one processor however many processes there are. A holder's end
-        // cuts the idle time short, not the half second.
-        DWORD pause = took < kPollMs ? std::max(kPollMs - took, took) : took;
+        // cuts the idle time short, not the half second; one that ended during the look skips
+        // it, but never twice in a row (a process may linger in the list after its end).
+        bool ended = false;
+        const std::vector<KernelHandle> ends = Ends(holders, ended);
+        const DWORD least = took < kPollMs ? kPollMs - took : 0;
+        DWORD pause = ended && !hurried ? least : took < kPollMs ? std::max(kPollMs - took, took) : took;
+        hurried = ended && !hurried;
         if (arguments.hasTimeout)
             pause = std::min(pause, timeout - waited);
-        Pause(Ends(holders), took < kPollMs ? kPollMs - took : 0, pause);
+        Pause(ends, least, pause);
     }
 }
