@@ -61,14 +61,19 @@ std::vector<Keyed> Sorted(const std::vector<ReportedModule>& modules, DiffMatch 
     folded.resize(total);
     size_t at = 0;
     for (Keyed& entry : keyed) {
-        // FNV-1a over the folded bytes.
+        // FNV-1a over the folded bytes. Locals, because a store of a char may alias anything:
+        // through the entry, every byte would read its key's place and length again.
+        const char* from = entry.key.data();
+        const size_t length = entry.key.size();
+        char* to = &folded[at];
         std::uint32_t hash = 2166136261U;
-        for (size_t i = 0; i < entry.key.size(); ++i) {
-            folded[at + i] = Folded(entry.key[i]);
-            hash = (hash ^ static_cast<unsigned char>(folded[at + i])) * 16777619U;
+        for (size_t i = 0; i < length; ++i) {
+            const char c = Folded(from[i]);
+            to[i] = c;
+            hash = (hash ^ static_cast<unsigned char>(c)) * 16777619U;
         }
-        entry = {hash, std::string_view(folded).substr(at, entry.key.size()), entry.module};
-        at += entry.key.size();
+        entry = {hash, std::string_view(to, length), entry.module};
+        at += length;
     }
     std::sort(keyed.begin(), keyed.end(), [](const Keyed& x, const Keyed& y) {
         int order = CompareKeyed(x, y);

@@ -1,5 +1,7 @@
 #include "export/ReportReader.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "export/ModuleReport.h"
@@ -32,6 +34,37 @@ std::string_view HeaderStart()
     return std::string_view(header).substr(0, header.find('\n'));
 }
 
+// The first `c` in [from, end), or end: eight bytes at a time, where the C runtime of the oldest
+// systems (and of Wine) looks at one byte after another.
+const char* FindByte(const char* from, const char* end, char c)
+{
+    const std::uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+    const std::uint64_t pattern = ones * static_cast<unsigned char>(c);
+    for (; end - from >= 8; from += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, from, sizeof word);
+        word ^= pattern;  // a zero byte where `c` is
+        if ((word - ones) & ~word & highs)
+            break;
+    }
+    while (from < end && *from != c)
+        ++from;
+    return from;
+}
+
+// Where the first ", " of `text` from `from` on begins; npos when there is none.
+size_t FindSeparator(std::string_view text, size_t from)
+{
+    const char* const end = text.data() + text.size();
+    for (const char* at = text.data() + std::min(from, text.size());; ++at) {
+        at = FindByte(at, end, kSeparator[0]);
+        if (end - at < 2)
+            return std::string_view::npos;
+        if (at[1] == kSeparator[1])
+            return static_cast<size_t>(at - text.data());
+    }
+}
+
 // Hands out the lines of `bytes` one by one, without their CR LF or line feed.
 class Lines {
 public:
@@ -41,8 +74,7 @@ public:
     {
         if (m_at >= m_bytes.size())
             return false;
-        const void* found = std::memchr(m_bytes.data() + m_at, '\n', m_bytes.size() - m_at);
-        size_t end = found ? static_cast<const char*>(found) - m_bytes.data() : m_bytes.size();
+        const size_t end = FindByte(m_bytes.data() + m_at, m_bytes.data() + m_bytes.size(), '\n') - m_bytes.data();
         line = m_bytes.substr(m_at, end - m_at);
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
@@ -61,7 +93,8 @@ private:
 // Where the TAB of `line` is, when the line begins a module line: a path, a TAB and "(V".
 size_t ModuleLineTab(std::string_view line)
 {
-    size_t tab = line.find('\t');
+    const char* found = FindByte(line.data(), line.data() + line.size(), '\t');
+    size_t tab = found == line.data() + line.size() ? std::string_view::npos : static_cast<size_t>(found - line.data());
     bool starts = tab != std::string_view::npos && tab > 0 && tab + 2 < line.size() && line[tab + 1] == '(' &&
                   line[tab + 2] == 'V';
     return starts ? tab : std::string_view::npos;
@@ -79,7 +112,7 @@ bool Fault(ReportFault& fault, size_t line, const std::string& why)
 VersionStatement SplitStatement(std::string_view text)
 {
     VersionStatement statement;
-    size_t at = text.find(kSeparator);
+    size_t at = FindSeparator(text, 0);
     if (at == std::string_view::npos) {
         statement.version = text;
         return statement;
@@ -87,7 +120,7 @@ VersionStatement SplitStatement(std::string_view text)
     if (IsBareNumber(text.substr(0, at))) {
         // A version of numbers: the parts that follow it belong to it while they are numbers.
         for (int numbers = 1; at != std::string_view::npos; ++numbers) {
-            size_t next = text.find(kSeparator, at + kSeparator.size());
+            size_t next = FindSeparator(text, at + kSeparator.size());
             std::string_view part = text.substr(at + kSeparator.size(), next == std::string_view::npos
                                                                             ? std::string_view::npos
                                                                             : next - at - kSeparator.size());
@@ -114,6 +147,9 @@ VersionStatement SplitStatement(std::string_view text)
 bool ParseReport(ParsedReport& report, ReportFault& fault)
 {
     report.modules.clear();
+    // At most one module per line: one allocation, where growing would copy the list again and
+    // again.
+    report.modules.reserve(static_cast<size_t>(std::count(report.bytes.begin(), report.bytes.end(), '\n')) + 1);
     Lines lines(report.bytes);
     std::string_view line;
     const std::string_view start = HeaderStart();

@@ -39,6 +39,7 @@ TEST_CASE("a line's text splits into version and description where it can be spl
         {"unknown, Ohne Kopf", true, "unknown", "Ohne Kopf"},
         {"", true, "", nullptr},
         {", Nur Beschreibung", true, "", "Nur Beschreibung"},
+        {"2.0,,, Doppelt, Komma,", true, "2.0,,", "Doppelt, Komma,"},
         {"10.0\r\nBuild 7, Eine sehr lange Beschreibung, ", true, "10.0\r\nBuild 7", "Eine sehr lange Beschreibung, "},
         // A fifth number, or a number with more after it, could end the version or begin the
         // description: the line is compared whole.
