@@ -1,68 +1,19 @@
 #include "export/ReportReader.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 
+#include "export/ByteScan.h"
 #include "export/ModuleReport.h"
 #include "framework/Handles.h"
 #include "framework/WidePath.h"
 
 namespace {
 
-const std::string_view kSeparator = ", ";
-
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool IsBareNumber(std::string_view part)
-{
-    if (part.empty())
-        return false;
-    for (char c : part)
-        if (!IsDigit(c))
-            return false;
-    return true;
-}
-
 // What the report writer puts before the process's name: the header of a nameless process.
 std::string_view HeaderStart()
 {
     static const std::string header = ReportHeader("").GetString();
     return std::string_view(header).substr(0, header.find('\n'));
-}
-
-// The first `c` in [from, end), or end: eight bytes at a time, where the C runtime of the oldest
-// systems (and of Wine) looks at one byte after another.
-const char* FindByte(const char* from, const char* end, char c)
-{
-    const std::uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
-    const std::uint64_t pattern = ones * static_cast<unsigned char>(c);
-    for (; end - from >= 8; from += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, from, sizeof word);
-        word ^= pattern;  // a zero byte where `c` is
-        if ((word - ones) & ~word & highs)
-            break;
-    }
-    while (from < end && *from != c)
-        ++from;
-    return from;
-}
-
-// Where the first ", " of `text` from `from` on begins; npos when there is none.
-size_t FindSeparator(std::string_view text, size_t from)
-{
-    const char* const end = text.data() + text.size();
-    for (const char* at = text.data() + std::min(from, text.size());; ++at) {
-        at = FindByte(at, end, kSeparator[0]);
-        if (end - at < 2)
-            return std::string_view::npos;
-        if (at[1] == kSeparator[1])
-            return static_cast<size_t>(at - text.data());
-    }
 }
 
 // Hands out the lines of `bytes` one by one, without their CR LF or line feed.
@@ -108,41 +59,6 @@ bool Fault(ReportFault& fault, size_t line, const std::string& why)
 }
 
 }  // namespace
-
-VersionStatement SplitStatement(std::string_view text)
-{
-    VersionStatement statement;
-    size_t at = FindSeparator(text, 0);
-    if (at == std::string_view::npos) {
-        statement.version = text;
-        return statement;
-    }
-    if (IsBareNumber(text.substr(0, at))) {
-        // A version of numbers: the parts that follow it belong to it while they are numbers.
-        for (int numbers = 1; at != std::string_view::npos; ++numbers) {
-            size_t next = FindSeparator(text, at + kSeparator.size());
-            std::string_view part = text.substr(at + kSeparator.size(), next == std::string_view::npos
-                                                                            ? std::string_view::npos
-                                                                            : next - at - kSeparator.size());
-            if (part.empty() || !IsDigit(part.front()))
-                break;
-            if (numbers == 4 || !IsBareNumber(part)) {
-                statement.split = false;
-                statement.version = text;
-                return statement;
-            }
-            at = next;
-        }
-        if (at == std::string_view::npos) {
-            statement.version = text;
-            return statement;
-        }
-    }
-    statement.version = text.substr(0, at);
-    statement.hasDescription = true;
-    statement.description = text.substr(at + kSeparator.size());
-    return statement;
-}
 
 bool ParseReport(ParsedReport& report, ReportFault& fault)
 {

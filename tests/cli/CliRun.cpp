@@ -73,8 +73,9 @@ Run Cli(const std::string& arguments, const std::string& outFile, const std::wst
     std::wstring command = L"\"" + (program.empty() ? CliProgram() : program) + L"\" " + Wide(arguments);
     PROCESS_INFORMATION info{};
     // Detached: a console of its own would come with a console host process that ends with it.
-    REQUIRE(::CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, nullptr,
-                             &startup, &info));
+    const BOOL started = ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
+                                          nullptr, &startup, &info);
+    REQUIRE_MESSAGE(started, "error " << ::GetLastError() << " starting " << Utf8(command));
     ::CloseHandle(outHandle);
     ::CloseHandle(errHandle);
     REQUIRE(::WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0);
