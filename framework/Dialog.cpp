@@ -61,13 +61,15 @@ INT_PTR CDialog::DoModal()
 
     m_bContinueModal = true;
     m_nModalResult = -1;
+    m_pTemplate = dialogTemplate;
+    m_templateSize = ::SizeofResource(instance, resource);
     AfxHookWindowCreate(this);
     HWND hWnd = ::CreateDialogIndirectParamA(
         instance, static_cast<const DLGTEMPLATE*>(dialogTemplate), owner, &NullDlgProc, 0);
     AfxUnhookWindowCreate();
+    m_pTemplate = nullptr;
 
     if (hWnd) {
-        RestoreTemplateTexts(hWnd, dialogTemplate, ::SizeofResource(instance, resource));
         RunModalLoop();
         ::SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
                        SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
@@ -111,6 +113,14 @@ void CDialog::EndDialog(int result)
     m_bContinueModal = false;
     // Wake the loop in case the request came from outside any message of this thread.
     ::PostMessageA(m_hWnd, WM_NULL, 0, 0);
+}
+
+LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM)
+{
+    // Before the dialog shows, and before OnInitDialog, which may set texts of its own.
+    if (m_pTemplate)
+        RestoreTemplateTexts(m_hWnd, m_pTemplate, m_templateSize);
+    return OnInitDialog();
 }
 
 BOOL CDialog::OnInitDialog()

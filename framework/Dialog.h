@@ -41,7 +41,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    LRESULT HandleInitDialog(WPARAM, LPARAM) { return OnInitDialog(); }
+    LRESULT HandleInitDialog(WPARAM, LPARAM);
     void HandleOK() { OnOK(); }
     void HandleCancel() { OnCancel(); }
 
@@ -54,6 +54,8 @@ private:
     void RunModalLoop();
 
     UINT m_nIDTemplate;
+    const void* m_pTemplate = nullptr;  // the template while DoModal makes the dialog
+    DWORD m_templateSize = 0;
     CWnd* m_pParentWnd;
     bool m_bContinueModal = false;
     int m_nModalResult = -1;

@@ -68,24 +68,6 @@ bool SurvivesCodePage(const std::wstring& text)
     return chars > 0 && back.compare(0, chars, text) == 0 && chars == wide;
 }
 
-// The ANSI form of `text`, as the dialog manager made it.
-std::string AnsiOf(const std::wstring& text)
-{
-    int bytes = ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string ansi(bytes > 0 ? bytes : 1, '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &ansi[0], bytes, nullptr, nullptr);
-    ansi.resize(ansi.find('\0'));
-    return ansi;
-}
-
-// Whether `window` still shows `ansi`, the template's text as the dialog manager set it.
-bool ShowsUnchanged(HWND window, const std::string& ansi)
-{
-    std::string shown(ansi.size() + 2, '\0');
-    int length = ::GetWindowTextA(window, &shown[0], static_cast<int>(shown.size()));
-    return length == static_cast<int>(ansi.size()) && shown.compare(0, length, ansi) == 0;
-}
-
 }  // namespace
 
 std::vector<TemplateText> ReadTemplateTexts(const void* bytes, DWORD size)
@@ -141,7 +123,7 @@ void RestoreTemplateTexts(HWND dialog, const void* bytes, DWORD size)
         return;
     for (const TemplateText& text : ReadTemplateTexts(bytes, size)) {
         HWND window = text.caption ? dialog : ::GetDlgItem(dialog, text.id);
-        if (window && !SurvivesCodePage(text.text) && ShowsUnchanged(window, AnsiOf(text.text)) &&
+        if (window && !SurvivesCodePage(text.text) &&
             pfnDefWindowProcW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.text.c_str())))
             ::InvalidateRect(window, nullptr, TRUE);
     }

@@ -19,6 +19,6 @@ std::vector<TemplateText> ReadTemplateTexts(const void* bytes, DWORD size);
 
 // Dialogs are made through the ANSI functions, which hand every text through the ANSI code page:
 // a letter that the code page lacks ("ß" under code page 1251) would show as another. On the NT
-// family, each text of the template `bytes` that does not survive the code page and that
-// initialisation left as the template gave it is set again in full.
+// family, each text of the template `bytes` that does not survive the code page is set again in
+// full. Called when the dialog is made, before it shows and before its own initialisation.
 void RestoreTemplateTexts(HWND dialog, const void* bytes, DWORD size);
