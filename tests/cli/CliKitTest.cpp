@@ -41,14 +41,6 @@ std::multiset<std::string> Outcomes(const std::string& list)
     return outcomes;
 }
 
-size_t Count(const std::string& text, const std::string& part)
-{
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
-
 // Whether `path` lies in the Windows folder that the system names: Wine keeps every module of
 // its own in the system folders there.
 bool InWindowsFolder(const std::string& path)

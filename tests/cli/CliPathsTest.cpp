@@ -110,7 +110,7 @@ TEST_CASE("modules, find, report and copy take a module by its whole path" * doc
     Cli("copy " + Own() + " \"" + Utf8(target) + "\"");
     for (const Case& c : cases) {
         std::wstring name = c.path.substr(c.path.find_last_of(L'\\') + 1);
-        CHECK_MESSAGE(WideFileContent(target + L"\\" + name) == WideFileContent(Fixture(c.fixture)), Utf8(name));
+        CHECK_MESSAGE(testing::FileContent(target + L"\\" + name) == testing::FileContent(Fixture(c.fixture)), Utf8(name));
     }
 }
 

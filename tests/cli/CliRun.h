@@ -51,10 +51,11 @@ struct Reports {
 };
 Reports DialogAndConsoleReports(const std::string& folder);
 
+// How often `part` stands in `text`, overlaps counted.
+size_t Count(const std::string& text, const std::string& part);
+
 // UTF-8 as UTF-16, and back.
 std::wstring Wide(const std::string& utf8);
 std::string Utf8(const std::wstring& wide);
-// The bytes of a file named by a whole path; "<missing>" when it cannot be read.
-std::string WideFileContent(const std::wstring& path);
 
 }  // namespace clitest

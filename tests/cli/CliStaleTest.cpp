@@ -119,14 +119,6 @@ std::set<std::string> States(const Run& run, DWORD skip = 0)
     return states;
 }
 
-size_t Count(const std::string& text, const std::string& part)
-{
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++count;
-    return count;
-}
-
 std::string Named(const Started& process)
 {
     return std::to_string(process.Id()) + " (library_holder.exe)";

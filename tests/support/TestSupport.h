@@ -133,8 +133,9 @@ std::string CharacterOutsideCodePage();
 // A UTF-8 text as the system's ANSI functions give it.
 std::string Ansi(const std::string& utf8);
 
-// The bytes of a file, or "<missing>" when it cannot be read.
+// The bytes of a file, or "<missing>" when it cannot be read; the wide form takes a whole path.
 std::string FileContent(const std::string& path);
+std::string FileContent(const std::wstring& path);
 
 // Whether the process `id` appears in either snapshot.
 bool AppearsIn(DWORD id, const std::vector<SnapshotProcess>& before, const std::vector<SnapshotProcess>& after);
