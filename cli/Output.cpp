@@ -143,8 +143,3 @@ std::wstring Decimal(DWORD value)
 {
     return ToWide(std::to_string(static_cast<unsigned long>(value)));
 }
-
-std::string Quoted(const std::string& text)
-{
-    return "\"" + text + "\"";
-}

@@ -37,5 +37,3 @@ std::wstring RenderTable(const std::vector<Column>& columns, const std::vector<R
 
 // A number as the listings and messages write it.
 std::wstring Decimal(DWORD value);
-// `text` in double quotes, as messages name files and processes.
-std::string Quoted(const std::string& text);

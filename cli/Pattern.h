@@ -17,7 +17,6 @@ public:
 
     bool Matches(const std::wstring& path) const;
     // What is matched, as it was made ready.
-    const std::wstring& Text() const { return m_pattern; }
 
 private:
     std::wstring m_pattern;

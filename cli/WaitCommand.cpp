@@ -161,7 +161,7 @@ int RunWait(const Arguments& arguments, Session& session)
         bool ended = false;
         const std::vector<KernelHandle> ends = Ends(holders, ended);
         const DWORD least = took < kPollMs ? kPollMs - took : 0;
-        DWORD pause = ended && !hurried ? least : took < kPollMs ? std::max(kPollMs - took, took) : took;
+        DWORD pause = ended && !hurried ? least : std::max(least, took);
         hurried = ended && !hurried;
         if (arguments.hasTimeout)
             pause = std::min(pause, timeout - waited);

@@ -140,11 +140,6 @@ ModuleWalk WalkModulesToolhelp(DWORD processId, FirstEntry first, const ModuleSi
     return ModuleWalk::Listed;
 }
 
-bool WalkProcesses(const OSVERSIONINFOA& version, FirstEntry first, const EntrySink& sink)
-{
-    return IsNtFamily(version) ? WalkProcessesNt(sink) : WalkProcessesToolhelp(first, sink);
-}
-
 ModuleWalk WalkModules(const OSVERSIONINFOA& version, DWORD processId, FirstEntry first, const ModuleSink& sink,
                        Capacity capacity, const ModuleNamer* namer)
 {

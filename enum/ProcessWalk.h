@@ -52,8 +52,7 @@ inline bool IsNtFamily(const OSVERSIONINFOA& version)
 
 // Walks through the back end that `version` asks for: the process-status functions on the NT
 // family, tool-help everywhere else. A front end that has no back end of its own to name calls
-// these; the dialog's fillers name theirs.
-bool WalkProcesses(const OSVERSIONINFOA& version, FirstEntry first, const EntrySink& sink);
+// this; the dialog's fillers name theirs.
 ModuleWalk WalkModules(const OSVERSIONINFOA& version, DWORD processId, FirstEntry first, const ModuleSink& sink,
                        Capacity capacity = Capacity::Fixed, const ModuleNamer* namer = nullptr);
 

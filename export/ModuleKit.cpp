@@ -48,8 +48,9 @@ struct SystemFolders {
             BindFromLoadedModule("kernel32.dll", EntryPoint{"GetSystemWow64DirectoryW", wow64});
             windows = FolderFrom(shared ? shared : windowsFolder);
             system = FolderFrom(systemFolder);
-            if (!FolderFrom(wow64).empty())
-                trees.push_back(AsPrefix(FolderFrom(wow64)));
+            const std::wstring wow64Folder = FolderFrom(wow64);
+            if (!wow64Folder.empty())
+                trees.push_back(AsPrefix(wow64Folder));
         } else {
             char text[MAX_PATH + 1] = "";
             UINT length = ::GetWindowsDirectoryA(text, MAX_PATH + 1);

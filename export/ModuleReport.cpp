@@ -1,7 +1,5 @@
 #include "export/ModuleReport.h"
 
-#include <algorithm>
-#include <cstdlib>
 #include <cstring>
 
 #include "enum/DisplayName.h"
