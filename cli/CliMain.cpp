@@ -61,5 +61,6 @@ int main(int argc, char** argv)
     } catch (...) {
         console.Error("an unexpected error occurred");
     }
-    return kExitPartly;
+    // Not 1: for find, diff, stale and wait that is an answer ("none", "they differ" ...).
+    return kExitRefused;
 }

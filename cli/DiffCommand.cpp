@@ -117,20 +117,14 @@ std::vector<Row> DiffRows(const std::vector<ModuleDifference>& differences, Diff
 
 int RunDiff(const Arguments& arguments, Session& session)
 {
-    try {
-        ParsedReport a, b;
-        if (int status = ReadSide(arguments.operands[0], session, a))
-            return status;
-        if (int status = ReadSide(arguments.operands[1], session, b))
-            return status;
-        DiffMatch match = arguments.byPath ? DiffMatch::ByPath : DiffMatch::ByName;
-        std::vector<ModuleDifference> differences = CompareModules(a.modules, b.modules, match);
-        if (int status = session.Print(DiffColumns(), DiffRows(differences, match), arguments))
-            return status;
-        return differences.empty() ? kExitDone : kExitPartly;
-    } catch (const std::bad_alloc&) {
-        // Status 1 would read as "the lists differ".
-        session.Out().Error("out of memory");
-        return kExitRefused;
-    }
+    ParsedReport a, b;
+    if (int status = ReadSide(arguments.operands[0], session, a))
+        return status;
+    if (int status = ReadSide(arguments.operands[1], session, b))
+        return status;
+    DiffMatch match = arguments.byPath ? DiffMatch::ByPath : DiffMatch::ByName;
+    std::vector<ModuleDifference> differences = CompareModules(a.modules, b.modules, match);
+    if (int status = session.Print(DiffColumns(), DiffRows(differences, match), arguments))
+        return status;
+    return differences.empty() ? kExitDone : kExitPartly;
 }

@@ -69,12 +69,13 @@ int RunFind(const Arguments& arguments, Session& session)
         session.Out().Error("find: the module's name is empty; try --help");
         return kExitRefused;
     }
+    // Status 1 would say that no process holds the module.
     if (!session.Available())
-        return kExitPartly;
+        return kExitUnsure;
     ModuleSearch search;
     if (!FindModule(session.Version(), ModulePattern(arguments.operands[0]), search)) {
         session.Out().Error("cannot read the process table");
-        return kExitPartly;
+        return kExitUnsure;
     }
     std::vector<Row> rows;
     for (const ModuleHit& hit : search.hits) {

@@ -1,5 +1,7 @@
 #include "enum/ModuleName.h"
 
+#include <algorithm>
+
 #include "enum/DisplayName.h"
 #include "enum/EnumApi.h"
 #include "framework/Encoding.h"
@@ -15,7 +17,7 @@ const DWORD kLongestPath = 32768;
 // does not fit and say only that the buffer is full.
 template <class Call> std::wstring WholeName(Call name)
 {
-    for (DWORD size = MAX_PATH; size <= kLongestPath; size *= 4) {
+    for (DWORD size = MAX_PATH;; size = std::min(size * 4, kLongestPath)) {
         std::wstring text(size, L'\0');
         DWORD length = name(&text[0], size);
         if (length == 0)
@@ -24,8 +26,9 @@ template <class Call> std::wstring WholeName(Call name)
             text.resize(length);
             return text;
         }
+        if (size == kLongestPath)
+            return std::wstring();
     }
-    return std::wstring();
 }
 
 }  // namespace

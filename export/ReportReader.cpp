@@ -1,7 +1,5 @@
 #include "export/ReportReader.h"
 
-#include <algorithm>
-
 #include "export/ByteScan.h"
 #include "export/ModuleReport.h"
 #include "framework/Handles.h"
@@ -63,9 +61,6 @@ bool Fault(ReportFault& fault, size_t line, const std::string& why)
 bool ParseReport(ParsedReport& report, ReportFault& fault)
 {
     report.modules.clear();
-    // At most one module per line: one allocation, where growing would copy the list again and
-    // again.
-    report.modules.reserve(static_cast<size_t>(std::count(report.bytes.begin(), report.bytes.end(), '\n')) + 1);
     Lines lines(report.bytes);
     std::string_view line;
     const std::string_view start = HeaderStart();
@@ -111,6 +106,7 @@ ReportFile ReadReportFile(const std::wstring& path, ParsedReport& report, Report
         error = ::GetLastError();
         return ReportFile::Unreadable;
     }
+    ::SetLastError(NO_ERROR);  // a size of 0xFFFFFFFF is told from a failure by the error alone
     DWORD high = 0, size = ::GetFileSize(file.Get(), &high);
     if (size == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) {
         error = ::GetLastError();
