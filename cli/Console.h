@@ -9,7 +9,8 @@
 enum ExitStatus {
     kExitDone = 0,     // everything asked for was done; find: a process holds the module
     kExitPartly = 1,   // some of it failed: a file not copied, a process unread; find: no holder
-    kExitRefused = 2,  // a usage error, an unknown or ambiguous process, an output not written
+    kExitRefused = 2,  // a usage error, an unknown or ambiguous process, an output not written,
+                       // the program failing itself (out of memory)
     kExitUnsure = 3,   // find: no holder among the processes read, but not every one could be read
 };
 
