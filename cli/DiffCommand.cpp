@@ -41,12 +41,15 @@ Cell Direction(VersionDirection direction)
 // version.
 Cell Version(const ReportedModule* module, bool whole)
 {
-    return !module ? Missing() : Text(whole ? module->text : module->statement.version);
+    return !module ? Missing() : Text(whole ? module->Text() : module->Statement().version);
 }
 
 Cell Description(const ReportedModule* module, bool whole)
 {
-    return !module || whole || !module->statement.hasDescription ? Missing() : Text(module->statement.description);
+    if (!module || whole)
+        return Missing();
+    const VersionStatement statement = module->Statement();
+    return statement.hasDescription ? Text(statement.description) : Missing();
 }
 
 // Reads one side: the report file that `operand` names, or else the report of the process it
@@ -105,12 +108,12 @@ std::vector<Row> DiffRows(const std::vector<ModuleDifference>& differences, Diff
     for (const ModuleDifference& difference : differences) {
         const ReportedModule* either = difference.a ? difference.a : difference.b;
         bool whole = difference.change == DiffChange::Text;
-        rows.push_back({Text(match == DiffMatch::ByName ? ReportedName(either->path) : either->path),
+        rows.push_back({Text(match == DiffMatch::ByName ? ReportedName(either->Path()) : either->Path()),
                         Cell{ChangeName(difference.change), true}, Version(difference.a, whole),
                         Version(difference.b, whole), Direction(difference.direction),
                         Description(difference.a, whole), Description(difference.b, whole),
-                        difference.a ? Text(difference.a->path) : Missing(),
-                        difference.b ? Text(difference.b->path) : Missing()});
+                        difference.a ? Text(difference.a->Path()) : Missing(),
+                        difference.b ? Text(difference.b->Path()) : Missing()});
     }
     return rows;
 }

@@ -22,64 +22,80 @@ int CompareFolded(std::string_view a, std::string_view b)
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
-// A module with what it is matched by, folded once, and a hash of that: sorting compares the
-// hashes, so that its n log n comparisons seldom read keys, which often begin alike
-// ("api-ms-win-core-...").
-struct Keyed {
+// FNV-1a over the folded bytes of `key`: equal keys without regard to case hash alike.
+std::uint32_t FoldedHash(std::string_view key)
+{
+    std::uint32_t hash = 2166136261U;
+    for (char c : key)
+        hash = (hash ^ static_cast<unsigned char>(Folded(c))) * 16777619U;
+    return hash;
+}
+
+// A module of a list, by its place in the list, with the hash of what it is matched by.
+struct Ranked {
     std::uint32_t hash;
-    std::string_view key;
-    const ReportedModule* module;
+    std::uint32_t index;
 };
 
-// Orders keys as memcmp would; inline, as it runs often.
-int CompareKeys(std::string_view a, std::string_view b)
+// One list's modules with what each is matched by, and an order in which equal keys stand
+// together: by hash, then by key, then by path. Keys often begin alike ("api-ms-win-core-..."),
+// so the order is made of the hashes in linear time, and keys and paths are read only where
+// hashes are equal.
+struct KeyedList {
+    KeyedList(const std::vector<ReportedModule>& list, DiffMatch match);
+
+    const ReportedModule& Module(const Ranked& ranked) const { return modules[ranked.index]; }
+    std::string_view Key(const Ranked& ranked) const { return keys[ranked.index]; }
+
+    const std::vector<ReportedModule>& modules;
+    std::vector<std::string_view> keys;  // in the list's order
+    std::vector<Ranked> order;
+};
+
+// Sorts by hash, keeping the list's order among equal hashes: a byte of the hash per pass.
+void SortByHash(std::vector<Ranked>& ranked)
 {
-    size_t length = std::min(a.size(), b.size());
-    for (size_t i = 0; i < length; ++i)
-        if (a[i] != b[i])
-            return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]) ? -1 : 1;
-    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+    std::vector<Ranked> sorted(ranked.size());
+    for (int shift = 0; shift < 32; shift += 8) {
+        size_t start[257] = {};
+        for (const Ranked& entry : ranked)
+            ++start[((entry.hash >> shift) & 0xFF) + 1];
+        for (size_t i = 1; i < 257; ++i)
+            start[i] += start[i - 1];
+        for (const Ranked& entry : ranked)
+            sorted[start[(entry.hash >> shift) & 0xFF]++] = entry;
+        ranked.swap(sorted);
+    }
 }
 
-// An order in which equal keys stand together: by hash, then by key.
-int CompareKeyed(const Keyed& x, const Keyed& y)
+// Negative, zero or positive as module `x` of list `p` sorts before, with or after module `y`
+// of list `q` by what they are matched by.
+int CompareKeyed(const KeyedList& p, const Ranked& x, const KeyedList& q, const Ranked& y)
 {
-    return x.hash != y.hash ? (x.hash < y.hash ? -1 : 1) : CompareKeys(x.key, y.key);
+    return x.hash != y.hash ? (x.hash < y.hash ? -1 : 1) : CompareFolded(p.Key(x), q.Key(y));
 }
 
-// The modules in that order, then in the order of their paths; the folded keys are kept in
-// `folded`, one block for all.
-std::vector<Keyed> Sorted(const std::vector<ReportedModule>& modules, DiffMatch match, std::string& folded)
+KeyedList::KeyedList(const std::vector<ReportedModule>& list, DiffMatch match) : modules(list)
 {
-    std::vector<Keyed> keyed;
-    keyed.reserve(modules.size());
-    size_t total = 0;
+    keys.reserve(modules.size());
+    order.reserve(modules.size());
     for (const ReportedModule& module : modules) {
-        keyed.push_back({0, match == DiffMatch::ByName ? ReportedName(module.path) : module.path, &module});
-        total += keyed.back().key.size();
+        keys.push_back(match == DiffMatch::ByName ? ReportedName(module.Path()) : module.Path());
+        order.push_back({FoldedHash(keys.back()), static_cast<std::uint32_t>(order.size())});
     }
-    folded.resize(total);
-    size_t at = 0;
-    for (Keyed& entry : keyed) {
-        // FNV-1a over the folded bytes. Locals, because a store of a char may alias anything:
-        // through the entry, every byte would read its key's place and length again.
-        const char* from = entry.key.data();
-        const size_t length = entry.key.size();
-        char* to = &folded[at];
-        std::uint32_t hash = 2166136261U;
-        for (size_t i = 0; i < length; ++i) {
-            const char c = Folded(from[i]);
-            to[i] = c;
-            hash = (hash ^ static_cast<unsigned char>(c)) * 16777619U;
-        }
-        entry = {hash, std::string_view(to, length), entry.module};
-        at += length;
+    SortByHash(order);
+    // Equal hashes, mostly of one name listed twice, are put in the order of their keys and paths.
+    for (auto run = order.begin(); run != order.end();) {
+        auto end = run + 1;
+        while (end != order.end() && end->hash == run->hash)
+            ++end;
+        if (end - run > 1)
+            std::stable_sort(run, end, [this](const Ranked& x, const Ranked& y) {
+                int order = CompareFolded(Key(x), Key(y));
+                return order != 0 ? order < 0 : CompareFolded(Module(x).Path(), Module(y).Path()) < 0;
+            });
+        run = end;
     }
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed& x, const Keyed& y) {
-        int order = CompareKeyed(x, y);
-        return order != 0 ? order < 0 : CompareFolded(x.module->path, y.module->path) < 0;
-    });
-    return keyed;
 }
 
 // A difference with the key of its modules, by which the differences are ordered in the end.
@@ -88,27 +104,13 @@ struct Found {
     ModuleDifference difference;
 };
 
-// The modules of list A and their partners in list B, found in the order of hashes and
-// compared in the order of list A, which reads both lists about in their own order.
-struct Partners {
-    const ReportedModule* first;  // list A's first module
-    std::vector<const ReportedModule*> partner;
-    std::vector<std::string_view> key;
-
-    void Pair(const ReportedModule& a, const ReportedModule& b, std::string_view matched)
-    {
-        partner[&a - first] = &b;
-        key[&a - first] = matched;
-    }
-};
-
 void Add(std::vector<Found>& found, std::string_view key, const ReportedModule& a, const ReportedModule& b)
 {
-    const VersionStatement& x = a.statement;
-    const VersionStatement& y = b.statement;
+    if (a.Text() == b.Text())
+        return;
+    const VersionStatement x = a.Statement(), y = b.Statement();
     if (!x.split || !y.split) {
-        if (a.text != b.text)
-            found.push_back({key, {DiffChange::Text, &a, &b, VersionDirection::Unknown}});
+        found.push_back({key, {DiffChange::Text, &a, &b, VersionDirection::Unknown}});
         return;
     }
     bool version = x.version != y.version;
@@ -122,33 +124,33 @@ void Add(std::vector<Found>& found, std::string_view key, const ReportedModule& 
         {key, {change, &a, &b, version ? CompareVersions(x.version, y.version) : VersionDirection::Unknown}});
 }
 
-// Matches the modules of one key: equal paths first, then the others in the order of their paths.
-void MatchGroup(std::vector<Found>& found, Partners& partners, const Keyed* a, size_t countA, const Keyed* b,
-                size_t countB)
+// Matches the modules of one key, at `a` in list `x` and at `b` in list `y`: equal paths first,
+// then the others in the order of their paths. Pairs go into `partner`, by list A's places.
+void MatchGroup(std::vector<Found>& found, std::vector<const ReportedModule*>& partner, const KeyedList& x,
+                const Ranked* a, size_t countA, const KeyedList& y, const Ranked* b, size_t countB)
 {
-    const std::string_view key = a->key;
     if (countA == 1 && countB == 1) {
-        partners.Pair(*a->module, *b->module, key);
+        partner[a->index] = &y.Module(*b);
         return;
     }
-    std::vector<const ReportedModule*> leftA, leftB;
+    std::vector<Ranked> leftA, leftB;
     size_t i = 0, j = 0;
     while (i < countA || j < countB) {
-        int order = i == countA ? 1 : j == countB ? -1 : CompareFolded(a[i].module->path, b[j].module->path);
+        int order = i == countA ? 1 : j == countB ? -1 : CompareFolded(x.Module(a[i]).Path(), y.Module(b[j]).Path());
         if (order == 0)
-            partners.Pair(*a[i++].module, *b[j++].module, key);
+            partner[a[i++].index] = &y.Module(b[j++]);
         else if (order < 0)
-            leftA.push_back(a[i++].module);
+            leftA.push_back(a[i++]);
         else
-            leftB.push_back(b[j++].module);
+            leftB.push_back(b[j++]);
     }
     size_t paired = std::min(leftA.size(), leftB.size());
     for (size_t k = 0; k < paired; ++k)
-        partners.Pair(*leftA[k], *leftB[k], key);
+        partner[leftA[k].index] = &y.Module(leftB[k]);
     for (size_t k = paired; k < leftA.size(); ++k)
-        found.push_back({key, {DiffChange::OnlyInA, leftA[k], nullptr, VersionDirection::Unknown}});
+        found.push_back({x.Key(leftA[k]), {DiffChange::OnlyInA, &x.Module(leftA[k]), nullptr, VersionDirection::Unknown}});
     for (size_t k = paired; k < leftB.size(); ++k)
-        found.push_back({key, {DiffChange::OnlyInB, nullptr, leftB[k], VersionDirection::Unknown}});
+        found.push_back({y.Key(leftB[k]), {DiffChange::OnlyInB, nullptr, &y.Module(leftB[k]), VersionDirection::Unknown}});
 }
 
 }  // namespace
@@ -171,36 +173,38 @@ std::string_view ReportedName(std::string_view path)
 std::vector<ModuleDifference> CompareModules(const std::vector<ReportedModule>& a, const std::vector<ReportedModule>& b,
                                              DiffMatch match)
 {
-    std::string foldedA, foldedB;
-    std::vector<Keyed> x = Sorted(a, match, foldedA), y = Sorted(b, match, foldedB);
-    Partners partners{a.data(), std::vector<const ReportedModule*>(a.size()), std::vector<std::string_view>(a.size())};
+    const KeyedList x(a, match), y(b, match);
+    // The partners are found in the order of hashes and compared in the order of list A, which
+    // reads both lists about in their own order.
+    std::vector<const ReportedModule*> partner(a.size());
     std::vector<Found> found;
+    const std::vector<Ranked>&p = x.order, &q = y.order;
     size_t i = 0, j = 0;
-    while (i < x.size() || j < y.size()) {
-        int order = i == x.size() ? 1 : j == y.size() ? -1 : CompareKeyed(x[i], y[j]);
+    while (i < p.size() || j < q.size()) {
+        int order = i == p.size() ? 1 : j == q.size() ? -1 : CompareKeyed(x, p[i], y, q[j]);
         if (order < 0) {
-            found.push_back({x[i].key, {DiffChange::OnlyInA, x[i].module, nullptr, VersionDirection::Unknown}});
+            found.push_back({x.Key(p[i]), {DiffChange::OnlyInA, &x.Module(p[i]), nullptr, VersionDirection::Unknown}});
             ++i;
         } else if (order > 0) {
-            found.push_back({y[j].key, {DiffChange::OnlyInB, nullptr, y[j].module, VersionDirection::Unknown}});
+            found.push_back({y.Key(q[j]), {DiffChange::OnlyInB, nullptr, &y.Module(q[j]), VersionDirection::Unknown}});
             ++j;
         } else {
-            size_t endX = i, endY = j;
-            while (endX < x.size() && CompareKeyed(x[endX], x[i]) == 0)
+            size_t endX = i + 1, endY = j + 1;
+            while (endX < p.size() && CompareKeyed(x, p[endX], x, p[i]) == 0)
                 ++endX;
-            while (endY < y.size() && CompareKeyed(y[endY], y[j]) == 0)
+            while (endY < q.size() && CompareKeyed(y, q[endY], y, q[j]) == 0)
                 ++endY;
-            MatchGroup(found, partners, &x[i], endX - i, &y[j], endY - j);
+            MatchGroup(found, partner, x, &p[i], endX - i, y, &q[j], endY - j);
             i = endX;
             j = endY;
         }
     }
     for (size_t k = 0; k < a.size(); ++k)
-        if (partners.partner[k])
-            Add(found, partners.key[k], a[k], *partners.partner[k]);
+        if (partner[k])
+            Add(found, x.keys[k], a[k], *partner[k]);
     // Only the differences, usually few, are put in the order of their keys.
     std::stable_sort(found.begin(), found.end(),
-                     [](const Found& p, const Found& q) { return CompareKeys(p.key, q.key) < 0; });
+                     [](const Found& f, const Found& g) { return CompareFolded(f.key, g.key) < 0; });
     std::vector<ModuleDifference> differences;
     differences.reserve(found.size());
     for (const Found& difference : found)

@@ -61,6 +61,8 @@ bool Fault(ReportFault& fault, size_t line, const std::string& why)
 bool ParseReport(ParsedReport& report, ReportFault& fault)
 {
     report.modules.clear();
+    if (report.bytes.size() > kLargestReport)
+        return Fault(fault, 1, "is larger than any report can be");
     Lines lines(report.bytes);
     std::string_view line;
     const std::string_view start = HeaderStart();
@@ -89,11 +91,7 @@ bool ParseReport(ParsedReport& report, ReportFault& fault)
         if (whole.back() != ')')
             return Fault(fault, lines.Number() - (more ? 1 : 0),
                          "does not end the module line with \")\"");
-        ReportedModule module;
-        module.path = whole.substr(0, pathEnd);
-        module.text = whole.substr(pathEnd + 3, whole.size() - pathEnd - 4);
-        module.statement = SplitStatement(module.text);
-        report.modules.push_back(module);
+        report.modules.emplace_back(whole, pathEnd);
         line = next;
     }
     return true;

@@ -5,18 +5,41 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "export/VersionStatement.h"
 
+// The largest file read as a report: 1024 modules of long paths and descriptions are far below.
+const DWORD kLargestReport = 64 * 1024 * 1024;
 
-// One module line: views into the report's bytes.
-struct ReportedModule {
-    std::string_view path;  // before the TAB, as the writing machine's ANSI code page has it
-    std::string_view text;  // between "(V" and the closing ")"
-    VersionStatement statement;
+// One module line: where its path and text lie in the report's bytes. A pointer and two
+// lengths, as a report may list millions of modules and every one of them is sorted.
+class ReportedModule {
+public:
+    // `line` is the whole module line without its line end: a path, a TAB at `tab`, "(V", the
+    // text and ")". Reports, and so their lines, are at most kLargestReport bytes long.
+    ReportedModule(std::string_view line, size_t tab)
+        : m_line(line.data()),
+          m_pathLength(static_cast<std::uint32_t>(tab)),
+          m_textLength(static_cast<std::uint32_t>(line.size() - tab - 4))
+    {
+    }
+
+    // Before the TAB, as the writing machine's ANSI code page has it.
+    std::string_view Path() const { return std::string_view(m_line, m_pathLength); }
+    // Between "(V" and the closing ")".
+    std::string_view Text() const { return std::string_view(m_line + m_pathLength + 3, m_textLength); }
+    // The text split into version and description, when asked: most modules of two lists have
+    // equal texts, which need no splitting.
+    VersionStatement Statement() const { return SplitStatement(Text()); }
+
+private:
+    const char* m_line;
+    std::uint32_t m_pathLength;
+    std::uint32_t m_textLength;
 };
 
 // Why a file is not a report: the line (counted from 1) and what is wrong with it.
@@ -51,6 +74,3 @@ enum class ReportFile {
 };
 // Reads the report at `path` (a whole path) into `report` and parses it.
 ReportFile ReadReportFile(const std::wstring& path, ParsedReport& report, ReportFault& fault, DWORD& error);
-
-// The largest file read as a report: 1024 modules of long paths and descriptions are far below.
-const DWORD kLargestReport = 64 * 1024 * 1024;

@@ -52,7 +52,7 @@ void Parse(ParsedReport& report, const char* bytes)
 
 std::string Shown(const ModuleDifference& difference, DiffMatch match)
 {
-    std::string_view path = (difference.a ? difference.a : difference.b)->path;
+    std::string_view path = (difference.a ? difference.a : difference.b)->Path();
     return std::string(match == DiffMatch::ByName ? ReportedName(path) : path);
 }
 
@@ -96,11 +96,35 @@ TEST_CASE("by file name, two lists differ in what each lacks and in changed vers
     // The twin that both have in one place is matched by its path.
     std::vector<ModuleDifference> rows = CompareModules(a.modules, b.modules, DiffMatch::ByName);
     REQUIRE_FALSE(rows.empty());
-    CHECK(std::string(rows[0].a->path) == "C:\\WINDOWS\\WinSxS\\x86_a\\comctl32.dll");
-    CHECK(std::string(rows[0].b->path) == "C:\\WINDOWS\\WinSxS\\x86_b\\comctl32.dll");
+    CHECK(std::string(rows[0].a->Path()) == "C:\\WINDOWS\\WinSxS\\x86_a\\comctl32.dll");
+    CHECK(std::string(rows[0].b->Path()) == "C:\\WINDOWS\\WinSxS\\x86_b\\comctl32.dll");
 
     CHECK(CompareModules(a.modules, a.modules, DiffMatch::ByName).empty());
     CHECK(CompareModules(b.modules, b.modules, DiffMatch::ByPath).empty());
+}
+
+TEST_CASE("names whose hashes are equal are told apart")
+{
+    // costarring and liquid, altarage and zinke: names of equal FNV-1a hashes, which a common
+    // suffix keeps equal.
+    ParsedReport a, b;
+    Parse(a, "Module zum Prozess: app.exe\r\n\r\n"
+             "C:\\App\\liquid.dll\t(V1.0)\r\n"
+             "C:\\App\\costarring.dll\t(V1.0)\r\n"
+             "C:\\App\\zinke.dll\t(V1.0)\r\n");
+    Parse(b, "Module zum Prozess: app.exe\r\n\r\n"
+             "D:\\App\\costarring.dll\t(V2.0)\r\n"
+             "D:\\App\\altarage.dll\t(V1.0)\r\n"
+             "D:\\App\\LIQUID.DLL\t(V1.0)\r\n");
+    using C = DiffChange;
+    using D = VersionDirection;
+    CheckRows(CompareModules(a.modules, b.modules, DiffMatch::ByName),
+              {
+                  {"altarage.dll", C::OnlyInB, D::Unknown},
+                  {"costarring.dll", C::Version, D::Up},
+                  {"zinke.dll", C::OnlyInA, D::Unknown},
+              },
+              DiffMatch::ByName);
 }
 
 TEST_CASE("versions written as numbers compare part by part")
@@ -141,8 +165,8 @@ TEST_CASE("reports of another code page compare as their bytes")
     for (DiffMatch match : {DiffMatch::ByName, DiffMatch::ByPath}) {
         std::vector<ModuleDifference> rows = CompareModules(a.modules, b.modules, match);
         REQUIRE(rows.size() == 2);
-        CHECK(std::string(rows[0].a->path) == std::string(rows[0].b->path));
-        CHECK(std::string(rows[1].a->path) == std::string(rows[1].b->path));
+        CHECK(std::string(rows[0].a->Path()) == std::string(rows[0].b->Path()));
+        CHECK(std::string(rows[1].a->Path()) == std::string(rows[1].b->Path()));
         CHECK(((rows[0].change == DiffChange::Version && rows[1].change == DiffChange::Description) ||
                (rows[1].change == DiffChange::Version && rows[0].change == DiffChange::Description)));
     }

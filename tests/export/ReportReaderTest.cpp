@@ -76,8 +76,8 @@ TEST_CASE("a report's lines give each module's path and the text after it, line 
                                  {"C:\\App\\last.dll", "unknown"}};
     REQUIRE(report.modules.size() == std::size(expected));
     for (size_t i = 0; i < std::size(expected); ++i) {
-        CHECK(std::string(report.modules[i].path) == expected[i][0]);
-        CHECK(std::string(report.modules[i].text) == expected[i][1]);
+        CHECK(std::string(report.modules[i].Path()) == expected[i][0]);
+        CHECK(std::string(report.modules[i].Text()) == expected[i][1]);
     }
 }
 
