@@ -91,8 +91,8 @@ KeyedList::KeyedList(const std::vector<ReportedModule>& list, DiffMatch match) :
             ++end;
         if (end - run > 1)
             std::stable_sort(run, end, [this](const Ranked& x, const Ranked& y) {
-                int order = CompareFolded(Key(x), Key(y));
-                return order != 0 ? order < 0 : CompareFolded(Module(x).Path(), Module(y).Path()) < 0;
+                int byKey = CompareFolded(Key(x), Key(y));
+                return byKey != 0 ? byKey < 0 : CompareFolded(Module(x).Path(), Module(y).Path()) < 0;
             });
         run = end;
     }
