@@ -19,13 +19,10 @@ FileMover BoundMoveFileEx()
 // short, so that it fits wherever the file it stands in for fits.
 KernelHandle CreateUniqueFile(const std::wstring& folder, std::wstring& path)
 {
-    std::wstring prefix = folder.empty() ? std::wstring(L".\\") : folder;
-    // A drive's current folder ("C:") takes no separator.
-    if (prefix.back() != L'\\' && prefix.back() != L'/' && prefix.back() != L':')
-        prefix += L'\\';
+    const std::wstring where = folder.empty() ? std::wstring(L".") : folder;
     DWORD start = ::GetTickCount();
     for (DWORD attempt = 0; attempt < 100; ++attempt) {
-        path = prefix + L"~q" + ToWide(std::to_string((start + attempt) & 0xFFFF));
+        path = PathInFolder(where, L"~q" + ToWide(std::to_string((start + attempt) & 0xFFFF)));
         KernelHandle handle(CreateFileOf(path, GENERIC_WRITE, 0, CREATE_NEW));
         if (handle || ::GetLastError() != ERROR_FILE_EXISTS)
             return handle;

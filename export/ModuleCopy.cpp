@@ -7,16 +7,10 @@
 
 bool ComposeDestination(const char* folder, const char* source, char* destination)
 {
-    const char* name = source + FolderLength(source);
-    size_t folderLength = std::strlen(folder);
-    bool separator = folderLength > 0 && folder[folderLength - 1] != '\\' && folder[folderLength - 1] != '/';
-    size_t total = folderLength + (separator ? 1 : 0) + std::strlen(name);
-    if (total >= MAX_PATH)
+    const std::string path = PathInFolder(std::string(folder), std::string(source + FolderLength(source)));
+    if (path.size() >= MAX_PATH)
         return false;
-    std::memcpy(destination, folder, folderLength);
-    if (separator)
-        destination[folderLength] = '\\';
-    std::strcpy(destination + folderLength + (separator ? 1 : 0), name);
+    std::memcpy(destination, path.c_str(), path.size() + 1);
     return true;
 }
 
@@ -39,12 +33,6 @@ CopyOutcome CopyModuleFile(const char* source, const char* folder)
     if (!existed)
         ::DeleteFileA(destination);
     return {CopyStatus::Failed, error};
-}
-
-std::wstring PathInFolder(const std::wstring& folder, const std::wstring& name)
-{
-    bool separator = !folder.empty() && folder.back() != L'\\' && folder.back() != L'/';
-    return folder + (separator ? L"\\" : L"") + name;
 }
 
 CopyOutcome CopyModuleFile(const std::wstring& source, const std::wstring& folder)
