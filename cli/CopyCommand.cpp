@@ -118,10 +118,11 @@ std::wstring Summary(const std::vector<KitEntry>& entries, const std::vector<std
 // Writes one file of the manifest; false after the message.
 bool WriteManifest(Session& session, const std::wstring& path, const std::string& bytes)
 {
-    DWORD error = 0;
-    if (WriteNewFile(path, bytes, false, error))
+    // Never replacing a file, it never puts one aside.
+    WriteFailure failure;
+    if (WriteNewFile(path, bytes, false, failure))
         return true;
-    session.Out().Error(L"cannot write the kit's manifest \"" + path + L"\": " + Console::Reason(error));
+    session.Out().Error(L"cannot write the kit's manifest \"" + path + L"\": " + Console::Reason(failure.error));
     return false;
 }
 
