@@ -44,18 +44,6 @@ std::wstring Wide(const std::string& path)
     return ToWide(path);
 }
 
-std::set<std::string> Names(const std::string& folder)
-{
-    std::set<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(search, &found))
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.insert(found.cFileName);
-    ::FindClose(search);
-    return names;
-}
-
 }  // namespace
 
 TEST_CASE("a replaced file is the new one or the old one, with or without MoveFileExA")
@@ -109,7 +97,7 @@ TEST_CASE("a replaced file is the new one or the old one, with or without MoveFi
         } else {
             CHECK(aside.empty());
         }
-        CHECK(Names(folder) == expected);
+        CHECK(testing::FileNames(folder) == expected);
     }
 }
 
@@ -126,7 +114,7 @@ TEST_CASE("a new file that cannot take the target's place leaves no trace")
         CHECK(WriteNewFile(Wide(target), "replacement", true, failure, mover));
         CHECK(testing::FileContent(target) == "replacement");
         std::ofstream(target, std::ios::binary) << "kept";
-        CHECK(Names(folder) == std::set<std::string>{"kept.txt"});
+        CHECK(testing::FileNames(folder) == std::set<std::string>{"kept.txt"});
     }
     // Where the old file cannot come back, the failure names where it is; the new bytes go.
     WriteFailure failure;
@@ -134,5 +122,5 @@ TEST_CASE("a new file that cannot take the target's place leaves no trace")
     CHECK(failure.error == ERROR_ACCESS_DENIED);
     REQUIRE_FALSE(failure.aside.empty());
     CHECK(testing::FileContent(FromWide(failure.aside)) == "kept");
-    CHECK(Names(folder) == std::set<std::string>{FromWide(DisplayNameOf(failure.aside))});
+    CHECK(testing::FileNames(folder) == std::set<std::string>{FromWide(DisplayNameOf(failure.aside))});
 }
