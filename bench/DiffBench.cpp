@@ -113,9 +113,9 @@ int main(int argc, char** argv)
     bool right = true;
     for (size_t lines : {1250, 2500, 5000, 10000, 20000}) {
         Reports reports = Make(lines);
-        DWORD error = 0;
-        if (!WriteNewFile(a, reports.a, true, error) || !WriteNewFile(b, reports.b, true, error)) {
-            std::printf("diff: cannot write the reports (error %lu)\n", error);
+        WriteFailure failure;
+        if (!WriteNewFile(a, reports.a, true, failure) || !WriteNewFile(b, reports.b, true, failure)) {
+            std::printf("diff: cannot write the reports (error %lu)\n", failure.error);
             return 1;
         }
         std::vector<double> program, baseline;

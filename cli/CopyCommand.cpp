@@ -42,21 +42,6 @@ bool FolderUsable(const std::wstring& folder, bool& missing, std::wstring& reaso
     return true;
 }
 
-// Whether files can be created in `folder`; the reason when not. A file of our own, created and
-// removed again, is the one sure test.
-bool CanWriteInto(const std::wstring& folder, std::wstring& reason)
-{
-    std::wstring probe;
-    KernelHandle handle = CreateUniqueFile(folder, probe);
-    if (!handle) {
-        reason = Console::Reason(::GetLastError());
-        return false;
-    }
-    handle.Close();
-    DeleteFileOf(probe);
-    return true;
-}
-
 const wchar_t* OutcomeName(KitOutcome outcome)
 {
     switch (outcome) {
@@ -118,10 +103,11 @@ std::wstring Summary(const std::vector<KitEntry>& entries, const std::vector<std
 // Writes one file of the manifest; false after the message.
 bool WriteManifest(Session& session, const std::wstring& path, const std::string& bytes)
 {
-    DWORD error = 0;
-    if (WriteNewFile(path, bytes, false, error))
+    // Never replacing a file, it never puts one aside.
+    WriteFailure failure;
+    if (WriteNewFile(path, bytes, false, failure))
         return true;
-    session.Out().Error(L"cannot write the kit's manifest \"" + path + L"\": " + Console::Reason(error));
+    session.Out().Error(L"cannot write the kit's manifest \"" + path + L"\": " + Console::Reason(failure.error));
     return false;
 }
 
@@ -148,10 +134,16 @@ int RunCopy(const Arguments& arguments, Session& session)
         }
         session.Out().Error(L"made the folder \"" + folder + L"\"");
     }
-    if (!CanWriteInto(folder, reason)) {
-        session.Out().Error(L"cannot copy into \"" + folder + L"\": " + reason);
+    const FolderProbe probe = ProbeFolder(folder);
+    if (!probe.writable) {
+        session.Out().Error(L"cannot copy into \"" + folder + L"\": " + Console::Reason(probe.error));
         return kExitRefused;
     }
+    // The kit itself is whole all the same, so the exit status leaves the stray out; the user
+    // learns its name here, and it is listed nowhere as a file of the kit.
+    if (!probe.stray.empty())
+        session.Out().Error(L"cannot remove \"" + probe.stray + L"\", a file made to test the folder: " +
+                            Console::Reason(probe.error) + L"; it is no part of the kit");
     KitNames names;
     if (!ChooseKitNames(folder, modules, names)) {
         session.Out().Error(L"cannot name the kit's manifest: \"" + folder + L"\" holds too many kits");
@@ -166,7 +158,7 @@ int RunCopy(const Arguments& arguments, Session& session)
     std::vector<std::wstring> reasons;
     std::vector<Row> rows;
     for (const ModuleEntry& module : modules) {
-        const KitEntry entry = CopyIntoKit(module, folder, arguments.noSystem);
+        const KitEntry entry = CopyIntoKit(module, folder, arguments.noSystem, probe.stray);
         const std::wstring name = DisplayNameOf(module.file), why = WhyOf(entry, module);
         entries.push_back(entry);
         reasons.push_back(why);

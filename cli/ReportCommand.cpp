@@ -43,9 +43,12 @@ int RunReport(const Arguments& arguments, Session& session)
 
     if (!arguments.hasOutput)
         return session.Out().Bytes(report) ? kExitDone : session.OutputRefused();
-    DWORD error = 0;
-    if (!WriteNewFile(arguments.output, report, arguments.force, error)) {
-        session.Out().Error(L"cannot write \"" + arguments.output + L"\": " + Console::Reason(error));
+    WriteFailure failure;
+    if (!WriteNewFile(arguments.output, report, arguments.force, failure)) {
+        std::wstring message = L"cannot write \"" + arguments.output + L"\": " + Console::Reason(failure.error);
+        if (!failure.aside.empty())
+            message += L"; the file it was to replace could not be put back and is now \"" + failure.aside + L"\"";
+        session.Out().Error(message);
         return kExitRefused;
     }
     return kExitDone;

@@ -33,3 +33,38 @@ std::wstring DisplayNameOf(const std::wstring& path)
 {
     return path.substr(FolderLength(path));
 }
+
+namespace {
+
+size_t FolderLengthOf(const std::string& path)
+{
+    return static_cast<size_t>(FolderLength(path.c_str()));
+}
+
+size_t FolderLengthOf(const std::wstring& path)
+{
+    return FolderLength(path);
+}
+
+// "C:" stays as it is: a drive's current folder, not its root. The folder part is measured as
+// FolderLength measures it, which steps over a 0x5C trail byte of a multi-byte code page.
+template <class Char>
+std::basic_string<Char> JoinedPath(const std::basic_string<Char>& folder, const std::basic_string<Char>& name)
+{
+    std::basic_string<Char> path = folder;
+    if (FolderLengthOf(folder) != folder.size())
+        path += Char('\\');
+    return path + name;
+}
+
+}  // namespace
+
+std::string PathInFolder(const std::string& folder, const std::string& name)
+{
+    return JoinedPath(folder, name);
+}
+
+std::wstring PathInFolder(const std::wstring& folder, const std::wstring& name)
+{
+    return JoinedPath(folder, name);
+}

@@ -16,3 +16,8 @@ int FolderLength(const char* path);
 // The same for a whole path in UTF-16.
 std::wstring DisplayNameOf(const std::wstring& path);
 size_t FolderLength(const std::wstring& path);
+
+// The path of the file `name` in `folder`: a backslash between, unless the folder is empty or
+// already ends where a name begins (after a backslash, a slash or a drive's colon).
+std::string PathInFolder(const std::string& folder, const std::string& name);
+std::wstring PathInFolder(const std::wstring& folder, const std::wstring& name);

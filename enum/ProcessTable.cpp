@@ -81,16 +81,27 @@ bool WalkEveryProcess(const OSVERSIONINFOA& version, const std::function<void(co
         return false;
     }
     ProcessModules current;
+    // A walk leaves out a module that cannot be named, so the first module listed is the
+    // executable only when the walk's first naming succeeded.
+    bool firstAsked = false, executableNamed = false;
+    const ModuleNamer noting = [&](DWORD id, HANDLE process, HMODULE module, bool mapped, ModuleEntry& entry) {
+        bool named = namer ? (*namer)(id, process, module, mapped, entry) : NameModule(process, module, mapped, entry);
+        if (!firstAsked)
+            executableNamed = named;
+        firstAsked = true;
+        return named;
+    };
     for (const ProcessRecord& process : processes) {
         current.process = process;
         current.modules.clear();
+        firstAsked = executableNamed = false;
         current.walk = WalkModules(version, process.id, FirstEntry::List,
                                    [&current](const ModuleEntry& module) { current.modules.push_back(module); },
-                                   Capacity::Whole, namer);
-        // The NT family names a process by its first module, which costs no call of its own;
-        // one that cannot be read is named as the process list names it.
+                                   Capacity::Whole, &noting);
+        // The NT family names a process by its executable's module, which costs no call of its
+        // own; one whose executable cannot be read so is named as the process list names it.
         if (IsNtFamily(version))
-            current.process = current.walk == ModuleWalk::Listed && !current.modules.empty()
+            current.process = current.walk == ModuleWalk::Listed && executableNamed && !current.modules.empty()
                                   ? ProcessRecord{process.id, current.modules.front().file, 0}
                                   : NameProcess(process.id);
         sink(current);

@@ -25,7 +25,7 @@ bool ReadProcessTable(const OSVERSIONINFOA& version, std::vector<ProcessRecord>&
 // the NT family ("unknown" when that cannot be read), the snapshot's name elsewhere.
 CString ListedProcessPath(const OSVERSIONINFOA& version, const ProcessRecord& process);
 
-// One process with its modules, its executable first on the NT family.
+// One process with its modules, its executable first on the NT family where it can be named.
 struct ProcessModules {
     ProcessRecord process;
     ModuleWalk walk;

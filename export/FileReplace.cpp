@@ -19,13 +19,10 @@ FileMover BoundMoveFileEx()
 // short, so that it fits wherever the file it stands in for fits.
 KernelHandle CreateUniqueFile(const std::wstring& folder, std::wstring& path)
 {
-    std::wstring prefix = folder.empty() ? std::wstring(L".\\") : folder;
-    // A drive's current folder ("C:") takes no separator.
-    if (prefix.back() != L'\\' && prefix.back() != L'/' && prefix.back() != L':')
-        prefix += L'\\';
+    const std::wstring where = folder.empty() ? std::wstring(L".") : folder;
     DWORD start = ::GetTickCount();
     for (DWORD attempt = 0; attempt < 100; ++attempt) {
-        path = prefix + L"~q" + ToWide(std::to_string((start + attempt) & 0xFFFF));
+        path = PathInFolder(where, L"~q" + ToWide(std::to_string((start + attempt) & 0xFFFF)));
         KernelHandle handle(CreateFileOf(path, GENERIC_WRITE, 0, CREATE_NEW));
         if (handle || ::GetLastError() != ERROR_FILE_EXISTS)
             return handle;
@@ -33,8 +30,10 @@ KernelHandle CreateUniqueFile(const std::wstring& folder, std::wstring& path)
     return KernelHandle();
 }
 
-bool ReplaceFileWith(const std::wstring& target, const std::wstring& source, bool replace, FileMover mover)
+bool ReplaceFileWith(const std::wstring& target, const std::wstring& source, bool replace, std::wstring& aside,
+                     FileMover mover, FileStep step)
 {
+    aside.clear();
     if (!replace || AttributesOf(target) == INVALID_FILE_ATTRIBUTES)
         return MoveFileOf(source, target);
     if (mover && mover(LongPathForm(source).c_str(), LongPathForm(target).c_str(), MOVEFILE_REPLACE_EXISTING))
@@ -42,36 +41,41 @@ bool ReplaceFileWith(const std::wstring& target, const std::wstring& source, boo
     if (mover && ::GetLastError() != ERROR_CALL_NOT_IMPLEMENTED)
         return false;
     // A free name beside the target, to step aside to.
-    std::wstring aside;
+    std::wstring parked;
     {
-        KernelHandle reserved = CreateUniqueFile(target.substr(0, FolderLength(target)), aside);
+        KernelHandle reserved = CreateUniqueFile(target.substr(0, FolderLength(target)), parked);
         if (!reserved)
             return false;
     }
-    if (!DeleteFileOf(aside) || !MoveFileOf(target, aside))
+    if (!DeleteFileOf(parked) || !step(target, parked))
         return false;
-    if (MoveFileOf(source, target)) {
-        DeleteFileOf(aside);
+    if (step(source, target)) {
+        DeleteFileOf(parked);
         return true;
     }
     DWORD error = ::GetLastError();
-    MoveFileOf(aside, target);
+    // The user's file must be findable: where it could not come back, its name goes out.
+    if (!step(parked, target))
+        aside = parked;
     ::SetLastError(error);
     return false;
 }
 
-bool WriteNewFile(const std::wstring& file, const std::string& bytes, bool replace, DWORD& error, FileMover mover)
+bool WriteNewFile(const std::wstring& file, const std::string& bytes, bool replace, WriteFailure& failure,
+                  FileMover mover, FileStep step)
 {
+    failure = WriteFailure();
     // The new file goes into the same folder, so that it can take the other's place.
     std::wstring temporary;
     KernelHandle handle = CreateUniqueFile(file.substr(0, FolderLength(file)), temporary);
     if (!handle) {
-        error = ::GetLastError();
+        failure.error = ::GetLastError();
         return false;
     }
-    bool written = WriteAll(handle.Get(), bytes) && handle.Close() && ReplaceFileWith(file, temporary, replace, mover);
+    bool written = WriteAll(handle.Get(), bytes) && handle.Close() &&
+                   ReplaceFileWith(file, temporary, replace, failure.aside, mover, step);
     if (!written) {
-        error = ::GetLastError();
+        failure.error = ::GetLastError();
         handle.Close();
         DeleteFileOf(temporary);
     }

@@ -5,18 +5,68 @@
 #include "enum/DisplayName.h"
 #include "framework/WidePath.h"
 
+namespace {
+
+// The file functions for each kind of path: the ANSI ones for the dialog's paths, the
+// whole-path ones for the console's.
+DWORD AttributesAt(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str());
+}
+
+DWORD AttributesAt(const std::wstring& path)
+{
+    return AttributesOf(path);
+}
+
+bool CopyUnlessThere(const std::string& from, const std::string& to)
+{
+    return ::CopyFileA(from.c_str(), to.c_str(), TRUE) != FALSE;
+}
+
+bool CopyUnlessThere(const std::wstring& from, const std::wstring& to)
+{
+    return CopyFileOf(from, to, true);
+}
+
+void Remove(const std::string& path)
+{
+    ::DeleteFileA(path.c_str());
+}
+
+void Remove(const std::wstring& path)
+{
+    DeleteFileOf(path);
+}
+
+// Copies `source` as `destination`, as CopyModuleFile promises.
+template <class Char>
+CopyOutcome CopyToNewFile(const std::basic_string<Char>& source, const std::basic_string<Char>& destination)
+{
+    // Asked before the copy: the system may refuse for another reason (a missing source) before
+    // it looks at the destination, and a file that was there must survive that too. Only a
+    // destination known to be absent counts as absent.
+    bool existed = AttributesAt(destination) != INVALID_FILE_ATTRIBUTES ||
+                   (::GetLastError() != ERROR_FILE_NOT_FOUND && ::GetLastError() != ERROR_PATH_NOT_FOUND);
+    if (CopyUnlessThere(source, destination))
+        return {CopyStatus::Copied, 0};
+    DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+        return {CopyStatus::AlreadyThere, error};
+    // The copy may have created the file and stopped part way: what it wrote is no copy.
+    if (!existed)
+        Remove(destination);
+    return {CopyStatus::Failed, error};
+}
+
+}  // namespace
+
 bool ComposeDestination(const char* folder, const char* source, char* destination)
 {
-    const char* name = source + FolderLength(source);
-    size_t folderLength = std::strlen(folder);
-    bool separator = folderLength > 0 && folder[folderLength - 1] != '\\' && folder[folderLength - 1] != '/';
-    size_t total = folderLength + (separator ? 1 : 0) + std::strlen(name);
-    if (total >= MAX_PATH)
+    const std::string path = PathInFolder(std::string(folder), std::string(source + FolderLength(source)));
+    if (path.size() >= MAX_PATH)
         return false;
-    std::memcpy(destination, folder, folderLength);
-    if (separator)
-        destination[folderLength] = '\\';
-    std::strcpy(destination + folderLength + (separator ? 1 : 0), name);
+    std::memcpy(destination, path.c_str(), path.size() + 1);
     return true;
 }
 
@@ -25,26 +75,7 @@ CopyOutcome CopyModuleFile(const char* source, const char* folder)
     char destination[MAX_PATH];
     if (!ComposeDestination(folder, source, destination))
         return {CopyStatus::TooLong, ERROR_FILENAME_EXCED_RANGE};
-    // Asked before the copy: the system may refuse for another reason (a missing source) before
-    // it looks at the destination, and a file that was there must survive that too. Only a
-    // destination known to be absent counts as absent.
-    bool existed = ::GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES ||
-                   (::GetLastError() != ERROR_FILE_NOT_FOUND && ::GetLastError() != ERROR_PATH_NOT_FOUND);
-    if (::CopyFileA(source, destination, TRUE))
-        return {CopyStatus::Copied, 0};
-    DWORD error = ::GetLastError();
-    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
-        return {CopyStatus::AlreadyThere, error};
-    // The copy may have created the file and stopped part way: what it wrote is no copy.
-    if (!existed)
-        ::DeleteFileA(destination);
-    return {CopyStatus::Failed, error};
-}
-
-std::wstring PathInFolder(const std::wstring& folder, const std::wstring& name)
-{
-    bool separator = !folder.empty() && folder.back() != L'\\' && folder.back() != L'/';
-    return folder + (separator ? L"\\" : L"") + name;
+    return CopyToNewFile(std::string(source), std::string(destination));
 }
 
 CopyOutcome CopyModuleFile(const std::wstring& source, const std::wstring& folder)
@@ -53,17 +84,7 @@ CopyOutcome CopyModuleFile(const std::wstring& source, const std::wstring& folde
     // The Windows 95 family takes no path of MAX_PATH characters or more.
     if (!SystemHasWidePaths() && destination.size() >= MAX_PATH)
         return {CopyStatus::TooLong, ERROR_FILENAME_EXCED_RANGE};
-    // As above: only a destination known to be absent counts as absent.
-    bool existed = AttributesOf(destination) != INVALID_FILE_ATTRIBUTES ||
-                   (::GetLastError() != ERROR_FILE_NOT_FOUND && ::GetLastError() != ERROR_PATH_NOT_FOUND);
-    if (CopyFileOf(source, destination, true))
-        return {CopyStatus::Copied, 0};
-    DWORD error = ::GetLastError();
-    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
-        return {CopyStatus::AlreadyThere, error};
-    if (!existed)
-        DeleteFileOf(destination);
-    return {CopyStatus::Failed, error};
+    return CopyToNewFile(source, destination);
 }
 
 CString CopyResultMessage(int failures, const char* processName, const char* folder)

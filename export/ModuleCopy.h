@@ -8,8 +8,8 @@
 #include "framework/String.h"
 
 // Composes folder + file name and extension of `source` into `destination` (MAX_PATH
-// characters), with a backslash between unless the folder ends in one (or a slash). False, and
-// the destination untouched, when the result would not fit.
+// characters), as PathInFolder joins them. False, and the destination untouched, when the
+// result would not fit.
 bool ComposeDestination(const char* folder, const char* source, char* destination);
 
 // How the copy of one module file ended.
@@ -30,10 +30,6 @@ struct CopyOutcome {
 // the file it created, so that no truncated copy passes for a real one; a file that was there
 // before is never touched.
 CopyOutcome CopyModuleFile(const char* source, const char* folder);
-
-// The path of the file `name` in `folder`: a backslash between, unless the folder ends in one
-// (or a slash).
-std::wstring PathInFolder(const std::wstring& folder, const std::wstring& name);
 
 // The same for a whole path into a folder named by a whole path, through the wide functions
 // on the NT family: no length is too long there.

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "enum/DisplayName.h"
+#include "export/FileReplace.h"
 #include "framework/Encoding.h"
 #include "framework/Handles.h"
 #include "framework/SystemLibrary.h"
@@ -77,6 +78,18 @@ bool Readable(const std::wstring& path, DWORD& error)
 
 }  // namespace
 
+FolderProbe ProbeFolder(const std::wstring& folder, FileRemover remove)
+{
+    std::wstring probe;
+    KernelHandle handle = CreateUniqueFile(folder, probe);
+    if (!handle)
+        return {false, ::GetLastError(), std::wstring()};
+    handle.Close();
+    if (!remove(probe))
+        return {true, ::GetLastError(), probe};
+    return {true, 0, std::wstring()};
+}
+
 bool ChooseKitNames(const std::wstring& folder, const std::vector<ModuleEntry>& modules, KitNames& names)
 {
     std::set<std::wstring> taken;
@@ -95,10 +108,14 @@ bool ChooseKitNames(const std::wstring& folder, const std::vector<ModuleEntry>& 
     return false;
 }
 
-KitEntry CopyIntoKit(const ModuleEntry& module, const std::wstring& folder, bool leaveOutSystem)
+KitEntry CopyIntoKit(const ModuleEntry& module, const std::wstring& folder, bool leaveOutSystem,
+                     const std::wstring& stray)
 {
     if (leaveOutSystem && InSystemFolder(module.file))
         return {KitOutcome::SystemFile, {CopyStatus::Failed, 0}};
+    // Found there, it would pass for the module's copy from an earlier kit.
+    if (!stray.empty() && LowerCase(DisplayNameOf(module.file)) == LowerCase(DisplayNameOf(stray)))
+        return {KitOutcome::NotCopied, {CopyStatus::Failed, ERROR_FILE_EXISTS}};
     CopyOutcome copy = CopyModuleFile(module.file, folder);
     switch (copy.status) {
     case CopyStatus::Copied: return {KitOutcome::Copied, copy};

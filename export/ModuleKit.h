@@ -9,6 +9,21 @@
 
 #include "enum/ModuleName.h"
 #include "export/ModuleCopy.h"
+#include "framework/WidePath.h"
+
+// What a file of our own, created in a folder and removed again, tells of it: the one sure
+// test that files can be created there.
+struct FolderProbe {
+    bool writable;
+    DWORD error;         // why the folder refused the probe, or why the probe stays
+    std::wstring stray;  // the probe's path when it could not be removed; empty when it is gone
+};
+
+// Removes a file: DeleteFileOf.
+using FileRemover = bool (*)(const std::wstring& path);
+
+// Probes `folder`, removing the probe by `remove`.
+FolderProbe ProbeFolder(const std::wstring& folder, FileRemover remove = DeleteFileOf);
 
 // The names of the manifest's two files in a kit's folder: the process's report and the list of
 // what was copied.
@@ -38,8 +53,10 @@ struct KitEntry {
 };
 
 // Copies `module` into `folder` from its whole path, as CopyModuleFile does; with
-// `leaveOutSystem`, a module in the Windows or a system folder is left out.
-KitEntry CopyIntoKit(const ModuleEntry& module, const std::wstring& folder, bool leaveOutSystem);
+// `leaveOutSystem`, a module in the Windows or a system folder is left out. A module named as
+// the folder's `stray` probe is not copied: the probe is no copy of it.
+KitEntry CopyIntoKit(const ModuleEntry& module, const std::wstring& folder, bool leaveOutSystem,
+                     const std::wstring& stray = std::wstring());
 
 // Whether a file lives where the system keeps its own: directly in the Windows folder, or
 // anywhere under the system folder, System32, SysWOW64, System or the side-by-side store WinSxS.

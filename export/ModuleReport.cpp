@@ -70,11 +70,12 @@ ModuleVersion ReadModuleVersion(const char* path)
     ModuleVersion result;
     bool hasVersion = false;
     if (block.IsRead()) {
-        std::string key = block.TranslationKey(), text;
-        hasVersion = block.QueryString(key, "ProductVersion", text);
-        result.version = text.c_str();
-        result.hasDescription = block.QueryString(key, "FileDescription", text);
-        result.description = text.c_str();
+        // Each value in a text of its own: a missing one leaves its text empty, never the other's.
+        std::string key = block.TranslationKey(), version, description;
+        hasVersion = block.QueryString(key, "ProductVersion", version);
+        result.version = version.c_str();
+        result.hasDescription = block.QueryString(key, "FileDescription", description);
+        result.description = description.c_str();
     }
     // The header is read only when the resource states no version.
     if (!hasVersion)

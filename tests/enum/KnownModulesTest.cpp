@@ -1,5 +1,5 @@
 // Module names kept between walks: the same as the system's own, and taken afresh when another
-// file comes to lie at a module's address.
+// file comes to lie at a module's address; and a process named by its executable's module only.
 #include <doctest/doctest.h>
 
 #include <set>
@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "enum/KnownModules.h"
+#include "enum/ProcessTable.h"
 #include "export/Fixtures.h"
 #include "framework/Encoding.h"
 #include "framework/WidePath.h"
@@ -63,4 +64,47 @@ TEST_CASE("known module names are the system's, and new when another file lies a
     ::DeleteFileA(first.c_str());
     ::DeleteFileA(second.c_str());
     ::RemoveDirectoryA(folder.c_str());
+}
+
+TEST_CASE("a process is named by its executable's module, never by the module after it")
+{
+    OSVERSIONINFOA version{};
+    BindEnumBackend(version);
+    REQUIRE(EnumBackendAvailable(version));
+    REQUIRE(IsNtFamily(version));
+    wchar_t own[MAX_PATH] = L"";
+    REQUIRE(::GetModuleFileNameW(nullptr, own, MAX_PATH) > 0);
+    const std::wstring ownPath = LowerCase(own);
+    const HMODULE executable = ::GetModuleHandleA(nullptr);
+    const DWORD ownId = ::GetCurrentProcessId();
+
+    struct Case {
+        const char* name;
+        bool refuseExecutable;  // the namer cannot name this process's executable
+    } cases[] = {{"every module named", false}, {"the executable unnamed", true}};
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        const ModuleNamer namer = [&](DWORD id, HANDLE process, HMODULE module, bool mapped, ModuleEntry& entry) {
+            if (c.refuseExecutable && id == ownId && module == executable)
+                return false;
+            return NameModule(process, module, mapped, entry);
+        };
+        int seen = 0;
+        std::wstring named;
+        std::set<std::wstring> modules;
+        REQUIRE(WalkEveryProcess(version, [&](const ProcessModules& walked) {
+            if (walked.process.id != ownId)
+                return;
+            ++seen;
+            named = LowerCase(walked.process.path);
+            for (const ModuleEntry& module : walked.modules)
+                modules.insert(LowerCase(module.file));
+        }, &namer));
+        REQUIRE(seen == 1);
+        CHECK(modules.count(ownPath) == (c.refuseExecutable ? 0u : 1u));
+        // Unnamed, the process is named as the system names it, or as unknown.
+        if (c.refuseExecutable && named.empty())
+            continue;
+        CHECK_MESSAGE(named == ownPath, FromWide(named));
+    }
 }

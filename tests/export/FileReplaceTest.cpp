@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "enum/DisplayName.h"
 #include "export/FileReplace.h"
 #include "framework/Encoding.h"
 #include "support/FileDialogSupport.h"
@@ -26,21 +27,21 @@ BOOL WINAPI Refusing(LPCWSTR, LPCWSTR, DWORD)
     return FALSE;
 }
 
+// Renames as the system does, but never to a target's name: as when another program takes the
+// name meanwhile, so that neither the new file nor the old one can have it.
+bool NeverToTarget(const std::wstring& from, const std::wstring& to)
+{
+    const std::wstring name = DisplayNameOf(to);
+    if (name == L"target.txt" || name == L"kept.txt") {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    return MoveFileOf(from, to);
+}
+
 std::wstring Wide(const std::string& path)
 {
     return ToWide(path);
-}
-
-std::set<std::string> Names(const std::string& folder)
-{
-    std::set<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(search, &found))
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.insert(found.cFileName);
-    ::FindClose(search);
-    return names;
 }
 
 }  // namespace
@@ -51,15 +52,21 @@ TEST_CASE("a replaced file is the new one or the old one, with or without MoveFi
         const char* name;
         bool targetThere, sourceThere, replace;
         FileMover mover;
+        FileStep step;
         bool replaced;
+        bool stranded;  // the old file cannot come back: it stays aside, and its name is given
     } cases[] = {
-        {"new target", false, true, false, BoundMoveFileEx(), true},
-        {"existing target, not asked to replace", true, true, false, BoundMoveFileEx(), false},
-        {"existing target replaced in one step", true, true, true, BoundMoveFileEx(), true},
-        {"no MoveFileExA: the old file steps aside", true, true, true, nullptr, true},
-        {"a MoveFileExA that is not implemented", true, true, true, NotImplemented, true},
-        {"a MoveFileExA that refuses", true, true, true, Refusing, false},
-        {"no MoveFileExA, no source: the old file comes back", true, false, true, nullptr, false},
+        {"new target", false, true, false, BoundMoveFileEx(), MoveFileOf, true, false},
+        {"existing target, not asked to replace", true, true, false, BoundMoveFileEx(), MoveFileOf, false, false},
+        {"existing target replaced in one step", true, true, true, BoundMoveFileEx(), MoveFileOf, true, false},
+        {"no MoveFileExA: the old file steps aside", true, true, true, nullptr, MoveFileOf, true, false},
+        {"a MoveFileExA that is not implemented", true, true, true, NotImplemented, MoveFileOf, true, false},
+        {"a MoveFileExA that refuses", true, true, true, Refusing, MoveFileOf, false, false},
+        {"no MoveFileExA, no source: the old file comes back", true, false, true, nullptr, MoveFileOf, false, false},
+        {"no MoveFileExA, the target's name taken: the old file stays aside", true, true, true, nullptr,
+         NeverToTarget, false, true},
+        {"not implemented, the target's name taken: the old file stays aside", true, true, true, NotImplemented,
+         NeverToTarget, false, true},
     };
     const bool bound = BoundMoveFileEx() != nullptr;
     REQUIRE(bound);
@@ -71,16 +78,26 @@ TEST_CASE("a replaced file is the new one or the old one, with or without MoveFi
             std::ofstream(target, std::ios::binary) << "old";
         if (c.sourceThere)
             std::ofstream(source, std::ios::binary) << "new";
-        bool replaced = ReplaceFileWith(Wide(target), Wide(source), c.replace, c.mover);
+        std::wstring aside = L"stale";
+        bool replaced = ReplaceFileWith(Wide(target), Wide(source), c.replace, aside, c.mover, c.step);
         CHECK(replaced == c.replaced);
-        CHECK(testing::FileContent(target) == (c.replaced ? "new" : c.targetThere ? "old" : "<missing>"));
-        // Nothing stepped aside stays behind.
+        CHECK(testing::FileContent(target) ==
+              (c.replaced ? "new" : c.targetThere && !c.stranded ? "old" : "<missing>"));
+        // Nothing stepped aside stays behind, unless named: then it is the old file, beside the target.
         std::set<std::string> expected;
-        if (c.targetThere || c.replaced)
+        if ((c.targetThere && !c.stranded) || c.replaced)
             expected.insert("target.txt");
         if (c.sourceThere && !c.replaced)
             expected.insert("source.txt");
-        CHECK(Names(folder) == expected);
+        if (c.stranded) {
+            REQUIRE_FALSE(aside.empty());
+            CHECK(FromWide(aside.substr(0, FolderLength(aside))) == folder);
+            CHECK(testing::FileContent(FromWide(aside)) == "old");
+            expected.insert(FromWide(DisplayNameOf(aside)));
+        } else {
+            CHECK(aside.empty());
+        }
+        CHECK(testing::FileNames(folder) == expected);
     }
 }
 
@@ -90,12 +107,20 @@ TEST_CASE("a new file that cannot take the target's place leaves no trace")
     const std::string target = folder + "kept.txt";
     std::ofstream(target, std::ios::binary) << "kept";
     for (FileMover mover : {BoundMoveFileEx(), FileMover(nullptr)}) {
-        DWORD error = 0;
-        CHECK_FALSE(WriteNewFile(Wide(target), "replacement", false, error, mover));
-        CHECK(error == ERROR_ALREADY_EXISTS);
-        CHECK(WriteNewFile(Wide(target), "replacement", true, error, mover));
+        WriteFailure failure;
+        CHECK_FALSE(WriteNewFile(Wide(target), "replacement", false, failure, mover));
+        CHECK(failure.error == ERROR_ALREADY_EXISTS);
+        CHECK(failure.aside.empty());
+        CHECK(WriteNewFile(Wide(target), "replacement", true, failure, mover));
         CHECK(testing::FileContent(target) == "replacement");
         std::ofstream(target, std::ios::binary) << "kept";
-        CHECK(Names(folder) == std::set<std::string>{"kept.txt"});
+        CHECK(testing::FileNames(folder) == std::set<std::string>{"kept.txt"});
     }
+    // Where the old file cannot come back, the failure names where it is; the new bytes go.
+    WriteFailure failure;
+    CHECK_FALSE(WriteNewFile(Wide(target), "replacement", true, failure, nullptr, NeverToTarget));
+    CHECK(failure.error == ERROR_ACCESS_DENIED);
+    REQUIRE_FALSE(failure.aside.empty());
+    CHECK(testing::FileContent(FromWide(failure.aside)) == "kept");
+    CHECK(testing::FileNames(folder) == std::set<std::string>{FromWide(DisplayNameOf(failure.aside))});
 }

@@ -8,6 +8,8 @@
 
 #include "export/ModuleCopy.h"
 #include "app/ModuleList.h"
+#include "enum/DisplayName.h"
+#include "framework/Encoding.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -56,12 +58,18 @@ TEST_CASE("destinations are the folder and the file's own name, never a cut path
         {"c:\\temp\\", "C:\\WINNT\\system32\\ntdll.dll", "c:\\temp\\ntdll.dll"},
         {"D:/out/", "C:\\x\\README", "D:/out/README"},
         {"C:\\t", "relative.dll", "C:\\t\\relative.dll"},
+        {"C:", "C:\\x\\a.dll", "C:a.dll"},  // the drive's current folder, not its root
+        {"", "C:\\x\\a.dll", "a.dll"},
     };
     for (const Case& c : cases) {
         CAPTURE(c.folder);
         char destination[MAX_PATH] = "";
         REQUIRE(ComposeDestination(c.folder, c.source, destination));
         CHECK(std::string(destination) == c.destination);
+        // Whole paths join by the same rule.
+        const std::string source = c.source;
+        CHECK(PathInFolder(ToWide(c.folder), ToWide(source.substr(source.find_last_of("\\/") + 1))) ==
+              ToWide(c.destination));
     }
     // 259 characters fit the buffer with its terminator; 260 do not.
     std::string folder = "C:\\" + std::string(250, 'f');

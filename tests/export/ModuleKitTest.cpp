@@ -1,11 +1,14 @@
 // The kit's rules without a process: which files count as the system's own, by the folders
-// that the system itself names, and which names the manifest takes.
+// that the system itself names, which names the manifest takes, and what the folder's probe
+// leaves.
 #include <doctest/doctest.h>
 
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "enum/DisplayName.h"
 #include "export/ModuleKit.h"
 #include "framework/Encoding.h"
 #include "support/TestSupport.h"
@@ -79,4 +82,61 @@ TEST_CASE("a kit tells a module it cannot read from a copy that the folder refus
     KitEntry refused = CopyIntoKit(kernel32, folder + L"\\missing", false);
     CHECK(refused.outcome == KitOutcome::NotCopied);
     CHECK(refused.copy.error == ERROR_PATH_NOT_FOUND);
+
+    // A stray probe of the folder that bears a module's name, in any case, is no copy of it;
+    // without the probe's name the kit would take it for one.
+    const std::string elsewhere = testing::FreshFolder("quendrix-kit-stray");
+    std::ofstream(elsewhere + "\\~Q123") << "a module";
+    std::ofstream(owned + "\\~q123") << "";
+    const ModuleEntry named = module(ToWide(elsewhere) + L"\\~Q123");
+    CHECK(CopyIntoKit(named, folder, false).outcome == KitOutcome::AlreadyThere);
+    KitEntry probed = CopyIntoKit(named, folder, false, folder + L"\\~q123");
+    CHECK(probed.outcome == KitOutcome::NotCopied);
+    CHECK(probed.copy.error == ERROR_FILE_EXISTS);
+    CHECK(testing::FileContent(owned + "\\~q123").empty());
+}
+
+namespace {
+
+// A removal that the system refuses, as it does for a file that another program holds open.
+bool RefusingRemoval(const std::wstring&)
+{
+    ::SetLastError(ERROR_SHARING_VIOLATION);
+    return false;
+}
+
+}  // namespace
+
+TEST_CASE("the folder's probe is gone afterwards, or named where it stays")
+{
+    const std::wstring folder = ToWide(testing::FreshFolder("quendrix-kit-probe"));
+    struct Case {
+        const char* name;
+        std::wstring folder;
+        FileRemover remove;
+        bool writable;
+        DWORD error;
+        bool stays;
+    } cases[] = {
+        {"removed", folder, DeleteFileOf, true, 0, false},
+        {"not removable", folder, RefusingRemoval, true, ERROR_SHARING_VIOLATION, true},
+        {"no such folder", folder + L"\\missing", DeleteFileOf, false, ERROR_PATH_NOT_FOUND, false},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        const FolderProbe probe = ProbeFolder(c.folder, c.remove);
+        CHECK(probe.writable == c.writable);
+        CHECK(probe.error == c.error);
+        CHECK(probe.stray.empty() == !c.stays);
+        // The stray is an empty file in the folder, and the folder holds nothing else.
+        std::set<std::string> expected;
+        if (c.stays) {
+            CHECK(probe.stray.substr(0, FolderLength(probe.stray)) == folder + L"\\");
+            CHECK(testing::FileContent(probe.stray).empty());
+            expected.insert(FromWide(DisplayNameOf(probe.stray)));
+        }
+        CHECK(testing::FileNames(FromWide(folder)) == expected);
+        if (c.stays)
+            ::DeleteFileW(probe.stray.c_str());
+    }
 }

@@ -126,6 +126,11 @@ TEST_CASE("each fixture module gets the line its resource and header call for")
         std::string path = fixtures::PathOf(fixture);
         CHECK_MESSAGE(std::string(ComposeModuleLine(path.c_str())) == fixtures::ExpectedLine(fixture),
                       fixture.file);
+        // A module without a description holds no text for one, not even its version's.
+        ModuleVersion version = ReadModuleVersion(path.c_str());
+        CHECK_MESSAGE(version.hasDescription == (fixture.description != nullptr), std::string(fixture.file));
+        if (!fixture.description)
+            CHECK_MESSAGE(std::string(version.description).empty(), std::string(fixture.file));
     }
 
     std::string folder = fixtures::FreshTempFolder("quendrix-lines");

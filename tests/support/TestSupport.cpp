@@ -487,6 +487,19 @@ std::string FileContent(const std::string& path)
     return in ? content.str() : std::string("<missing>");
 }
 
+std::set<std::string> FileNames(const std::string& folder)
+{
+    std::set<std::string> names;
+    WIN32_FIND_DATAA found;
+    const std::string pattern = folder + (!folder.empty() && folder.back() == '\\' ? "*" : "\\*");
+    HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(search, &found))
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.insert(found.cFileName);
+    ::FindClose(search);
+    return names;
+}
+
 std::string FileContent(const std::wstring& path)
 {
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -136,6 +136,8 @@ std::string Ansi(const std::string& utf8);
 // The bytes of a file, or "<missing>" when it cannot be read; the wide form takes a whole path.
 std::string FileContent(const std::string& path);
 std::string FileContent(const std::wstring& path);
+// The names of the files (not folders) in `folder`, which may end in a backslash.
+std::set<std::string> FileNames(const std::string& folder);
 
 // Whether the process `id` appears in either snapshot.
 bool AppearsIn(DWORD id, const std::vector<SnapshotProcess>& before, const std::vector<SnapshotProcess>& after);
