@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "cli/LoadedModule.h"
 #include "enum/ProcessTable.h"
 
 // What stands at a module's path instead of the image that a process runs.
@@ -13,11 +14,6 @@ enum class FileState {
     Changed,     // a file whose header tells another build: time stamp, image size or checksum
     Vanished,    // no file
     Unreadable,  // a file whose header cannot be read: refused, locked, or no image
-};
-
-struct LoadedModule {
-    ProcessRecord process;
-    ModuleEntry module;
 };
 
 struct StaleModule {
