@@ -32,16 +32,18 @@ FileState StateOf(DWORD error)
 // The magic of images of this program's own bitness.
 const WORD kOwnMagic = sizeof(void*) == 8 ? IMAGE_NT_OPTIONAL_HDR64_MAGIC : IMAGE_NT_OPTIONAL_HDR32_MAGIC;
 
-void Check(const ProcessModules& walked, PathCache<FileStamp>& files, StaleSearch& search)
+// Compares the images of a walked process with their files. False, and nothing kept, when the
+// process has ended: it runs nothing any more.
+bool Check(const ProcessModules& walked, PathCache<FileStamp>& files, StaleSearch& search)
 {
     const DWORD id = walked.process.id;
     KernelHandle process(walked.walk == ModuleWalk::Listed ? ::OpenProcess(PROCESS_VM_READ | SYNCHRONIZE, FALSE, id)
                                                            : nullptr);
     if (!process) {
-        if (walked.walk != ModuleWalk::Ended && ProcessRuns(id))
-            search.unread.push_back(
-                {walked.process, walked.walk == ModuleWalk::Listed ? ModuleWalk::NotOpened : walked.walk});
-        return;
+        if (walked.walk == ModuleWalk::Ended || !ProcessRuns(id))
+            return false;
+        search.unread.push_back({walked.process, walked.walk == ModuleWalk::Listed ? ModuleWalk::NotOpened : walked.walk});
+        return true;
     }
     std::vector<StaleModule> stale;
     std::vector<LoadedModule> unchecked, otherView;
@@ -59,13 +61,13 @@ void Check(const ProcessModules& walked, PathCache<FileStamp>& files, StaleSearc
         else if (file.error != ERROR_SUCCESS || file.stamp != loaded)
             stale.push_back({{walked.process, module}, StateOf(file.error)});
     }
-    // An image that could not be read may belong to a process that ended meanwhile: it runs
-    // nothing any more.
+    // An image that could not be read may belong to a process that ended meanwhile.
     if (!unchecked.empty() && ::WaitForSingleObject(process.Get(), 0) != WAIT_TIMEOUT)
-        return;
+        return false;
     search.stale.insert(search.stale.end(), stale.begin(), stale.end());
     search.unchecked.insert(search.unchecked.end(), unchecked.begin(), unchecked.end());
     search.otherView.insert(search.otherView.end(), otherView.begin(), otherView.end());
+    return true;
 }
 
 void Sort(StaleSearch& search)
@@ -85,14 +87,11 @@ bool FindStaleModules(const OSVERSIONINFOA& version, StaleSearch& search)
     return read;
 }
 
-void FindStaleModules(const OSVERSIONINFOA& version, const ProcessRecord& process, StaleSearch& search)
+bool FindStaleModules(const ProcessModules& process, StaleSearch& search)
 {
     search = StaleSearch();
     PathCache<FileStamp> files(ReadFileStamp);
-    ProcessModules walked{process, ModuleWalk::Listed, {}};
-    walked.walk = WalkModules(
-        version, process.id, FirstEntry::List, [&walked](const ModuleEntry& module) { walked.modules.push_back(module); },
-        Capacity::Whole);
-    Check(walked, files, search);
+    const bool ran = Check(process, files, search);
     Sort(search);
+    return ran;
 }

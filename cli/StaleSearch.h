@@ -34,5 +34,6 @@ struct StaleSearch {
 // process that ended during the search is left out: it runs nothing. False when the process
 // table cannot be read.
 bool FindStaleModules(const OSVERSIONINFOA& version, StaleSearch& search);
-// The same for the modules of one process.
-void FindStaleModules(const OSVERSIONINFOA& version, const ProcessRecord& process, StaleSearch& search);
+// The same for one process whose modules were walked. False when the process ended before its
+// images were read: nothing of it is known then.
+bool FindStaleModules(const ProcessModules& process, StaleSearch& search);
