@@ -7,9 +7,11 @@
 
 #include "bench/BenchSupport.h"
 #include "cli/ModuleSearch.h"
+#include "cli/PathCache.h"
 #include "enum/DisplayName.h"
 #include "enum/EnumApi.h"
 #include "enum/ProcessWalk.h"
+#include "export/FileVersion.h"
 #include "export/VersionApi.h"
 #include "framework/Encoding.h"
 
@@ -102,9 +104,13 @@ Hits ProgramFind(const OSVERSIONINFOA& version)
 {
     ModuleSearch search;
     FindModule(version, ModulePattern(kModuleW), search);
+    // As find does: the version of each file that a hit names, read once.
+    PathCache<FileVersion> versions(ReadFileVersion);
     Hits hits;
-    for (const ModuleHit& hit : search.hits)
+    for (const LoadedModule& hit : search.hits) {
+        versions.Of(hit.module.file);
         hits.insert({hit.process.id, FromWide(hit.module.file)});
+    }
     return hits;
 }
 

@@ -1,8 +1,10 @@
 // The listings: processes, modules and find.
 #include "cli/Commands.h"
 #include "cli/ModuleSearch.h"
+#include "cli/PathCache.h"
 #include "cli/Session.h"
 #include "enum/DisplayName.h"
+#include "export/FileVersion.h"
 
 namespace {
 
@@ -77,11 +79,12 @@ int RunFind(const Arguments& arguments, Session& session)
         session.Out().Error("cannot read the process table");
         return kExitUnsure;
     }
+    PathCache<FileVersion> versions(ReadFileVersion);
     std::vector<Row> rows;
-    for (const ModuleHit& hit : search.hits) {
+    for (const LoadedModule& hit : search.hits) {
         rows.push_back({Text(Decimal(hit.process.id)), Text(DisplayNameOf(hit.process.path), !hit.process.path.empty()),
                         Text(hit.module.file)});
-        AddVersion(rows.back(), hit.version, false);
+        AddVersion(rows.back(), versions.Of(hit.module.file), false);
     }
     int status = session.Print({{"id", true},
                                 {"process", false},

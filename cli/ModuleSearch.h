@@ -1,27 +1,22 @@
-// Which processes have a module loaded: the console program's find, on the engine's walks.
+// Which processes have a module loaded: the console program's find and wait, on the engine's
+// walks.
 #pragma once
 
 #include <windows.h>
 
 #include <vector>
 
+#include "cli/LoadedModule.h"
 #include "cli/Pattern.h"
 #include "enum/ProcessTable.h"
-#include "export/FileVersion.h"
-
-struct ModuleHit {
-    ProcessRecord process;
-    ModuleEntry module;
-    FileVersion version;
-};
 
 struct ModuleSearch {
-    std::vector<ModuleHit> hits;         // by process id, then by path
+    std::vector<LoadedModule> hits;      // by process id, then by path
     std::vector<UnreadProcess> unread;   // running processes whose modules could not be read
 };
 
 // Every loaded module that `pattern` matches, the modules named by `namer` where one is given. A
-// process that ended during the search is left out: it holds nothing. False when the process
-// table cannot be read.
+// process that ended during the search is left out: it holds nothing. No file is read: wait
+// looks again and again and shows no version. False when the process table cannot be read.
 bool FindModule(const OSVERSIONINFOA& version, const ModulePattern& pattern, ModuleSearch& search,
                 const ModuleNamer* namer = nullptr);

@@ -75,12 +75,12 @@ int Session::Lookup(const std::wstring& name, ProcessRecord& found)
     return kExitDone;
 }
 
-int Session::Modules(const ProcessRecord& process, std::vector<ModuleEntry>& modules)
+int Session::Modules(const ProcessRecord& process, std::vector<ModuleEntry>& modules, FirstEntry first,
+                     Capacity capacity)
 {
     modules.clear();
-    ModuleWalk walk = WalkModules(m_version, process.id, FirstEntry::List,
-                                  [&modules](const ModuleEntry& module) { modules.push_back(module); },
-                                  Capacity::Whole);
+    ModuleWalk walk = WalkModules(m_version, process.id, first,
+                                  [&modules](const ModuleEntry& module) { modules.push_back(module); }, capacity);
     if (walk == ModuleWalk::Listed)
         return kExitDone;
     m_console.Error(L"cannot read the modules of process " + Describe(process) + L": " + WhyUnread(walk));
@@ -91,14 +91,9 @@ int Session::DialogModules(const std::wstring& name, ProcessRecord& process, std
 {
     if (int status = Lookup(name, process))
         return status;
-    modules.clear();
     // As the dialog fills its list: without the executable, as many as its arrays hold.
-    ModuleWalk walk = WalkModules(m_version, process.id, FirstEntry::Skip,
-                                  [&modules](const ModuleEntry& module) { modules.push_back(module); });
-    if (walk != ModuleWalk::Listed) {
-        m_console.Error(L"cannot read the modules of process " + Describe(process) + L": " + WhyUnread(walk));
-        return kExitPartly;
-    }
+    if (int status = Modules(process, modules, FirstEntry::Skip, Capacity::Fixed))
+        return status;
     if (SortAsListShows(modules))
         return kExitDone;
     m_console.Error("cannot put the modules in the order of the dialog's list: the system gives no list box "

@@ -25,9 +25,10 @@ public:
     bool Processes(std::vector<ProcessRecord>& processes);
     // The one process that `name` names; kExitDone, or the status to end with after the message.
     int Lookup(const std::wstring& name, ProcessRecord& found);
-    // Every module of a process (all there are), its executable first on the NT family;
-    // kExitDone, or the status to end with after the message.
-    int Modules(const ProcessRecord& process, std::vector<ModuleEntry>& modules);
+    // Every module of a process (all there are), its executable first on the NT family, or what
+    // `first` and `capacity` leave of them; kExitDone, or the status to end with after the message.
+    int Modules(const ProcessRecord& process, std::vector<ModuleEntry>& modules, FirstEntry first = FirstEntry::List,
+                Capacity capacity = Capacity::Whole);
     // The process that `name` names and its modules as the dialog's module list holds them: the
     // list's entries, in the list's order; kExitDone, or the status to end with.
     int DialogModules(const std::wstring& name, ProcessRecord& process, std::vector<ModuleEntry>& modules);

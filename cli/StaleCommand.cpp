@@ -38,11 +38,18 @@ int RunStale(const Arguments& arguments, Session& session)
 {
     StaleSearch search;
     if (!arguments.operands.empty()) {
-        ProcessRecord process;
+        ProcessModules walked{{}, ModuleWalk::Listed, {}};
         // Not even the process table could be read: that is not knowing, not finding.
-        if (int status = session.Lookup(arguments.operands[0], process))
+        if (int status = session.Lookup(arguments.operands[0], walked.process))
             return status == kExitPartly ? kExitUnsure : status;
-        FindStaleModules(session.Version(), process, search);
+        // A process that cannot be read, or that ended since it was named, was not compared:
+        // "none is stale" would be an answer never looked for.
+        if (session.Modules(walked.process, walked.modules))
+            return kExitUnsure;
+        if (!FindStaleModules(walked, search)) {
+            session.Out().Error(L"cannot compare the modules of process " + Describe(walked.process) + L": it has ended");
+            return kExitUnsure;
+        }
     } else {
         if (!session.Available())
             return kExitUnsure;

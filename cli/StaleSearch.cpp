@@ -1,11 +1,10 @@
 #include "cli/StaleSearch.h"
 
 #include <algorithm>
-#include <map>
 
+#include "cli/PathCache.h"
 #include "export/LoadedImage.h"
 #include "framework/Handles.h"
-#include "framework/WidePath.h"
 
 namespace {
 
@@ -15,24 +14,12 @@ struct FileStamp {
     ImageStamp stamp;
 };
 
-// Every process of a search has the same system DLLs: each file's header is read once.
-class FileStamps {
-public:
-    const FileStamp& Of(const std::wstring& file)
-    {
-        std::wstring key = LowerCase(file);
-        auto known = m_files.find(key);
-        if (known == m_files.end()) {
-            FileStamp read;
-            read.error = ReadImageStampOf(file, read.stamp);
-            known = m_files.emplace(key, read).first;
-        }
-        return known->second;
-    }
-
-private:
-    std::map<std::wstring, FileStamp> m_files;
-};
+FileStamp ReadFileStamp(const std::wstring& file)
+{
+    FileStamp read;
+    read.error = ReadImageStampOf(file, read.stamp);
+    return read;
+}
 
 FileState StateOf(DWORD error)
 {
@@ -45,16 +32,18 @@ FileState StateOf(DWORD error)
 // The magic of images of this program's own bitness.
 const WORD kOwnMagic = sizeof(void*) == 8 ? IMAGE_NT_OPTIONAL_HDR64_MAGIC : IMAGE_NT_OPTIONAL_HDR32_MAGIC;
 
-void Check(const ProcessModules& walked, FileStamps& files, StaleSearch& search)
+// Compares the images of a walked process with their files. False, and nothing kept, when the
+// process has ended: it runs nothing any more.
+bool Check(const ProcessModules& walked, PathCache<FileStamp>& files, StaleSearch& search)
 {
     const DWORD id = walked.process.id;
     KernelHandle process(walked.walk == ModuleWalk::Listed ? ::OpenProcess(PROCESS_VM_READ | SYNCHRONIZE, FALSE, id)
                                                            : nullptr);
     if (!process) {
-        if (walked.walk != ModuleWalk::Ended && ProcessRuns(id))
-            search.unread.push_back(
-                {walked.process, walked.walk == ModuleWalk::Listed ? ModuleWalk::NotOpened : walked.walk});
-        return;
+        if (walked.walk == ModuleWalk::Ended || !ProcessRuns(id))
+            return false;
+        search.unread.push_back({walked.process, walked.walk == ModuleWalk::Listed ? ModuleWalk::NotOpened : walked.walk});
+        return true;
     }
     std::vector<StaleModule> stale;
     std::vector<LoadedModule> unchecked, otherView;
@@ -72,22 +61,19 @@ void Check(const ProcessModules& walked, FileStamps& files, StaleSearch& search)
         else if (file.error != ERROR_SUCCESS || file.stamp != loaded)
             stale.push_back({{walked.process, module}, StateOf(file.error)});
     }
-    // An image that could not be read may belong to a process that ended meanwhile: it runs
-    // nothing any more.
+    // An image that could not be read may belong to a process that ended meanwhile.
     if (!unchecked.empty() && ::WaitForSingleObject(process.Get(), 0) != WAIT_TIMEOUT)
-        return;
+        return false;
     search.stale.insert(search.stale.end(), stale.begin(), stale.end());
     search.unchecked.insert(search.unchecked.end(), unchecked.begin(), unchecked.end());
     search.otherView.insert(search.otherView.end(), otherView.begin(), otherView.end());
+    return true;
 }
 
 void Sort(StaleSearch& search)
 {
-    std::stable_sort(search.stale.begin(), search.stale.end(), [](const StaleModule& a, const StaleModule& b) {
-        if (a.loaded.process.id != b.loaded.process.id)
-            return a.loaded.process.id < b.loaded.process.id;
-        return LowerCase(a.loaded.module.file) < LowerCase(b.loaded.module.file);
-    });
+    std::stable_sort(search.stale.begin(), search.stale.end(),
+                     [](const StaleModule& a, const StaleModule& b) { return ListedBefore(a.loaded, b.loaded); });
 }
 
 }  // namespace
@@ -95,20 +81,17 @@ void Sort(StaleSearch& search)
 bool FindStaleModules(const OSVERSIONINFOA& version, StaleSearch& search)
 {
     search = StaleSearch();
-    FileStamps files;
+    PathCache<FileStamp> files(ReadFileStamp);
     bool read = WalkEveryProcess(version, [&](const ProcessModules& process) { Check(process, files, search); });
     Sort(search);
     return read;
 }
 
-void FindStaleModules(const OSVERSIONINFOA& version, const ProcessRecord& process, StaleSearch& search)
+bool FindStaleModules(const ProcessModules& process, StaleSearch& search)
 {
     search = StaleSearch();
-    FileStamps files;
-    ProcessModules walked{process, ModuleWalk::Listed, {}};
-    walked.walk = WalkModules(
-        version, process.id, FirstEntry::List, [&walked](const ModuleEntry& module) { walked.modules.push_back(module); },
-        Capacity::Whole);
-    Check(walked, files, search);
+    PathCache<FileStamp> files(ReadFileStamp);
+    const bool ran = Check(process, files, search);
     Sort(search);
+    return ran;
 }

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "cli/LoadedModule.h"
 #include "enum/ProcessTable.h"
 
 // What stands at a module's path instead of the image that a process runs.
@@ -13,11 +14,6 @@ enum class FileState {
     Changed,     // a file whose header tells another build: time stamp, image size or checksum
     Vanished,    // no file
     Unreadable,  // a file whose header cannot be read: refused, locked, or no image
-};
-
-struct LoadedModule {
-    ProcessRecord process;
-    ModuleEntry module;
 };
 
 struct StaleModule {
@@ -38,5 +34,6 @@ struct StaleSearch {
 // process that ended during the search is left out: it runs nothing. False when the process
 // table cannot be read.
 bool FindStaleModules(const OSVERSIONINFOA& version, StaleSearch& search);
-// The same for the modules of one process.
-void FindStaleModules(const OSVERSIONINFOA& version, const ProcessRecord& process, StaleSearch& search);
+// The same for one process whose modules were walked. False when the process ended before its
+// images were read: nothing of it is known then.
+bool FindStaleModules(const ProcessModules& process, StaleSearch& search);

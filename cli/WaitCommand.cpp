@@ -47,7 +47,7 @@ std::map<DWORD, ProcessRecord> Holders(const ModuleSearch& search)
 {
     std::map<DWORD, ProcessRecord> holders;
     const DWORD own = OwnId();
-    for (const ModuleHit& hit : search.hits)
+    for (const LoadedModule& hit : search.hits)
         if (hit.process.id != own)
             holders.emplace(hit.process.id, hit.process);
     return holders;

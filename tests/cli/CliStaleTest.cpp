@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include "cli/CliRun.h"
+#include "cli/StaleSearch.h"
 #include "export/Fixtures.h"
 #include "framework/Encoding.h"
 #include "support/TestSupport.h"
@@ -124,6 +125,19 @@ std::string Named(const Started& process)
     return std::to_string(process.Id()) + " (library_holder.exe)";
 }
 
+// The modules of a running process, as the console program walks them for stale.
+ProcessModules Walked(const Started& process)
+{
+    OSVERSIONINFOA version{};
+    BindEnumBackend(version);
+    ProcessModules walked{{process.Id(), L"", 0}, ModuleWalk::Listed, {}};
+    walked.walk = WalkModules(
+        version, process.Id(), FirstEntry::List, [&walked](const ModuleEntry& module) { walked.modules.push_back(module); },
+        Capacity::Whole);
+    REQUIRE(walked.walk == ModuleWalk::Listed);
+    return walked;
+}
+
 }  // namespace
 
 TEST_CASE("stale names the processes that run a replaced module; wait waits until none holds it")
@@ -138,6 +152,13 @@ TEST_CASE("stale names the processes that run a replaced module; wait waits unti
     REQUIRE(::MoveFileW(dll.c_str(), (scratch.folder + L"aside.dll").c_str()));
     REQUIRE(::MoveFileW((scratch.folder + L"next.dll").c_str(), dll.c_str()));
     auto fresh = Holding(dll);
+    // One process's search, on modules walked while it runs; asked again once it has ended.
+    const ProcessModules walkedOld = Walked(*old);
+    StaleSearch one;
+    CHECK(FindStaleModules(walkedOld, one));
+    REQUIRE(one.stale.size() == 1);
+    CHECK(Utf8(one.stale[0].loaded.module.file) == Utf8(dll));
+    CHECK(one.stale[0].state == FileState::Changed);
 
     Run all = Cli("stale --csv");
     CHECK(all.exit == 1);
@@ -167,6 +188,11 @@ TEST_CASE("stale names the processes that run a replaced module; wait waits unti
     Run unsure = Cli("stale", "", cli32);
     CHECK(unsure.exit == 3);
     CHECK_MESSAGE(unsure.err.find(Named(*old)) != std::string::npos, unsure.err);
+    Run unread = Cli("stale " + std::to_string(old->Id()), "", cli32);
+    CHECK(unread.exit == 3);
+    CHECK_MESSAGE(unread.err.find("cannot read the modules of process " + Named(*old) + ": a 64-bit process") !=
+                      std::string::npos,
+                  unread.err);
     Run hidden = Cli("wait \"" + Utf8(dll) + "\"", "", cli32);
     CHECK(hidden.exit == 3);
     CHECK_MESSAGE(hidden.err.find(Named(*fresh)) != std::string::npos, hidden.err);
@@ -189,6 +215,14 @@ TEST_CASE("stale names the processes that run a replaced module; wait waits unti
     old->End();
     CHECK(testing::PumpUntil([&] { return waiting.Err().find("held by 1 process: " + Named(*fresh)) != std::string::npos; },
                              20000));
+    CHECK_FALSE(FindStaleModules(walkedOld, one));
+    CHECK(one.stale.empty());
+    CHECK(one.unchecked.empty());
+    // Named once it has ended: never "no module is stale". Windows may still list a process
+    // that has ended while a handle to it is open (status 3); Wine lists it no more (2).
+    Run ended = Cli("stale " + std::to_string(old->Id()));
+    CHECK_MESSAGE((ended.exit == 2 || ended.exit == 3), ended.exit);
+    CHECK_MESSAGE(ended.err.find(std::to_string(old->Id())) != std::string::npos, ended.err);
     CHECK(waiting.Finish(0) == -1);
     fresh->End();
     CHECK(waiting.Finish(20000) == 0);

@@ -1,0 +1,10 @@
+#include "cli/LoadedModule.h"
+
+#include "framework/WidePath.h"
+
+bool ListedBefore(const LoadedModule& a, const LoadedModule& b)
+{
+    if (a.process.id != b.process.id)
+        return a.process.id < b.process.id;
+    return LowerCase(a.module.file) < LowerCase(b.module.file);
+}
