@@ -1,37 +1,11 @@
 #include "enum/ModuleName.h"
 
-#include <algorithm>
-
 #include "enum/DisplayName.h"
 #include "enum/EnumApi.h"
 #include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
+#include "framework/WholeName.h"
 #include "framework/WidePath.h"
-
-namespace {
-
-// The longest path that the wide functions take, in characters.
-const DWORD kLongestPath = 32768;
-
-// Calls `name` with growing buffers until the whole name fits: the functions cut a name that
-// does not fit and say only that the buffer is full.
-template <class Call> std::wstring WholeName(Call name)
-{
-    for (DWORD size = MAX_PATH;; size = std::min(size * 4, kLongestPath)) {
-        std::wstring text(size, L'\0');
-        DWORD length = name(&text[0], size);
-        if (length == 0)
-            return std::wstring();
-        if (length < size - 1) {
-            text.resize(length);
-            return text;
-        }
-        if (size == kLongestPath)
-            return std::wstring();
-    }
-}
-
-}  // namespace
 
 bool NameModule(HANDLE process, HMODULE module, bool mapped, ModuleEntry& entry)
 {
@@ -40,9 +14,10 @@ bool NameModule(HANDLE process, HMODULE module, bool mapped, ModuleEntry& entry)
     const std::string ansi = length > 0 && length < MAX_PATH ? std::string(path, length) : std::string();
     std::wstring file;
     if (pfnGetModuleFileNameExW)
-        file = WholeName([&](wchar_t* text, DWORD size) { return pfnGetModuleFileNameExW(process, module, text, size); });
+        file = WholeName<wchar_t>(
+            [&](wchar_t* text, DWORD size) { return pfnGetModuleFileNameExW(process, module, text, size); });
     if (mapped && pfnGetMappedFileNameW) {
-        std::wstring really = DosPathOf(WholeName(
+        std::wstring really = DosPathOf(WholeName<wchar_t>(
             [&](wchar_t* text, DWORD size) { return pfnGetMappedFileNameW(process, module, text, size); }));
         if (!really.empty() && LowerCase(really) != LowerCase(file)) {
             // The folder is the mapped file's; the name keeps the spelling the process gave it.
