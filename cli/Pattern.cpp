@@ -31,15 +31,6 @@ bool MatchesLowered(const std::wstring& p, const std::wstring& t)
     return pi == p.size();
 }
 
-std::wstring WithoutLongPrefix(const std::wstring& path)
-{
-    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0)
-        return L"\\\\" + path.substr(8);
-    if (path.compare(0, 4, L"\\\\?\\") == 0)
-        return path.substr(4);
-    return path;
-}
-
 }  // namespace
 
 bool MatchesPattern(const std::wstring& pattern, const std::wstring& text)
