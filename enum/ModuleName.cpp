@@ -49,6 +49,44 @@ ModuleEntry ToolhelpModule(const char* path, ULONG_PTR base)
     return {CString(path), ToWide(path), true, base};
 }
 
+namespace {
+
+// The listing that holds the drives now; null outside a listing.
+DriveListing* g_listing = nullptr;
+
+}  // namespace
+
+DriveListing::DriveListing() : m_outer(g_listing == nullptr)
+{
+    if (m_outer)
+        g_listing = this;
+}
+
+DriveListing::~DriveListing()
+{
+    if (m_outer)
+        g_listing = nullptr;
+}
+
+const std::vector<DriveListing::Drive>& DriveListing::Drives()
+{
+    if (!m_outer)
+        return g_listing->Drives();
+    if (m_asked)
+        return m_drives;
+    m_asked = true;
+    static decltype(&::QueryDosDeviceW) pfnQueryDosDeviceW = nullptr;
+    if (!BindFromLoadedModule("kernel32.dll", EntryPoint{"QueryDosDeviceW", pfnQueryDosDeviceW}))
+        return m_drives;
+    wchar_t device[MAX_PATH];
+    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
+        const wchar_t drive[] = {letter, L':', L'\0'};
+        if (pfnQueryDosDeviceW(drive, device, MAX_PATH))
+            m_drives.push_back({drive, LowerCase(std::wstring(device) + L"\\")});
+    }
+    return m_drives;
+}
+
 std::wstring DosPathOf(const std::wstring& kernelPath)
 {
     if (kernelPath.compare(0, 4, L"\\??\\") == 0) {
@@ -58,18 +96,11 @@ std::wstring DosPathOf(const std::wstring& kernelPath)
     const std::wstring network = L"\\Device\\Mup\\";
     if (kernelPath.compare(0, network.size(), network) == 0)
         return L"\\\\" + kernelPath.substr(network.size());
-    static decltype(&::QueryDosDeviceW) pfnQueryDosDeviceW = nullptr;
-    if (!BindFromLoadedModule("kernel32.dll", EntryPoint{"QueryDosDeviceW", pfnQueryDosDeviceW}))
-        return std::wstring();
-    wchar_t device[MAX_PATH];
-    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
-        const wchar_t drive[] = {letter, L':', L'\0'};
-        if (!pfnQueryDosDeviceW(drive, device, MAX_PATH))
-            continue;
-        std::wstring prefix = std::wstring(device) + L"\\";
-        if (kernelPath.size() > prefix.size() && LowerCase(kernelPath.substr(0, prefix.size())) == LowerCase(prefix))
-            return std::wstring(drive) + L"\\" + kernelPath.substr(prefix.size());
-    }
+    DriveListing listing;
+    const std::wstring lowered = LowerCase(kernelPath);
+    for (const DriveListing::Drive& drive : listing.Drives())
+        if (lowered.size() > drive.device.size() && lowered.compare(0, drive.device.size(), drive.device) == 0)
+            return drive.letter + L"\\" + kernelPath.substr(drive.device.size());
     return std::wstring();
 }
 
