@@ -17,6 +17,7 @@ struct WideFunctions {
     decltype(&::GetFullPathNameW) fullPath = nullptr;
     decltype(&::GetLongPathNameW) longPath = nullptr;
     decltype(&::CharLowerBuffW) lower = nullptr;
+    decltype(&::GetModuleFileNameW) moduleFile = nullptr;
     bool bound = false;
 
     WideFunctions()
@@ -29,7 +30,8 @@ struct WideFunctions {
                                      EntryPoint{"GetFileAttributesW", attributes}, EntryPoint{"CopyFileW", copyFile},
                                      EntryPoint{"CreateDirectoryW", createFolder},
                                      EntryPoint{"DeleteFileW", deleteFile}, EntryPoint{"MoveFileW", moveFile},
-                                     EntryPoint{"GetFullPathNameW", fullPath}) &&
+                                     EntryPoint{"GetFullPathNameW", fullPath},
+                                     EntryPoint{"GetModuleFileNameW", moduleFile}) &&
                 BindFromLoadedModule("user32.dll", EntryPoint{"CharLowerBuffW", lower});
         // Windows NT 4.0 has no GetLongPathNameW; 8.3 names then stay as they are.
         BindFromLoadedModule("kernel32.dll", EntryPoint{"GetLongPathNameW", longPath});
@@ -143,6 +145,13 @@ std::wstring LongNameOf(const std::wstring& path)
         return path;
     // What came in without the prefix goes out without it.
     return prefixed != path ? WithoutLongPrefix(full) : full;
+}
+
+std::wstring ModuleFileOf(HMODULE module)
+{
+    if (Wide().moduleFile)
+        return WholeName<wchar_t>([&](wchar_t* text, DWORD size) { return Wide().moduleFile(module, text, size); });
+    return ToWide(WholeName<char>([&](char* text, DWORD size) { return ::GetModuleFileNameA(module, text, size); }));
 }
 
 std::wstring LowerCase(std::wstring text)

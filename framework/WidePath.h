@@ -35,6 +35,9 @@ bool MoveFileOf(const std::wstring& from, const std::wstring& to);
 // system cannot say.
 std::wstring FullPathOf(const std::wstring& path);
 std::wstring LongNameOf(const std::wstring& path);
+// The whole path of `module` of this process (null: the program's file); empty when the system
+// cannot say.
+std::wstring ModuleFileOf(HMODULE module);
 
 // `text` in lower case, as the system lowers it.
 std::wstring LowerCase(std::wstring text);
