@@ -14,15 +14,14 @@
 #include "export/VersionApi.h"
 #include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
+#include "framework/WidePath.h"
 
 namespace {
 
 // The program's name, version and bitness, from its own version resource.
 std::wstring VersionLine()
 {
-    char path[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    FileVersion version = ReadFileVersion(ToWide(path));
+    FileVersion version = ReadFileVersion(ModuleFileOf(nullptr));
     return L"QuendrixCli " + (version.number.empty() ? L"(version unknown)" : version.number) + L", " +
            ToWide(std::to_string(OwnBits())) + L"-bit\r\n";
 }

@@ -2,6 +2,7 @@
 
 #include "cli/Arguments.h"
 #include "framework/Encoding.h"
+#include "framework/WidePath.h"
 
 namespace {
 
@@ -86,14 +87,6 @@ const char kUsageTail[] =
 // Where the descriptions of the usage begin.
 const size_t kUsageColumn = 31;
 
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 // The words of a command's operands, with or without those in brackets, which may be left out.
 size_t CountOperands(const Command& command, bool optionalToo)
 {
@@ -108,8 +101,9 @@ size_t CountOperands(const Command& command, bool optionalToo)
 
 const Command* FindCommand(const std::wstring& name)
 {
+    const std::wstring lowered = LowerCase(name);
     for (const Command& command : kCommands)
-        if (Lower(FromWide(name)) == command.name)
+        if (lowered == ToWide(command.name))
             return &command;
     return nullptr;
 }

@@ -31,15 +31,6 @@ bool MatchesLowered(const std::wstring& p, const std::wstring& t)
     return pi == p.size();
 }
 
-std::wstring WithoutLongPrefix(const std::wstring& path)
-{
-    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0)
-        return L"\\\\" + path.substr(8);
-    if (path.compare(0, 4, L"\\\\?\\") == 0)
-        return path.substr(4);
-    return path;
-}
-
 }  // namespace
 
 bool MatchesPattern(const std::wstring& pattern, const std::wstring& text)
@@ -47,7 +38,7 @@ bool MatchesPattern(const std::wstring& pattern, const std::wstring& text)
     return MatchesLowered(LowerCase(pattern), LowerCase(text));
 }
 
-ModulePattern::ModulePattern(const std::wstring& typed)
+ModulePattern::ModulePattern(const std::wstring& typed, const std::wstring& missingExtension)
 {
     std::wstring pattern = typed;
     for (wchar_t& c : pattern)
@@ -55,17 +46,25 @@ ModulePattern::ModulePattern(const std::wstring& typed)
             c = L'\\';
     pattern = WithoutLongPrefix(pattern);
     m_byPath = pattern.find_first_of(L"\\:") != std::wstring::npos;
-    // A file that is there is named in full: relative parts resolved, short names spelled out.
-    if (m_byPath && pattern.find_first_of(L"*?") == std::wstring::npos &&
-        AttributesOf(pattern) != INVALID_FILE_ATTRIBUTES)
-        pattern = WithoutLongPrefix(LongNameOf(FullPathOf(pattern)));
+    // A path is named in full, relative parts resolved; short names are spelled out where the
+    // file is there, or its folder (a name may leave out its extension).
+    if (m_byPath && pattern.find_first_of(L"*?") == std::wstring::npos) {
+        pattern = WithoutLongPrefix(FullPathOf(pattern));
+        const size_t folder = FolderLength(pattern);
+        if (AttributesOf(pattern) != INVALID_FILE_ATTRIBUTES)
+            pattern = WithoutLongPrefix(LongNameOf(pattern));
+        else if (folder > 0 && AttributesOf(pattern.substr(0, folder)) != INVALID_FILE_ATTRIBUTES)
+            pattern = WithoutLongPrefix(LongNameOf(pattern.substr(0, folder))) + pattern.substr(folder);
+    }
     m_pattern = LowerCase(pattern);
     const std::wstring name = m_pattern.substr(FolderLength(m_pattern));
-    m_anyExtension = !name.empty() && name.find(L'.') == std::wstring::npos && name.back() != L'*';
+    if (!name.empty() && name.find(L'.') == std::wstring::npos && name.back() != L'*')
+        m_missingExtension = LowerCase(missingExtension);
 }
 
 bool ModulePattern::Matches(const std::wstring& path) const
 {
     std::wstring text = LowerCase(m_byPath ? path : DisplayNameOf(path));
-    return MatchesLowered(m_pattern, text) || (m_anyExtension && MatchesLowered(m_pattern + L".*", text));
+    return MatchesLowered(m_pattern, text) ||
+           (!m_missingExtension.empty() && MatchesLowered(m_pattern + m_missingExtension, text));
 }

@@ -10,16 +10,16 @@ bool MatchesPattern(const std::wstring& pattern, const std::wstring& text);
 // A module as a user names it, made ready to match loaded modules' whole paths: separators as
 // backslashes, a "\\?\" prefix and 8.3 names spelled out (a path of an existing file is taken
 // in full), in lower case. A pattern with a folder matches whole paths, one without matches
-// file names; a name without an extension matches any extension too.
+// file names; a name without an extension matches with `missingExtension` too: any extension
+// (".*") for a module, ".exe" for a program.
 class ModulePattern {
 public:
-    explicit ModulePattern(const std::wstring& typed);
+    explicit ModulePattern(const std::wstring& typed, const std::wstring& missingExtension = L".*");
 
     bool Matches(const std::wstring& path) const;
-    // What is matched, as it was made ready.
 
 private:
     std::wstring m_pattern;
     bool m_byPath;
-    bool m_anyExtension;
+    std::wstring m_missingExtension;  // empty when the name has an extension or ends in *
 };

@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "cli/Pattern.h"
-#include "enum/DisplayName.h"
 #include "framework/Encoding.h"
 
 bool IsProcessId(const std::wstring& name)
@@ -22,18 +21,10 @@ std::vector<ProcessRecord> MatchProcesses(const std::vector<ProcessRecord>& proc
                 matches.push_back(process);
         return matches;
     }
-    std::wstring pattern = name;
-    for (wchar_t& c : pattern)
-        if (c == L'/')
-            c = L'\\';
-    const bool byPath = pattern.find_first_of(L"\\:") != std::wstring::npos;
-    const bool anyExtension = DisplayNameOf(pattern).find(L'.') == std::wstring::npos;
-    for (const ProcessRecord& process : processes) {
-        if (process.path.empty())
-            continue;
-        std::wstring text = byPath ? process.path : DisplayNameOf(process.path);
-        if (MatchesPattern(pattern, text) || (anyExtension && MatchesPattern(pattern + L".exe", text)))
+    // A program is a module of its process, named as modules are; ".exe" is what a name leaves out.
+    const ModulePattern pattern(name, L".exe");
+    for (const ProcessRecord& process : processes)
+        if (!process.path.empty() && pattern.Matches(process.path))
             matches.push_back(process);
-    }
     return matches;
 }

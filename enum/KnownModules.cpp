@@ -1,16 +1,17 @@
 #include "enum/KnownModules.h"
 
 #include "enum/EnumApi.h"
+#include "framework/WholeName.h"
 
 namespace {
 
 // The file mapped at `module`, as the kernel names it; empty when the system cannot say.
 std::wstring MappedFile(HANDLE process, HMODULE module)
 {
-    wchar_t name[2 * MAX_PATH];
-    DWORD length = pfnGetMappedFileNameW ? pfnGetMappedFileNameW(process, module, name, 2 * MAX_PATH) : 0;
-    // A name that fills the buffer may have been cut: it tells nothing.
-    return length > 0 && length < 2 * MAX_PATH - 1 ? std::wstring(name, length) : std::wstring();
+    if (!pfnGetMappedFileNameW)
+        return std::wstring();
+    return WholeName<wchar_t>(
+        [&](wchar_t* text, DWORD size) { return pfnGetMappedFileNameW(process, module, text, size); });
 }
 
 }  // namespace

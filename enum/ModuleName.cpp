@@ -1,37 +1,11 @@
 #include "enum/ModuleName.h"
 
-#include <algorithm>
-
 #include "enum/DisplayName.h"
 #include "enum/EnumApi.h"
 #include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
+#include "framework/WholeName.h"
 #include "framework/WidePath.h"
-
-namespace {
-
-// The longest path that the wide functions take, in characters.
-const DWORD kLongestPath = 32768;
-
-// Calls `name` with growing buffers until the whole name fits: the functions cut a name that
-// does not fit and say only that the buffer is full.
-template <class Call> std::wstring WholeName(Call name)
-{
-    for (DWORD size = MAX_PATH;; size = std::min(size * 4, kLongestPath)) {
-        std::wstring text(size, L'\0');
-        DWORD length = name(&text[0], size);
-        if (length == 0)
-            return std::wstring();
-        if (length < size - 1) {
-            text.resize(length);
-            return text;
-        }
-        if (size == kLongestPath)
-            return std::wstring();
-    }
-}
-
-}  // namespace
 
 bool NameModule(HANDLE process, HMODULE module, bool mapped, ModuleEntry& entry)
 {
@@ -40,9 +14,10 @@ bool NameModule(HANDLE process, HMODULE module, bool mapped, ModuleEntry& entry)
     const std::string ansi = length > 0 && length < MAX_PATH ? std::string(path, length) : std::string();
     std::wstring file;
     if (pfnGetModuleFileNameExW)
-        file = WholeName([&](wchar_t* text, DWORD size) { return pfnGetModuleFileNameExW(process, module, text, size); });
+        file = WholeName<wchar_t>(
+            [&](wchar_t* text, DWORD size) { return pfnGetModuleFileNameExW(process, module, text, size); });
     if (mapped && pfnGetMappedFileNameW) {
-        std::wstring really = DosPathOf(WholeName(
+        std::wstring really = DosPathOf(WholeName<wchar_t>(
             [&](wchar_t* text, DWORD size) { return pfnGetMappedFileNameW(process, module, text, size); }));
         if (!really.empty() && LowerCase(really) != LowerCase(file)) {
             // The folder is the mapped file's; the name keeps the spelling the process gave it.
@@ -74,6 +49,44 @@ ModuleEntry ToolhelpModule(const char* path, ULONG_PTR base)
     return {CString(path), ToWide(path), true, base};
 }
 
+namespace {
+
+// The listing that holds the drives now; null outside a listing.
+DriveListing* g_listing = nullptr;
+
+}  // namespace
+
+DriveListing::DriveListing() : m_outer(g_listing == nullptr)
+{
+    if (m_outer)
+        g_listing = this;
+}
+
+DriveListing::~DriveListing()
+{
+    if (m_outer)
+        g_listing = nullptr;
+}
+
+const std::vector<DriveListing::Drive>& DriveListing::Drives()
+{
+    if (!m_outer)
+        return g_listing->Drives();
+    if (m_asked)
+        return m_drives;
+    m_asked = true;
+    static decltype(&::QueryDosDeviceW) pfnQueryDosDeviceW = nullptr;
+    if (!BindFromLoadedModule("kernel32.dll", EntryPoint{"QueryDosDeviceW", pfnQueryDosDeviceW}))
+        return m_drives;
+    wchar_t device[MAX_PATH];
+    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
+        const wchar_t drive[] = {letter, L':', L'\0'};
+        if (pfnQueryDosDeviceW(drive, device, MAX_PATH))
+            m_drives.push_back({drive, LowerCase(std::wstring(device) + L"\\")});
+    }
+    return m_drives;
+}
+
 std::wstring DosPathOf(const std::wstring& kernelPath)
 {
     if (kernelPath.compare(0, 4, L"\\??\\") == 0) {
@@ -83,18 +96,11 @@ std::wstring DosPathOf(const std::wstring& kernelPath)
     const std::wstring network = L"\\Device\\Mup\\";
     if (kernelPath.compare(0, network.size(), network) == 0)
         return L"\\\\" + kernelPath.substr(network.size());
-    static decltype(&::QueryDosDeviceW) pfnQueryDosDeviceW = nullptr;
-    if (!BindFromLoadedModule("kernel32.dll", EntryPoint{"QueryDosDeviceW", pfnQueryDosDeviceW}))
-        return std::wstring();
-    wchar_t device[MAX_PATH];
-    for (wchar_t letter = L'A'; letter <= L'Z'; ++letter) {
-        const wchar_t drive[] = {letter, L':', L'\0'};
-        if (!pfnQueryDosDeviceW(drive, device, MAX_PATH))
-            continue;
-        std::wstring prefix = std::wstring(device) + L"\\";
-        if (kernelPath.size() > prefix.size() && LowerCase(kernelPath.substr(0, prefix.size())) == LowerCase(prefix))
-            return std::wstring(drive) + L"\\" + kernelPath.substr(prefix.size());
-    }
+    DriveListing listing;
+    const std::wstring lowered = LowerCase(kernelPath);
+    for (const DriveListing::Drive& drive : listing.Drives())
+        if (lowered.size() > drive.device.size() && lowered.compare(0, drive.device.size(), drive.device) == 0)
+            return drive.letter + L"\\" + kernelPath.substr(drive.device.size());
     return std::wstring();
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "framework/String.h"
 
@@ -30,6 +31,29 @@ ModuleEntry ToolhelpModule(const char* path, ULONG_PTR base);
 // The DOS path ("C:\...", "\\server\share\...") of a path as the kernel names a mapped file
 // ("\Device\HarddiskVolume2\...", "\??\C:\..."); empty when no drive maps it.
 std::wstring DosPathOf(const std::wstring& kernelPath);
+
+// Held by a listing: while one lives, DosPathOf asks the system for the drives' devices once and
+// keeps them, as drives do not change meaningfully within a listing, though they may between
+// two. Without one, each call asks afresh. Nested ones share the outermost's; one thread lists.
+class DriveListing {
+public:
+    DriveListing();
+    ~DriveListing();
+    DriveListing(const DriveListing&) = delete;
+    DriveListing& operator=(const DriveListing&) = delete;
+
+    // Each drive that has a device, and the device in lower case with a backslash after it ("C:"
+    // and "\device\harddiskvolume1\"), asked when first wanted.
+    struct Drive {
+        std::wstring letter, device;
+    };
+    const std::vector<Drive>& Drives();
+
+private:
+    bool m_outer;
+    bool m_asked = false;
+    std::vector<Drive> m_drives;
+};
 
 // Whether the system is a 64-bit one, and the bitness of a process (32 or 64) opened with
 // PROCESS_QUERY_INFORMATION; 0 when it cannot be told.

@@ -57,6 +57,7 @@ bool ReadProcessTable(const OSVERSIONINFOA& version, std::vector<ProcessRecord>&
     std::vector<DWORD> ids;
     if (!EnumProcessIds(ids, Capacity::Whole))
         return false;
+    DriveListing drives;
     for (DWORD id : ids)
         processes.push_back(NameProcess(id));
     return true;
@@ -70,6 +71,7 @@ CString ListedProcessPath(const OSVERSIONINFOA& version, const ProcessRecord& pr
 bool WalkEveryProcess(const OSVERSIONINFOA& version, const std::function<void(const ProcessModules&)>& sink,
                       const ModuleNamer* namer)
 {
+    DriveListing drives;
     std::vector<ProcessRecord> processes;
     if (IsNtFamily(version)) {
         std::vector<DWORD> ids;

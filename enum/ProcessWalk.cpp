@@ -92,6 +92,8 @@ bool WalkProcessesToolhelp(FirstEntry first, const EntrySink& sink)
 ModuleWalk WalkModulesNt(DWORD processId, FirstEntry first, const ModuleSink& sink, Capacity capacity,
                          const ModuleNamer* namer)
 {
+    // A 64-bit program names a 32-bit process's modules through the drives' devices.
+    DriveListing drives;
     KernelHandle process(::OpenProcess(kModuleAccess, FALSE, processId));
     if (!process)
         return ::GetLastError() == ERROR_INVALID_PARAMETER ? ModuleWalk::Ended : ModuleWalk::NotOpened;

@@ -2,6 +2,7 @@
 
 #include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
+#include "framework/WholeName.h"
 
 namespace {
 
@@ -16,6 +17,7 @@ struct WideFunctions {
     decltype(&::GetFullPathNameW) fullPath = nullptr;
     decltype(&::GetLongPathNameW) longPath = nullptr;
     decltype(&::CharLowerBuffW) lower = nullptr;
+    decltype(&::GetModuleFileNameW) moduleFile = nullptr;
     bool bound = false;
 
     WideFunctions()
@@ -28,7 +30,8 @@ struct WideFunctions {
                                      EntryPoint{"GetFileAttributesW", attributes}, EntryPoint{"CopyFileW", copyFile},
                                      EntryPoint{"CreateDirectoryW", createFolder},
                                      EntryPoint{"DeleteFileW", deleteFile}, EntryPoint{"MoveFileW", moveFile},
-                                     EntryPoint{"GetFullPathNameW", fullPath}) &&
+                                     EntryPoint{"GetFullPathNameW", fullPath},
+                                     EntryPoint{"GetModuleFileNameW", moduleFile}) &&
                 BindFromLoadedModule("user32.dll", EntryPoint{"CharLowerBuffW", lower});
         // Windows NT 4.0 has no GetLongPathNameW; 8.3 names then stay as they are.
         BindFromLoadedModule("kernel32.dll", EntryPoint{"GetLongPathNameW", longPath});
@@ -53,14 +56,29 @@ bool SystemHasWidePaths()
     return Wide().bound;
 }
 
-std::wstring LongPathForm(const std::wstring& path)
+std::wstring LongPathForm(const std::wstring& path, PathUse use)
 {
-    if (path.size() < MAX_PATH || path.compare(0, 4, L"\\\\?\\") == 0)
+    if (!Wide().bound || path.compare(0, 4, L"\\\\?\\") == 0)
         return path;
-    if (path.size() > 2 && path[1] == L':' && path[2] == L'\\')
-        return L"\\\\?\\" + path;
-    if (path.compare(0, 2, L"\\\\") == 0)
-        return L"\\\\?\\UNC\\" + path.substr(2);
+    // Below 248 characters CreateDirectoryW needs no prefix, and below MAX_PATH nothing else does.
+    const size_t limit = use == PathUse::NewFolder ? MAX_PATH - 12 : MAX_PATH;
+    // The prefix turns off the system's own reading of "/", "." and "..": it is done here first.
+    const std::wstring full = FullPathOf(path);
+    if (full.size() < limit || full.compare(0, 4, L"\\\\.\\") == 0)
+        return path;
+    if (full.size() > 2 && full[1] == L':' && full[2] == L'\\')
+        return L"\\\\?\\" + full;
+    if (full.compare(0, 2, L"\\\\") == 0)
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    return path;
+}
+
+std::wstring WithoutLongPrefix(const std::wstring& path)
+{
+    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+        return L"\\\\" + path.substr(8);
+    if (path.compare(0, 4, L"\\\\?\\") == 0)
+        return path.substr(4);
     return path;
 }
 
@@ -87,7 +105,7 @@ bool CopyFileOf(const std::wstring& from, const std::wstring& to, bool failIfExi
 bool CreateFolderOf(const std::wstring& path)
 {
     if (Wide().bound)
-        return Wide().createFolder(LongPathForm(path).c_str(), nullptr) != FALSE;
+        return Wide().createFolder(LongPathForm(path, PathUse::NewFolder).c_str(), nullptr) != FALSE;
     return ::CreateDirectoryA(Ansi(path).c_str(), nullptr) != FALSE;
 }
 
@@ -110,31 +128,30 @@ std::wstring FullPathOf(const std::wstring& path)
         DWORD length = ::GetFullPathNameA(Ansi(path).c_str(), MAX_PATH, full, nullptr);
         return length > 0 && length < MAX_PATH ? ToWide(std::string(full, length)) : path;
     }
-    DWORD length = Wide().fullPath(path.c_str(), 0, nullptr, nullptr);
-    std::wstring full(length, L'\0');
-    if (length == 0)
-        return path;
-    length = Wide().fullPath(path.c_str(), length, &full[0], nullptr);
-    return length > 0 && length < full.size() ? full.substr(0, length) : path;
+    // The full path of a relative one can be longer than MAX_PATH.
+    std::wstring full =
+        WholeName<wchar_t>([&](wchar_t* text, DWORD size) { return Wide().fullPath(path.c_str(), size, text, nullptr); });
+    return full.empty() ? path : full;
 }
 
 std::wstring LongNameOf(const std::wstring& path)
 {
     if (!Wide().longPath)
         return path;
-    std::wstring prefixed = LongPathForm(path);
-    DWORD length = Wide().longPath(prefixed.c_str(), nullptr, 0);
-    if (length == 0)
+    const std::wstring prefixed = LongPathForm(path);
+    std::wstring full =
+        WholeName<wchar_t>([&](wchar_t* text, DWORD size) { return Wide().longPath(prefixed.c_str(), text, size); });
+    if (full.empty())
         return path;
-    std::wstring full(length, L'\0');
-    length = Wide().longPath(prefixed.c_str(), &full[0], length);
-    if (length == 0 || length >= full.size())
-        return path;
-    full.resize(length);
     // What came in without the prefix goes out without it.
-    if (prefixed != path && full.compare(0, 4, L"\\\\?\\") == 0)
-        full = full.compare(0, 8, L"\\\\?\\UNC\\") == 0 ? L"\\\\" + full.substr(8) : full.substr(4);
-    return full;
+    return prefixed != path ? WithoutLongPrefix(full) : full;
+}
+
+std::wstring ModuleFileOf(HMODULE module)
+{
+    if (Wide().moduleFile)
+        return WholeName<wchar_t>([&](wchar_t* text, DWORD size) { return Wide().moduleFile(module, text, size); });
+    return ToWide(WholeName<char>([&](char* text, DWORD size) { return ::GetModuleFileNameA(module, text, size); }));
 }
 
 std::wstring LowerCase(std::wstring text)

@@ -10,9 +10,17 @@
 // Whether the system's wide file functions work: the NT family.
 bool SystemHasWidePaths();
 
-// `path` as the wide functions take it beyond MAX_PATH characters: a full path of that length
-// gets the "\\?\" prefix ("\\?\UNC\" for a share); anything else stays as it is.
-std::wstring LongPathForm(const std::wstring& path);
+// What a path is handed to: CreateDirectoryW takes a folder's path only below 248 characters
+// (room for an 8.3 name in it), the other file functions any path below MAX_PATH.
+enum class PathUse { File, NewFolder };
+
+// `path` as the wide functions take it beyond their limit: a path whose full form reaches the
+// limit of `use` goes in that full form ("/" as "\", "." and ".." resolved, relative to the
+// current folder) with the "\\?\" prefix ("\\?\UNC\" for a share). A path that has the prefix, a
+// device path and a path below the limit stay as they are.
+std::wstring LongPathForm(const std::wstring& path, PathUse use = PathUse::File);
+// `path` without a "\\?\" prefix: "\\?\C:\a" as "C:\a", "\\?\UNC\srv\share" as "\\srv\share".
+std::wstring WithoutLongPrefix(const std::wstring& path);
 
 // The system's file functions for whole paths; each answers as its ANSI sibling does, with
 // GetLastError set on failure.
@@ -27,6 +35,9 @@ bool MoveFileOf(const std::wstring& from, const std::wstring& to);
 // system cannot say.
 std::wstring FullPathOf(const std::wstring& path);
 std::wstring LongNameOf(const std::wstring& path);
+// The whole path of `module` of this process (null: the program's file); empty when the system
+// cannot say.
+std::wstring ModuleFileOf(HMODULE module);
 
 // `text` in lower case, as the system lowers it.
 std::wstring LowerCase(std::wstring text);

@@ -1,5 +1,8 @@
 #include "WinApp.h"
 
+#include "framework/Encoding.h"
+#include "framework/WidePath.h"
+
 namespace {
 CWinApp* g_pApp;
 }
@@ -67,10 +70,10 @@ int AfxWinMain(HINSTANCE instance)
         return -1;
     app->m_hInstance = instance;
     if (app->m_strAppName.IsEmpty()) {
-        char path[MAX_PATH] = "";
-        ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-        const char* name = path;
-        for (const char* p = path; *p; ++p)
+        // Of a path cut at MAX_PATH, the name would be lost.
+        const std::string path = FromWide(ModuleFileOf(nullptr));
+        const char* name = path.c_str();
+        for (const char* p = name; *p; ++p)
             if (*p == '\\' || *p == '/' || *p == ':')
                 name = p + 1;
         const char* dot = strrchr(name, '.');

@@ -1,6 +1,6 @@
 // copy end to end: a kit made in a folder that did not exist, its files against the modules
 // that the system lists for this process, its report against the console's report, the same
-// kit copied again, and a kit without the system's files.
+// kit copied again, a kit without the system's files, and one in a folder beyond MAX_PATH.
 #include <doctest/doctest.h>
 
 #include <cstring>
@@ -130,4 +130,25 @@ TEST_CASE("copy makes a kit that says what it holds, and copied again overwrites
     CHECK(std::multiset<std::string>(leanMade.begin() + 2, leanMade.end()) == kept);
     CHECK(Outcomes(testing::FileContent(lean + "\\QuendrixKit.copied.csv")) == outcomes);
     CHECK(testing::FileContent(lean + "\\QuendrixKit.report.txt") == report.out);
+
+    // Into a folder beyond MAX_PATH, named with "/" and "..": made where the full path says, with
+    // the manifest and the copies in it.
+    const std::string part(60, 'p');
+    std::string above = owned;
+    for (int i = 0; i < 4; ++i) {
+        above += "\\" + part;
+        REQUIRE(::CreateDirectoryW((L"\\\\?\\" + Wide(above)).c_str(), nullptr));
+    }
+    const std::string deep = above + "\\kit";
+    REQUIRE(deep.size() >= MAX_PATH);
+    std::string typed = owned + "\\" + part + "\\..\\" + part + "\\" + part + "\\.\\" + part + "\\" + part + "\\kit";
+    for (char& c : typed)
+        if (c == '\\')
+            c = '/';
+    Run distant = Cli("copy " + Own() + " \"" + typed + "\" --no-system");
+    CHECK(distant.exit == 0);
+    CHECK_MESSAGE(distant.err.find("QuendrixCli: made the folder \"" + typed + "\"\r\n") == 0, distant.err);
+    CHECK(testing::FileContent(L"\\\\?\\" + Wide(deep) + L"\\QuendrixKit.report.txt") == report.out);
+    CHECK(testing::FileContent(L"\\\\?\\" + Wide(deep) + L"\\fx_full.dll") ==
+          testing::FileContent(fixtures::Directory() + "fx_full.dll"));
 }

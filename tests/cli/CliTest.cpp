@@ -228,8 +228,18 @@ TEST_CASE("find names every process that the snapshots show with the module, in 
 
 TEST_CASE("bad input ends in one clear message and the stated exit status, changing nothing")
 {
-    // Two processes of one program name.
-    std::string sleeper = testing::ExeDirectory() + "..\\bench\\sleeper.exe";
+    std::string folder = fixtures::FreshTempFolder("quendrix-cli-bad");
+    // Two processes of one program, in a folder whose name is no 8.3 name.
+    const std::string sleeper = folder + "sleeping-programs\\sleeper.exe";
+    REQUIRE(::CreateDirectoryA((folder + "sleeping-programs").c_str(), nullptr));
+    REQUIRE(::CopyFileA((testing::ExeDirectory() + "..\\bench\\sleeper.exe").c_str(), sleeper.c_str(), TRUE));
+    char shortSleeper[MAX_PATH] = "";
+    REQUIRE(::GetShortPathNameA(sleeper.c_str(), shortSleeper, MAX_PATH) > 0);
+    REQUIRE(::lstrcmpiA(shortSleeper, sleeper.c_str()) != 0);
+    std::string forwardSleeper = sleeper;
+    for (char& c : forwardSleeper)
+        if (c == '\\')
+            c = '/';
     PROCESS_INFORMATION sleepers[2]{};
     for (PROCESS_INFORMATION& info : sleepers) {
         STARTUPINFOA startup{};
@@ -237,7 +247,6 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
         std::string command = "\"" + sleeper + "\"";
         REQUIRE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
     }
-    std::string folder = fixtures::FreshTempFolder("quendrix-cli-bad");
     std::string longFolder = folder + std::string(260, 'l');
     const std::string sleepersNamed =
         ": " + std::to_string(std::min(sleepers[0].dwProcessId, sleepers[1].dwProcessId)) + ", " +
@@ -258,6 +267,15 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
         {"modules sleeper.exe", 2, sleepersNamed},
         {"modules SLEEPER", 2, sleepersNamed},
         {"modules sl*er", 2, sleepersNamed},
+        {"modules \"" + sleeper + "\"", 2, sleepersNamed},
+        {"modules \"" + forwardSleeper + "\"", 2, sleepersNamed},
+        {"modules \"\\\\?\\" + sleeper + "\"", 2, sleepersNamed},
+        {"modules \"" + std::string(shortSleeper) + "\"", 2, sleepersNamed},
+        // Relative to the current folder, which the program is started in.
+        {"modules sleeping-programs\\sleeper", 2, sleepersNamed},
+        {"modules ..\\" + folder.substr(folder.rfind('\\', folder.size() - 2) + 1) + "sleeping-programs/SLEEPER.EXE", 2,
+         sleepersNamed},
+        {"modules sleeping-programs\\sleeper.com", 2, "no process is named \"sleeping-programs\\sleeper.com\""},
         {"copy " + Own() + " \"" + folder + "missing\\below\"", 2, "there is no such folder, nor the folder to make it in"},
         {"copy " + Own() + " Z:\\proc", 2, "cannot copy into \"Z:\\proc\""},
         {"copy " + Own() + " \"" + longFolder + "\"", 2, "cannot make the folder"},
@@ -265,6 +283,9 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
         {"report " + Own() + " --output \"" + folder.substr(0, folder.size() - 1) + "\"", 2, "is a folder"},
         {"report " + Own() + " --output \"" + longFolder + "\\r.txt\"", 2, "cannot write"},
     };
+    wchar_t current[MAX_PATH] = L"";
+    REQUIRE(::GetCurrentDirectoryW(MAX_PATH, current) > 0);
+    REQUIRE(::SetCurrentDirectoryA(folder.c_str()));
     for (const Case& c : cases) {
         CAPTURE(c.arguments);
         Run run = Cli(c.arguments);
@@ -275,6 +296,7 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
         // One line, not the whole usage.
         CHECK(run.err.find("\r\n") == run.err.size() - 2);
     }
+    ::SetCurrentDirectoryW(current);
     for (PROCESS_INFORMATION& info : sleepers) {
         ::TerminateProcess(info.hProcess, 0);
         ::WaitForSingleObject(info.hProcess, 10000);

@@ -1,12 +1,15 @@
 // CFile and CStdioFile on real files: creation and truncation, text and binary streams, and the
-// CFileException that every refusal of the system throws.
+// CFileException that every refusal of the system throws; and the forms in which whole paths go
+// to the wide file functions.
 #include <doctest/doctest.h>
 
 #include <cstring>
 #include <string>
 
 #include "framework/FileException.h"
+#include "framework/Encoding.h"
 #include "framework/StdioFile.h"
+#include "framework/WidePath.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -122,4 +125,66 @@ TEST_CASE("every refusal of the system throws CFileException with the file and t
     CStdioFile full("Z:\\dev\\full", CFile::modeCreate | CFile::modeWrite);
     CHECK(ErrorOf([&] { full.WriteString("header\n"); }, &named) == ERROR_DISK_FULL);
     CHECK(named == "Z:\\dev\\full");
+}
+
+TEST_CASE("paths beyond the system's limits go to the wide functions in full, with the long prefix")
+{
+    REQUIRE(SystemHasWidePaths());
+    const std::wstring base = ToWide(testing::FreshFolder("quendrix-widepath"));
+    const std::wstring part(60, L'p'), deep = base + L"\\" + part + L"\\" + part + L"\\" + part + L"\\" + part;
+    const std::wstring file = deep + L"\\f.txt";
+    REQUIRE(file.size() >= MAX_PATH);
+    auto forward = [](std::wstring path) {
+        for (wchar_t& c : path)
+            if (c == L'\\')
+                c = L'/';
+        return path;
+    };
+    // The name of base's own folder, for relative paths from within it.
+    const std::wstring baseName = base.substr(base.rfind(L'\\') + 1);
+    // Between the 248 characters of CreateDirectoryW and MAX_PATH.
+    const std::wstring folder250 = base + L"\\" + std::wstring(250 - base.size() - 1, L'q');
+    const std::wstring folder247 = folder250.substr(0, 247);
+    const std::wstring share = L"\\\\srv\\share\\" + part + L"\\" + part + L"\\" + part + L"\\" + part + L"\\" + part;
+    const std::wstring sharePrefixed = L"\\\\?\\UNC\\srv\\share\\" + part + L"\\" + part + L"\\" + part + L"\\" +
+                                       part + L"\\" + part;
+    struct Case { std::wstring path; PathUse use; std::wstring form; } cases[] = {
+        {L"C:\\short\\f.txt", PathUse::File, L"C:\\short\\f.txt"},
+        {L"C:/short/../f.txt", PathUse::File, L"C:/short/../f.txt"},
+        {file, PathUse::File, L"\\\\?\\" + file},
+        {forward(file), PathUse::File, L"\\\\?\\" + file},
+        {base + L"\\" + part + L"\\x\\..\\.\\" + part + L"\\" + part + L"\\" + part + L"\\f.txt", PathUse::File,
+         L"\\\\?\\" + file},
+        {L"..\\" + baseName + L"\\" + part + L"\\" + part + L"\\" + part + L"\\" + part + L"\\f.txt", PathUse::File,
+         L"\\\\?\\" + file},
+        {L"\\\\?\\" + file, PathUse::File, L"\\\\?\\" + file},
+        {share, PathUse::File, sharePrefixed},
+        {folder250, PathUse::File, folder250},
+        {folder250, PathUse::NewFolder, L"\\\\?\\" + folder250},
+        {forward(folder250), PathUse::NewFolder, L"\\\\?\\" + folder250},
+        {folder247, PathUse::NewFolder, folder247},
+    };
+    // Relative paths are read from base.
+    wchar_t current[MAX_PATH] = L"";
+    REQUIRE(::GetCurrentDirectoryW(MAX_PATH, current) > 0);
+    REQUIRE(::SetCurrentDirectoryW(base.c_str()));
+    for (const Case& c : cases)
+        CHECK_MESSAGE(LongPathForm(c.path, c.use) == c.form,
+                      "expected " << FromWide(c.form, CP_UTF8) << ", got " << FromWide(LongPathForm(c.path, c.use), CP_UTF8));
+
+    // The files and folders are made where those forms say, written with "/" and "..".
+    std::wstring made = base;
+    for (int i = 0; i < 4; ++i) {
+        made += L"\\" + part;
+        CHECK(CreateFolderOf(forward(made + L"\\..\\" + part)));
+    }
+    CHECK(CreateFolderOf(forward(folder250)));
+    const DWORD attributes = ::GetFileAttributesW((L"\\\\?\\" + folder250).c_str());
+    CHECK((attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)));
+    HANDLE created = CreateFileOf(L"..\\" + baseName + L"/" + part + L"/./" + part + L"/" + part + L"/" + part + L"/f.txt",
+                                  GENERIC_WRITE, 0, CREATE_NEW);
+    CHECK(created != INVALID_HANDLE_VALUE);
+    ::CloseHandle(created);
+    CHECK(::GetFileAttributesW((L"\\\\?\\" + file).c_str()) != INVALID_FILE_ATTRIBUTES);
+    ::SetCurrentDirectoryW(current);
 }
