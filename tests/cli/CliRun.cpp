@@ -8,6 +8,7 @@
 #include "enum/DisplayName.h"
 #include "export/Fixtures.h"
 #include "framework/Encoding.h"
+#include "framework/SystemLibrary.h"
 #include "framework/WinApp.h"
 #include "support/TestSupport.h"
 #include "support/TestViewerDlg.h"
@@ -129,9 +130,10 @@ bool HasModule(DWORD id, const char* module)
     // bitness; Wine's tool-help snapshots do not.
     using PfnEnumProcessModulesEx = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*, DWORD);
     using PfnGetModuleBaseNameA = DWORD(WINAPI*)(HANDLE, HMODULE, char*, DWORD);
-    HMODULE psapi = ::LoadLibraryA("psapi.dll");
-    auto enumModules = reinterpret_cast<PfnEnumProcessModulesEx>(::GetProcAddress(psapi, "EnumProcessModulesEx"));
-    auto baseName = reinterpret_cast<PfnGetModuleBaseNameA>(::GetProcAddress(psapi, "GetModuleBaseNameA"));
+    PfnEnumProcessModulesEx enumModules = nullptr;
+    PfnGetModuleBaseNameA baseName = nullptr;
+    BindFromSystemLibrary("psapi.dll", EntryPoint{"EnumProcessModulesEx", enumModules},
+                          EntryPoint{"GetModuleBaseNameA", baseName});
     HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
     HMODULE modules[1024];
     DWORD needed = 0;
