@@ -11,7 +11,8 @@ enum ExitStatus {
     kExitPartly = 1,   // some of it failed: a file not copied, a process unread; find: no holder
     kExitRefused = 2,  // a usage error, an unknown or ambiguous process, an output not written,
                        // the program failing itself (out of memory)
-    kExitUnsure = 3,   // find: no holder among the processes read, but not every one could be read
+    kExitUnsure = 3,   // find, stale, wait: no answer among what was read, but not everything
+                       // could be read (some processes or modules, or the process table)
 };
 
 class Console {

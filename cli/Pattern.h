@@ -8,8 +8,8 @@
 bool MatchesPattern(const std::wstring& pattern, const std::wstring& text);
 
 // A module as a user names it, made ready to match loaded modules' whole paths: separators as
-// backslashes, a "\\?\" prefix and 8.3 names spelled out (a path of an existing file is taken
-// in full), in lower case. A pattern with a folder matches whole paths, one without matches
+// backslashes, a "\\?\" prefix, a path without * or ? made full, 8.3 names spelled out where
+// the file or its folder exists, in lower case. A pattern with a folder matches whole paths, one without matches
 // file names; a name without an extension matches with `missingExtension` too: any extension
 // (".*") for a module, ".exe" for a program.
 class ModulePattern {

@@ -155,9 +155,10 @@ int RunWait(const Arguments& arguments, Session& session)
             return kExitPartly;
         }
         // Half a second between looks, and never less idle time than a look takes: the program
-        // uses at most half of one processor however many processes there are. A holder's end
-        // cuts the idle time short, not the half second; one that ended during the look skips
-        // it, but never twice in a row (a process may linger in the list after its end).
+        // uses at most half of one processor however many processes there are, but for the look
+        // after a holder's end. That end cuts the idle time short, not the half second; one that
+        // ended during the look skips it, but never twice in a row (a process may linger in the
+        // list after its end).
         bool ended = false;
         const std::vector<KernelHandle> ends = Ends(holders, ended);
         const DWORD least = took < kPollMs ? kPollMs - took : 0;

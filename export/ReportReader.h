@@ -16,7 +16,8 @@
 const DWORD kLargestReport = 64 * 1024 * 1024;
 
 // One module line: where its path and text lie in the report's bytes. A pointer and two
-// lengths, as a report may list millions of modules and every one of them is sorted.
+// lengths, as a report may list millions of modules, each of them held while two lists are
+// compared.
 class ReportedModule {
 public:
     // `line` is the whole module line without its line end: a path, a TAB at `tab`, "(V", the
