@@ -1,20 +1,6 @@
 #include "enum/KnownModules.h"
 
 #include "enum/EnumApi.h"
-#include "framework/WholeName.h"
-
-namespace {
-
-// The file mapped at `module`, as the kernel names it; empty when the system cannot say.
-std::wstring MappedFile(HANDLE process, HMODULE module)
-{
-    if (!pfnGetMappedFileNameW)
-        return std::wstring();
-    return WholeName<wchar_t>(
-        [&](wchar_t* text, DWORD size) { return pfnGetMappedFileNameW(process, module, text, size); });
-}
-
-}  // namespace
 
 KnownModules::KnownModules()
     : m_namer([this](DWORD processId, HANDLE process, HMODULE module, bool mapped, ModuleEntry& entry) {
@@ -25,7 +11,7 @@ KnownModules::KnownModules()
 
 bool KnownModules::Name(DWORD processId, HANDLE process, HMODULE module, bool mapped, ModuleEntry& entry)
 {
-    const std::wstring file = MappedFile(process, module);
+    const std::wstring file = MappedFileName(process, module);
     if (file.empty())
         return NameModule(process, module, mapped, entry);
     Known& known = m_known[{processId, module}];

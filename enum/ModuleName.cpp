@@ -7,6 +7,14 @@
 #include "framework/WholeName.h"
 #include "framework/WidePath.h"
 
+std::wstring MappedFileName(HANDLE process, HMODULE module)
+{
+    if (!pfnGetMappedFileNameW)
+        return std::wstring();
+    return WholeName<wchar_t>(
+        [&](wchar_t* text, DWORD size) { return pfnGetMappedFileNameW(process, module, text, size); });
+}
+
 bool NameModule(HANDLE process, HMODULE module, bool mapped, ModuleEntry& entry)
 {
     char path[MAX_PATH];
@@ -17,8 +25,7 @@ bool NameModule(HANDLE process, HMODULE module, bool mapped, ModuleEntry& entry)
         file = WholeName<wchar_t>(
             [&](wchar_t* text, DWORD size) { return pfnGetModuleFileNameExW(process, module, text, size); });
     if (mapped && pfnGetMappedFileNameW) {
-        std::wstring really = DosPathOf(WholeName<wchar_t>(
-            [&](wchar_t* text, DWORD size) { return pfnGetMappedFileNameW(process, module, text, size); }));
+        std::wstring really = DosPathOf(MappedFileName(process, module));
         if (!really.empty() && LowerCase(really) != LowerCase(file)) {
             // The folder is the mapped file's; the name keeps the spelling the process gave it.
             const std::wstring name = file.substr(FolderLength(file));

@@ -25,6 +25,10 @@ struct ModuleEntry {
 // function names the module.
 bool NameModule(HANDLE process, HMODULE module, bool mapped, ModuleEntry& entry);
 
+// The file mapped at `module` of `process`, as the kernel names it ("\Device\..."); empty when
+// the system cannot say.
+std::wstring MappedFileName(HANDLE process, HMODULE module);
+
 // A module of a tool-help snapshot: the ANSI path is all there is, and it is the file's name.
 ModuleEntry ToolhelpModule(const char* path, ULONG_PTR base);
 

@@ -3,6 +3,7 @@
 #include "enum/EnumApi.h"
 #include "framework/Encoding.h"
 #include "framework/Handles.h"
+#include "framework/WholeName.h"
 
 namespace {
 
@@ -25,13 +26,14 @@ ProcessRecord NameProcess(DWORD id)
     if (!process)
         return record;
     record.bits = ProcessBits(process.Get());
-    std::wstring name(32768, L'\0');
+    std::wstring name(kLongestPath, L'\0');
     DWORD size = static_cast<DWORD>(name.size());
     if (pfnQueryFullProcessImageNameW && pfnQueryFullProcessImageNameW(process.Get(), 0, &name[0], &size)) {
         record.path = name.substr(0, size);
     } else if (pfnGetProcessImageFileNameW) {
         DWORD length = pfnGetProcessImageFileNameW(process.Get(), &name[0], static_cast<DWORD>(name.size()));
-        record.path = DosPathOf(name.substr(0, length));
+        if (length > 0)
+            record.path = DosPathOf(name.substr(0, length));
     }
     if (record.path.empty()) {
         HMODULE executable;

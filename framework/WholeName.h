@@ -18,11 +18,14 @@ template <class Char, class Call> std::basic_string<Char> WholeName(Call name)
 {
     for (DWORD size = MAX_PATH;;) {
         std::basic_string<Char> text(size, Char());
-        DWORD length = name(&text[0], size);
-        if (length == 0)
+        ::SetLastError(NO_ERROR);
+        const DWORD length = name(&text[0], size);
+        // A name that fills the buffer may have been cut; some systems answer a buffer too small
+        // with 0 and this error instead.
+        const bool cut = length == 0 ? ::GetLastError() == ERROR_INSUFFICIENT_BUFFER : length >= size - 1;
+        if (length == 0 && !cut)
             return std::basic_string<Char>();
-        // A name that fills the buffer may have been cut.
-        if (length < size - 1) {
+        if (!cut) {
             text.resize(length);
             return text;
         }
