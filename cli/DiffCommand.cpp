@@ -1,8 +1,6 @@
 // diff: two module lists compared, each a report file or the report of a running process.
 #include "cli/DiffCommand.h"
 
-#include <new>
-
 #include "cli/Commands.h"
 #include "cli/Session.h"
 #include "framework/Encoding.h"
@@ -37,19 +35,20 @@ Cell Direction(VersionDirection direction)
     }
 }
 
-// A side's version and description: for a line compared whole, all its text stands as the
-// version.
-Cell Version(const ReportedModule* module, bool whole)
-{
-    return !module ? Missing() : Text(whole ? module->Text() : module->Statement().version);
-}
+// A side's version and description, its text split once: for a line compared whole, all its
+// text stands as the version.
+struct SideCells {
+    Cell version, description;
+};
 
-Cell Description(const ReportedModule* module, bool whole)
+SideCells Side(const ReportedModule* module, bool whole)
 {
-    if (!module || whole)
-        return Missing();
+    if (!module)
+        return {Missing(), Missing()};
+    if (whole)
+        return {Text(module->Text()), Missing()};
     const VersionStatement statement = module->Statement();
-    return statement.hasDescription ? Text(statement.description) : Missing();
+    return {Text(statement.version), statement.hasDescription ? Text(statement.description) : Missing()};
 }
 
 // Reads one side: the report file that `operand` names, or else the report of the process it
@@ -108,10 +107,10 @@ std::vector<Row> DiffRows(const std::vector<ModuleDifference>& differences, Diff
     for (const ModuleDifference& difference : differences) {
         const ReportedModule* either = difference.a ? difference.a : difference.b;
         bool whole = difference.change == DiffChange::Text;
+        SideCells a = Side(difference.a, whole), b = Side(difference.b, whole);
         rows.push_back({Text(match == DiffMatch::ByName ? ReportedName(either->Path()) : either->Path()),
-                        Cell{ChangeName(difference.change), true}, Version(difference.a, whole),
-                        Version(difference.b, whole), Direction(difference.direction),
-                        Description(difference.a, whole), Description(difference.b, whole),
+                        Cell{ChangeName(difference.change), true}, a.version, b.version,
+                        Direction(difference.direction), a.description, b.description,
                         difference.a ? Text(difference.a->Path()) : Missing(),
                         difference.b ? Text(difference.b->Path()) : Missing()});
     }

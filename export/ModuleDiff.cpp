@@ -115,8 +115,6 @@ void Add(std::vector<Found>& found, std::string_view key, const ReportedModule& 
     }
     bool version = x.version != y.version;
     bool description = x.hasDescription != y.hasDescription || x.description != y.description;
-    if (!version && !description)
-        return;
     DiffChange change = !version ? DiffChange::Description
                         : description ? DiffChange::VersionAndDescription
                                       : DiffChange::Version;

@@ -1,9 +1,5 @@
 #include "export/VersionStatement.h"
 
-#include <algorithm>
-
-#include "export/ByteScan.h"
-
 namespace {
 
 const std::string_view kSeparator = ", ";
@@ -23,25 +19,12 @@ bool IsBareNumber(std::string_view part)
     return true;
 }
 
-// Where the first ", " of `text` from `from` on begins; npos when there is none.
-size_t FindSeparator(std::string_view text, size_t from)
-{
-    const char* const end = text.data() + text.size();
-    for (const char* at = text.data() + std::min(from, text.size());; ++at) {
-        at = FindByte(at, end, kSeparator[0]);
-        if (end - at < 2)
-            return std::string_view::npos;
-        if (at[1] == kSeparator[1])
-            return static_cast<size_t>(at - text.data());
-    }
-}
-
 }  // namespace
 
 VersionStatement SplitStatement(std::string_view text)
 {
     VersionStatement statement;
-    size_t at = FindSeparator(text, 0);
+    size_t at = text.find(kSeparator);
     if (at == std::string_view::npos) {
         statement.version = text;
         return statement;
@@ -49,7 +32,7 @@ VersionStatement SplitStatement(std::string_view text)
     if (IsBareNumber(text.substr(0, at))) {
         // A version of numbers: the parts that follow it belong to it while they are numbers.
         for (int numbers = 1; at != std::string_view::npos; ++numbers) {
-            size_t next = FindSeparator(text, at + kSeparator.size());
+            size_t next = text.find(kSeparator, at + kSeparator.size());
             std::string_view part = text.substr(at + kSeparator.size(), next == std::string_view::npos
                                                                             ? std::string_view::npos
                                                                             : next - at - kSeparator.size());
