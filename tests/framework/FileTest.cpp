@@ -3,12 +3,14 @@
 // to the wide file functions.
 #include <doctest/doctest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
 #include "framework/FileException.h"
 #include "framework/Encoding.h"
 #include "framework/StdioFile.h"
+#include "framework/WholeName.h"
 #include "framework/WidePath.h"
 #include "support/TestSupport.h"
 
@@ -17,20 +19,6 @@ namespace {
 std::string TempFolder()
 {
     return testing::FreshFolder("quendrix-file") + "\\";
-}
-
-std::string Contents(const std::string& path)
-{
-    std::string bytes;
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return "<cannot open>";
-    char buffer[4096];
-    DWORD read = 0;
-    while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-        bytes.append(buffer, read);
-    ::CloseHandle(file);
-    return bytes;
 }
 
 DWORD SizeOf(const std::string& path)
@@ -71,9 +59,9 @@ TEST_CASE("a text stream writes each line feed as CR LF; a binary stream writes 
         // Nothing is held back: the bytes are in the file before it is closed, which no one else
         // can open meanwhile.
         CHECK(SizeOf(path) == std::strlen(c.stored));
-        CHECK(Contents(path) == "<cannot open>");
+        CHECK(testing::FileContent(path) == "<missing>");
         file.Close();
-        CHECK_MESSAGE(Contents(path) == c.stored, "flags " << c.flags);
+        CHECK_MESSAGE(testing::FileContent(path) == c.stored, "flags " << c.flags);
     }
 }
 
@@ -85,14 +73,14 @@ TEST_CASE("modeCreate truncates an existing file; the destructor closes a file l
         file.WriteString("a long first content\n");
         file.WriteString("in two calls\n");
     }
-    CHECK(Contents(path) == "a long first content\r\nin two calls\r\n");
+    CHECK(testing::FileContent(path) == "a long first content\r\nin two calls\r\n");
     {
         CStdioFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite);
         file.WriteString("short");
         file.Close();
         file.Close();  // a closed file stays closed
     }
-    CHECK(Contents(path) == "short");
+    CHECK(testing::FileContent(path) == "short");
 }
 
 TEST_CASE("every refusal of the system throws CFileException with the file and the reason")
@@ -187,4 +175,46 @@ TEST_CASE("paths beyond the system's limits go to the wide functions in full, wi
     ::CloseHandle(created);
     CHECK(::GetFileAttributesW((L"\\\\?\\" + file).c_str()) != INVALID_FILE_ATTRIBUTES);
     ::SetCurrentDirectoryW(current);
+}
+
+TEST_CASE("a name handed out into the caller's buffer comes whole, or not at all")
+{
+    // Stand-ins for the system's three ways of answering a buffer too small: cutting the name
+    // and filling the buffer, answering 0 with ERROR_INSUFFICIENT_BUFFER, answering the size.
+    enum Answer { Cuts, Refuses, TellsSize, Fails };
+    struct Case {
+        Answer answer;
+        size_t length;
+        bool whole;
+    } cases[] = {
+        {Cuts, 10, true},        {Cuts, 259, true},        {Cuts, 260, true},      {Cuts, 20000, true},
+        {Refuses, 300, true},    {TellsSize, 300, true},   {TellsSize, 32766, true}, {Cuts, 32767, false},
+        {Cuts, 40000, false},    {TellsSize, 40000, false}, {Fails, 10, false},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.answer);
+        CAPTURE(c.length);
+        const std::wstring name(c.length, L'n');
+        std::wstring got = WholeName<wchar_t>([&](wchar_t* buffer, DWORD size) -> DWORD {
+            if (c.answer == Fails) {
+                ::SetLastError(ERROR_ACCESS_DENIED);
+                return 0;
+            }
+            if (name.size() < size) {
+                std::copy(name.begin(), name.end(), buffer);
+                buffer[name.size()] = L'\0';
+                return static_cast<DWORD>(name.size());
+            }
+            if (c.answer == Refuses) {
+                ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
+                return 0;
+            }
+            if (c.answer == TellsSize)
+                return static_cast<DWORD>(name.size() + 1);
+            std::copy(name.begin(), name.begin() + (size - 1), buffer);
+            buffer[size - 1] = L'\0';
+            return size - 1;
+        });
+        CHECK(got == (c.whole ? name : std::wstring()));
+    }
 }

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <fstream>
-#include <sstream>
 
 #include <shlwapi.h>
 #include <tlhelp32.h>
@@ -11,6 +9,7 @@
 #include <doctest/doctest.h>
 
 #include "enum/DisplayName.h"
+#include "framework/Encoding.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
 
@@ -378,10 +377,7 @@ void RemoveTree(const std::wstring& folder)
 
 void RemoveTree(const std::string& folder)
 {
-    std::wstring wide(folder.size(), L'\0');
-    wide.resize(static_cast<size_t>(::MultiByteToWideChar(CP_ACP, 0, folder.data(), static_cast<int>(folder.size()),
-                                                           &wide[0], static_cast<int>(wide.size()))));
-    RemoveTree(L"\\\\?\\" + wide);
+    RemoveTree(L"\\\\?\\" + ToWide(folder));
 }
 
 // The owner of the folders that FreshFolder made: it removes them when the process ends, after
@@ -469,22 +465,12 @@ std::string CharacterOutsideCodePage()
 
 std::string Ansi(const std::string& utf8)
 {
-    std::wstring wide(utf8.size() + 1, L'\0');
-    int wideLength = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                           &wide[0], static_cast<int>(wide.size()));
-    std::string ansi(static_cast<size_t>(wideLength) * 2 + 1, '\0');
-    int length = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, &ansi[0],
-                                       static_cast<int>(ansi.size()), nullptr, nullptr);
-    ansi.resize(static_cast<size_t>(length));
-    return ansi;
+    return FromWide(ToWide(utf8, CP_UTF8));
 }
 
 std::string FileContent(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return in ? content.str() : std::string("<missing>");
+    return FileContent(ToWide(path));
 }
 
 std::set<std::string> FileNames(const std::string& folder)
@@ -502,7 +488,8 @@ std::set<std::string> FileNames(const std::string& folder)
 
 std::string FileContent(const std::wstring& path)
 {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return "<missing>";
     std::string bytes;
