@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "cli/Output.h"
-#include "export/ModuleDiff.h"
+#include "compare/ModuleDiff.h"
 
 // The columns of the listing, the same in text, CSV and JSON.
 const std::vector<Column>& DiffColumns();

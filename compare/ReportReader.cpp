@@ -1,4 +1,4 @@
-#include "export/ReportReader.h"
+#include "compare/ReportReader.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "export/ModuleDiff.h"
+#include "compare/ModuleDiff.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "export/ModuleDiff.h"
+#include "compare/ModuleDiff.h"
 
 namespace {
 

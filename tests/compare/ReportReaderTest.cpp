@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "export/ReportReader.h"
+#include "compare/ReportReader.h"
 
 namespace {
 

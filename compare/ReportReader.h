@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "export/VersionStatement.h"
+#include "compare/VersionStatement.h"
 
 // The largest file read as a report: 1024 modules of long paths and descriptions are far below.
 const DWORD kLargestReport = 64 * 1024 * 1024;

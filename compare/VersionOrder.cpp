@@ -1,4 +1,4 @@
-#include "export/VersionOrder.h"
+#include "compare/VersionOrder.h"
 
 #include <vector>
 
