@@ -1,0 +1,157 @@
+#include "compare/FleetTally.h"
+
+#include <algorithm>
+
+#include "compare/FoldedText.h"
+#include "compare/VersionOrder.h"
+#include "compare/VersionStatement.h"
+
+namespace {
+
+// A variant of more than one version: its index among such variants, marked.
+const std::uint32_t kCombined = 0x80000000U;
+const std::uint32_t kNone = ~0U;
+
+bool ByModuleTextPath(const HeldModule& a, const HeldModule& b)
+{
+    return a.module != b.module ? a.module < b.module : a.text != b.text ? a.text < b.text : a.path < b.path;
+}
+
+bool SameLine(const HeldModule& a, const HeldModule& b)
+{
+    return a.module == b.module && a.text == b.text && a.path == b.path;
+}
+
+// The index that `map` keeps for (`a`, `b`), the next of `list` when there is none yet: true
+// when it is new.
+template <class List> bool IndexOf(IdMap& map, std::uint32_t a, std::uint32_t b, const List& list, std::uint32_t& index)
+{
+    const std::uint32_t next = static_cast<std::uint32_t>(list.size());
+    index = map.At(a, b, next);
+    return index == next;
+}
+
+}  // namespace
+
+std::string StatedVersionKey(std::string_view text)
+{
+    const VersionStatement statement = SplitStatement(text);
+    return statement.split ? VersionKey(statement.version) : "W" + std::string(text);
+}
+
+std::string_view StatedVersion(std::string_view text)
+{
+    const VersionStatement statement = SplitStatement(text);
+    return statement.split ? statement.version : text;
+}
+
+void FleetTally::Add(std::wstring name, const ParsedReport& report)
+{
+    const std::uint32_t group = GroupOf(report.process);
+    m_lines.clear();
+    for (const ReportedModule& module : report.modules) {
+        const std::uint32_t path = InternPath(module.Path()), text = InternText(module.Text());
+        std::uint32_t tally;
+        if (IndexOf(m_moduleIndex, group, m_keyOfPath[path], m_modules, tally))
+            m_modules.push_back({group, m_keyOfPath[path], 0});
+        m_lines.push_back({tally, text, path});
+    }
+    std::sort(m_lines.begin(), m_lines.end(), ByModuleTextPath);
+    m_lines.erase(std::unique(m_lines.begin(), m_lines.end(), SameLine), m_lines.end());
+    Count(group);
+    m_machines.push_back({std::move(name), group, std::vector<HeldModule>(m_lines.begin(), m_lines.end())});
+}
+
+void FleetTally::Count(std::uint32_t group)
+{
+    ++m_groupSizes[group];
+    for (auto run = m_lines.begin(); run != m_lines.end();) {
+        auto end = run + 1;
+        while (end != m_lines.end() && end->module == run->module)
+            ++end;
+        ++m_modules[run->module].present;
+        const std::uint32_t variant = VariantOf(&*run, &*run + (end - run));
+        std::uint32_t index;
+        if (IndexOf(m_variantIndex, run->module, variant, m_variants, index))
+            m_variants.push_back({run->module, variant, 0});
+        ++m_variants[index].machines;
+        run = end;
+    }
+}
+
+std::uint32_t FleetTally::VariantOf(const HeldModule* first, const HeldModule* last)
+{
+    const std::uint32_t version = m_versionOfText[first->text];
+    bool one = true;
+    for (const HeldModule* line = first + 1; line != last && one; ++line)
+        one = m_versionOfText[line->text] == version;
+    if (one)
+        return version;
+    m_versionScratch.clear();
+    for (const HeldModule* line = first; line != last; ++line)
+        m_versionScratch.push_back(m_versionOfText[line->text]);
+    std::sort(m_versionScratch.begin(), m_versionScratch.end());
+    m_versionScratch.erase(std::unique(m_versionScratch.begin(), m_versionScratch.end()), m_versionScratch.end());
+    auto found = m_combinedIndex.find(m_versionScratch);
+    if (found != m_combinedIndex.end())
+        return found->second;
+    const std::uint32_t variant = kCombined | static_cast<std::uint32_t>(m_combined.size());
+    m_combined.push_back(m_versionScratch);
+    m_combinedIndex.emplace(m_versionScratch, variant);
+    return variant;
+}
+
+std::vector<std::uint32_t> FleetTally::VersionsOf(std::uint32_t variant) const
+{
+    return variant & kCombined ? m_combined[variant & ~kCombined] : std::vector<std::uint32_t>{variant};
+}
+
+std::vector<std::uint32_t> FleetTally::GroupSpellings() const
+{
+    // As most machines spell it; of spellings as common, the first in the order of bytes.
+    std::vector<std::uint32_t> best(m_groups.Size(), kNone);
+    for (std::uint32_t process = 0; process < m_processes.Size(); ++process) {
+        std::uint32_t& held = best[m_groupOfProcess[process]];
+        if (held == kNone || m_processMachines[process] > m_processMachines[held] ||
+            (m_processMachines[process] == m_processMachines[held] && Process(process) < Process(held)))
+            held = process;
+    }
+    return best;
+}
+
+std::uint32_t FleetTally::GroupOf(std::string_view process)
+{
+    bool added;
+    const std::uint32_t id = m_processes.Intern(process, added);
+    if (added) {
+        m_groupOfProcess.push_back(m_groups.Intern(FoldedKey(process)));
+        m_processMachines.push_back(0);
+        m_groupSizes.resize(m_groups.Size(), 0);
+    }
+    ++m_processMachines[id];
+    return m_groupOfProcess[id];
+}
+
+std::uint32_t FleetTally::InternPath(std::string_view path)
+{
+    bool added;
+    const std::uint32_t id = m_paths.Intern(path, added);
+    if (added) {
+        m_keyOfPath.push_back(m_keys.Intern(FoldedKey(m_match == DiffMatch::ByName ? ReportedName(path) : path)));
+        m_pathLines.push_back(0);
+    }
+    ++m_pathLines[id];
+    return id;
+}
+
+std::uint32_t FleetTally::InternText(std::string_view text)
+{
+    bool added;
+    const std::uint32_t id = m_texts.Intern(text, added);
+    if (added) {
+        m_versionOfText.push_back(m_versions.Intern(StatedVersionKey(text)));
+        m_textLines.push_back(0);
+    }
+    ++m_textLines[id];
+    return id;
+}
