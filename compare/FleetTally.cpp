@@ -48,15 +48,29 @@ std::string_view StatedVersion(std::string_view text)
 void FleetTally::Add(std::wstring name, const ParsedReport& report)
 {
     const std::uint32_t group = GroupOf(report.process);
+    // Most reports of a group list the lines of the one before, in its order: a line found there
+    // is known by comparing its bytes, without hashing.
+    const bool known = group == m_previousGroup;
     m_lines.clear();
-    for (const ReportedModule& module : report.modules) {
+    for (size_t i = 0; i < report.modules.size(); ++i) {
+        const ReportedModule& module = report.modules[i];
+        if (known && i < m_previous.size() && SameText(m_paths.Text(m_previous[i].path), module.Path()) &&
+            SameText(m_texts.Text(m_previous[i].text), module.Text())) {
+            ++m_pathLines[m_previous[i].path];
+            ++m_textLines[m_previous[i].text];
+            m_lines.push_back(m_previous[i]);
+            continue;
+        }
         const std::uint32_t path = InternPath(module.Path()), text = InternText(module.Text());
         std::uint32_t tally;
         if (IndexOf(m_moduleIndex, group, m_keyOfPath[path], m_modules, tally))
             m_modules.push_back({group, m_keyOfPath[path], 0});
         m_lines.push_back({tally, text, path});
     }
-    std::sort(m_lines.begin(), m_lines.end(), ByModuleTextPath);
+    m_previous.assign(m_lines.begin(), m_lines.end());
+    m_previousGroup = group;
+    if (!std::is_sorted(m_lines.begin(), m_lines.end(), ByModuleTextPath))
+        std::sort(m_lines.begin(), m_lines.end(), ByModuleTextPath);
     m_lines.erase(std::unique(m_lines.begin(), m_lines.end(), SameLine), m_lines.end());
     Count(group);
     m_machines.push_back({std::move(name), group, std::vector<HeldModule>(m_lines.begin(), m_lines.end())});

@@ -94,6 +94,8 @@ private:
     std::vector<std::vector<std::uint32_t>> m_combined;
     std::vector<FleetMachine> m_machines;
     std::vector<HeldModule> m_lines;              // the machine being added
+    std::vector<HeldModule> m_previous;           // the one before, in the order of its report
+    std::uint32_t m_previousGroup = ~0U;
     std::vector<std::uint32_t> m_versionScratch;  // the versions of one of its modules
 };
 

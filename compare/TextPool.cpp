@@ -40,6 +40,24 @@ std::uint32_t HashText(std::string_view text)
     return hash ^ (hash >> 16);
 }
 
+bool SameText(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    size_t i = 0;
+    for (; i + 4 <= a.size(); i += 4) {
+        std::uint32_t x, y;
+        std::memcpy(&x, a.data() + i, sizeof x);
+        std::memcpy(&y, b.data() + i, sizeof y);
+        if (x != y)
+            return false;
+    }
+    for (; i < a.size(); ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
 std::uint32_t TextPool::Intern(std::string_view text, bool& added)
 {
     if (m_entries.size() * 2 >= m_slots.size())
@@ -54,7 +72,7 @@ std::uint32_t TextPool::Intern(std::string_view text, bool& added)
             return static_cast<std::uint32_t>(m_entries.size() - 1);
         }
         const Entry& entry = m_entries[held - 1];
-        if (entry.hash == hash && entry.length == text.size() && std::memcmp(entry.text, text.data(), text.size()) == 0) {
+        if (entry.hash == hash && SameText(std::string_view(entry.text, entry.length), text)) {
             added = false;
             return held - 1;
         }

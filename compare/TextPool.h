@@ -44,3 +44,6 @@ private:
 
 // A hash of `text`, four bytes at a time.
 std::uint32_t HashText(std::string_view text);
+// Whether `a` and `b` hold the same bytes, compared four at a time: the C runtime of the oldest
+// systems (and of Wine) compares one byte after another.
+bool SameText(std::string_view a, std::string_view b);
