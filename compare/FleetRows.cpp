@@ -49,12 +49,24 @@ std::vector<std::string> Distinct(std::vector<std::string_view> values)
     return std::vector<std::string>(values.begin(), values.end());
 }
 
-// The distinct texts of `values`, in the order of bytes, joined by "|".
-std::string Joined(const std::vector<std::string_view>& values)
+// A machine's versions of a module as its lines write them, in version order, "|" between.
+std::string OwnVersions(const FleetTally& tally, const Run& run)
 {
+    struct Written {
+        std::uint32_t version;
+        std::string_view text;
+    };
+    std::vector<Written> written;
+    for (const HeldModule* line = run.first; line != run.last; ++line)
+        written.push_back({tally.VersionOfText(line->text), StatedVersion(tally.Text(line->text))});
+    std::sort(written.begin(), written.end(), [&](const Written& a, const Written& b) {
+        const int order = CompareVersionIds(tally, a.version, b.version);
+        return order ? order < 0 : a.text < b.text;
+    });
     std::string text;
-    for (const std::string& value : Distinct(values))
-        text += (text.empty() ? "" : "|") + value;
+    for (size_t i = 0; i < written.size(); ++i)
+        if (i == 0 || written[i].text != written[i - 1].text)
+            text += (text.empty() ? "" : "|") + std::string(written[i].text);
     return text;
 }
 
@@ -169,15 +181,13 @@ std::vector<FleetMachineRow> MachineRows(const JudgedFleet& fleet)
     for (const OddModule& entry : odd) {
         const ModuleTally& module = fleet.tally.Modules()[entry.module];
         const Run run = LinesOf(machines[entry.machine], entry.module);
-        std::vector<std::string_view> versions, paths;
-        for (const HeldModule* line = run.first; line != run.last; ++line) {
-            versions.push_back(StatedVersion(fleet.tally.Text(line->text)));
+        std::vector<std::string_view> paths;
+        for (const HeldModule* line = run.first; line != run.last; ++line)
             paths.push_back(fleet.tally.Path(line->path));
-        }
         FleetMachineRow row{std::string(fleet.spelling.Group(module.group)), machines[entry.machine].name,
                             std::string(fleet.spelling.Module(module.key)), entry.state, std::nullopt, std::nullopt, {}};
         if (entry.state != FleetState::Missing)
-            row.version = Joined(versions);
+            row.version = OwnVersions(fleet.tally, run);
         if (entry.state != FleetState::Extra)
             row.most = fleet.spelling.Variant(fleet.verdict.most[entry.module]);
         row.paths = Distinct(paths);
