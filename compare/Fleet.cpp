@@ -17,15 +17,9 @@ void ReadInto(FleetFile& file, FleetTally& tally, std::vector<FleetProblem>& pro
     ParsedReport report;
     ReportFault fault;
     DWORD error = 0;
-    switch (ReadReportFile(file.path, report, fault, error)) {
+    switch (ReadReportFile(file.path, report, fault, error, kMostModules)) {
     case ReportFile::Read:
-        if (report.modules.size() <= kMostModules) {
-            tally.Add(std::move(file.machine), report);
-            return;
-        }
-        // The header's two lines come first.
-        problems.push_back({file.shown, FleetProblemKind::NotReport, 0,
-                            {kMostModules + 3, "lists more modules than any process loads"}});
+        tally.Add(std::move(file.machine), report);
         return;
     case ReportFile::Unreadable:
         problems.push_back({file.shown, FleetProblemKind::Unreadable, error, {}});
