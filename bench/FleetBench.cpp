@@ -1,9 +1,11 @@
 // Times the console program's fleet over 100, 1,000 and 10,000 module reports of 150 modules each
-// (written into a temporary folder, and removed again) against a bare walk, read and split of the
-// same files, each in a process of its own, and reads each process's peak working set: the
-// program's time must grow with the lines, and its memory with the distinct paths and versions.
+// (written into a temporary folder, and removed again): the engine's comparison (walking,
+// reading, tallying, judging) against a bare walk, read and split of the same files, in this
+// process; and the program itself, QuendrixCli fleet, in a process of its own, whose time and
+// peak working set it reads. The time must grow with the lines, the memory with the distinct
+// paths and versions.
 //
-// Usage: bench_fleet [runs]          (bench_fleet --bare FOLDER is the baseline's own process)
+// Usage: bench_fleet [runs]   (7 unless given; the program's own process runs at most 3 times)
 #include <windows.h>
 #include <psapi.h>
 
@@ -16,6 +18,11 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
+#include "compare/Fleet.h"
+#include "framework/Encoding.h"
+#include "framework/FolderList.h"
+#include "framework/Handles.h"
+#include "framework/WidePath.h"
 
 namespace {
 
@@ -41,10 +48,19 @@ std::string Report(int i)
         report += line;
     }
     if (i % 200 == 11) {
-        std::snprintf(line, sizeof line, "C:\\Users\\user%05d\\AppData\\Local\\Temp\\hook.dll\t(V0.%d)\r\n", i, i);
+        std::snprintf(line, sizeof line, "C:\\Users\\user%05d\\AppData\\Local\\Temp\\hook.dll\t(V0.%d, Hook)\r\n", i, i);
         report += line;
     }
     return report;
+}
+
+// The module lines of reports [0, count).
+size_t Lines(int count)
+{
+    size_t lines = 0;
+    for (int i = 0; i < count; ++i)
+        lines += kModules - (i % 97 == 3 ? 1 : 0) + (i % 200 == 11 ? 1 : 0);
+    return lines;
 }
 
 bool WriteAll(const std::string& path, const std::string& bytes)
@@ -87,25 +103,24 @@ void RemoveFleet(const std::string& folder, int count)
     ::RemoveDirectoryA(folder.c_str());
 }
 
-// The baseline: every file of `folder` and its subfolders read with the same calls and split at
-// line ends, TABs and the first ", ". Returns the number of lines, so that nothing is left out.
-size_t BareReadAndSplit(const std::string& folder)
+// The baseline: every file of `folder` and its subfolders listed and read with the same calls,
+// and split at line ends, TABs and the first ", ". Returns the number of lines, so that nothing
+// is left out.
+size_t BareReadAndSplit(const std::wstring& folder)
 {
     size_t lines = 0;
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((folder + "\\*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = ::FindNextFileA(search, &found)) {
-        const std::string name = found.cFileName, path = folder + "\\" + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (name != "." && name != "..")
-                lines += BareReadAndSplit(path);
+    std::vector<FolderEntry> entries;
+    ListFolderOf(folder, entries);
+    for (const FolderEntry& entry : entries) {
+        const std::wstring path = folder + L"\\" + entry.name;
+        if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+            lines += BareReadAndSplit(path);
             continue;
         }
-        HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        DWORD size = ::GetFileSize(file, nullptr), read = 0;
+        KernelHandle file(CreateFileOf(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+        DWORD size = ::GetFileSize(file.Get(), nullptr), read = 0;
         std::string bytes(size, '\0');
-        ::ReadFile(file, &bytes[0], size, &read, nullptr);
-        ::CloseHandle(file);
+        ::ReadFile(file.Get(), &bytes[0], size, &read, nullptr);
         for (const char *p = bytes.data(), *end = p + read; p < end;) {
             const char* eol = static_cast<const char*>(std::memchr(p, '\n', end - p));
             eol = eol ? eol : end;
@@ -115,8 +130,6 @@ size_t BareReadAndSplit(const std::string& folder)
             p = eol + 1;
         }
     }
-    if (search != INVALID_HANDLE_VALUE)
-        ::FindClose(search);
     return lines;
 }
 
@@ -126,62 +139,51 @@ struct Measured {
     DWORD exit;
 };
 
-// Runs `command` with its output into the void, polling its peak working set until it ends.
+// Runs `command` with its output into the void, looking at its peak working set until it ends:
+// the peak is a high-water mark, so the last look holds all of it but the last few milliseconds.
 bool Run(std::string command, Measured& measured)
 {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE none = ::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+    KernelHandle none(::CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr));
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = none;
+    startup.hStdOutput = startup.hStdError = none.Get();
     PROCESS_INFORMATION info{};
     const double start = bench::NowMs();
-    const BOOL started = ::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, nullptr,
-                                          &startup, &info);
-    ::CloseHandle(none);
-    if (!started)
+    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr, nullptr, &startup, &info))
         return false;
+    KernelHandle process(info.hProcess), thread(info.hThread);
     SIZE_T peak = 0;
-    do {
+    bool ended = false;
+    while (!ended) {
+        ended = ::WaitForSingleObject(process.Get(), 5) != WAIT_TIMEOUT;
+        // Where the system still counts an ended process, its last word is the whole peak.
         PROCESS_MEMORY_COUNTERS counters{};
         counters.cb = sizeof counters;
-        if (::GetProcessMemoryInfo(info.hProcess, &counters, sizeof counters))
+        if (::GetProcessMemoryInfo(process.Get(), &counters, sizeof counters))
             peak = std::max(peak, counters.PeakWorkingSetSize);
-    } while (::WaitForSingleObject(info.hProcess, 5) == WAIT_TIMEOUT);
+    }
     measured.ms = bench::NowMs() - start;
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    // Where the system still counts an ended process, its last word is the whole peak.
-    if (::GetProcessMemoryInfo(info.hProcess, &counters, sizeof counters))
-        peak = std::max(peak, counters.PeakWorkingSetSize);
     measured.peakMb = static_cast<double>(peak) / (1024 * 1024);
-    ::GetExitCodeProcess(info.hProcess, &measured.exit);
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
-    return true;
+    return ::GetExitCodeProcess(process.Get(), &measured.exit) != FALSE;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::string(argv[1]) == "--bare")
-        return BareReadAndSplit(argv[2]) > 0 ? 0 : 1;
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
     char temp[MAX_PATH] = "";
     ::GetTempPathA(MAX_PATH, temp);
     const std::string folder = std::string(temp) + "quendrix-bench-fleet";
     ::CreateDirectoryA(folder.c_str(), nullptr);
-    char self[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
     const std::string program = "\"" + bench::ExeDirectory() + "..\\" QUENDRIX_NAME(QUENDRIX_CLI_PROGRAM) ".exe\" fleet \"" + folder + "\"";
-    const std::string baseline = std::string("\"") + self + "\" --bare \"" + folder + "\"";
-    std::printf("%8s %10s %8s %12s %12s %7s %10s %10s\n", "reports", "lines", "MB", "program ms", "baseline ms", "ratio",
-                "peak MB", "bare MB");
+    std::printf("%8s %10s %8s %12s %12s %7s %12s %10s\n", "reports", "lines", "MB", "program ms", "baseline ms", "ratio",
+                "process ms", "peak MB");
     int written = 0, status = 0;
-    double bytes = 0, last[3] = {};
+    double bytes = 0, last[4] = {};
     for (int reports : {100, 1000, 10000}) {
         const double more = WriteFleet(folder, written, reports);
         if (more == 0) {
@@ -191,32 +193,62 @@ int main(int argc, char** argv)
         }
         bytes += more;
         written = reports;
-        std::vector<double> programMs, baselineMs, peaks, barePeaks;
-        for (int run = 0; run < runs && status == 0; ++run) {
-            Measured p{}, b{};
+        std::vector<double> programMs, baselineMs;
+        bool right = true;
+        for (int run = 0; run < runs; ++run) {
             // Each goes first every other run, as the second meets the file cache that the first left.
-            const bool programFirst = run % 2 == 0;
-            if (!Run(programFirst ? program : baseline, programFirst ? p : b) || !Run(programFirst ? baseline : program, programFirst ? b : p) ||
-                p.exit != 1 || b.exit != 0) {
-                std::printf("fleet: a run failed (program exit %lu, baseline exit %lu)\n", p.exit, b.exit);
+            FleetAnswer answer;
+            size_t lines = 0;
+            auto timeProgram = [&] {
+                const double start = bench::NowMs();
+                answer = CompareFleet({ToWide(folder)}, FleetQuestion());
+                programMs.push_back(bench::NowMs() - start);
+            };
+            auto timeBaseline = [&] {
+                const double start = bench::NowMs();
+                lines = BareReadAndSplit(ToWide(folder));
+                baselineMs.push_back(bench::NowMs() - start);
+            };
+            if (run % 2) {
+                timeBaseline();
+                timeProgram();
+            } else {
+                timeProgram();
+                timeBaseline();
+            }
+            right = right && answer.machines == static_cast<std::uint32_t>(reports) && answer.differ &&
+                    answer.problems.empty() && lines == Lines(reports);
+        }
+        std::vector<double> processMs;
+        double peakMb = 0;
+        if (!right) {
+            std::printf("fleet: the comparison does not find the fleet as written\n");
+            status = 1;
+            break;
+        }
+        for (int run = 0; run < std::min(runs, 3) && status == 0; ++run) {
+            Measured process{};
+            if (!Run(program, process) || process.exit != 1) {
+                std::printf("fleet: the program went wrong (exit %lu)\n", process.exit);
                 status = 1;
             }
-            programMs.push_back(p.ms);
-            baselineMs.push_back(b.ms);
-            peaks.push_back(p.peakMb);
-            barePeaks.push_back(b.peakMb);
+            processMs.push_back(process.ms);
+            peakMb = std::max(peakMb, process.peakMb);
         }
-        const double lines = static_cast<double>(reports) * kModules;
+        if (status)
+            break;
         last[0] = bench::Median(programMs);
         last[1] = bench::Median(baselineMs);
-        last[2] = *std::max_element(peaks.begin(), peaks.end());
-        std::printf("%8d %10.0f %8.1f %12.0f %12.0f %7.2f %10.1f %10.1f\n", reports, lines, bytes / (1024 * 1024), last[0],
-                    last[1], last[0] / last[1], last[2], *std::max_element(barePeaks.begin(), barePeaks.end()));
+        last[2] = bench::Median(processMs);
+        last[3] = peakMb;
+        std::printf("%8d %10u %8.1f %12.0f %12.0f %7.2f %12.0f %10.1f\n", reports, static_cast<unsigned>(Lines(reports)),
+                    bytes / (1024 * 1024), last[0], last[1], last[0] / last[1], last[2], last[3]);
     }
     RemoveFleet(folder, written);
     if (status)
         return status;
-    std::printf("fleet of 10000 reports: program %.0f ms, baseline %.0f ms, ratio %.2f, peak working set %.1f MB\n", last[0],
-                last[1], last[0] / last[1], last[2]);
+    std::printf("fleet of 10000 reports: program %.0f ms, baseline %.0f ms, ratio %.2f; the program's own process %.0f ms, "
+                "peak working set %.1f MB\n",
+                last[0], last[1], last[0] / last[1], last[2], last[3]);
     return 0;
 }
