@@ -31,6 +31,22 @@ template <class List> bool IndexOf(IdMap& map, std::uint32_t a, std::uint32_t b,
     return index == next;
 }
 
+// The id of `text` in `pool`, counted once more in `counts`; a text met for the first time gets
+// the id of what it is compared by, `compared()`, in `keys`.
+template <class Compared>
+std::uint32_t Counted(TextPool& pool, std::string_view text, std::vector<std::uint32_t>& keys,
+                      std::vector<std::uint32_t>& counts, Compared compared)
+{
+    bool added;
+    const std::uint32_t id = pool.Intern(text, added);
+    if (added) {
+        keys.push_back(compared());
+        counts.push_back(0);
+    }
+    ++counts[id];
+    return id;
+}
+
 }  // namespace
 
 std::string StatedVersionKey(std::string_view text)
@@ -135,37 +151,20 @@ std::vector<std::uint32_t> FleetTally::GroupSpellings() const
 
 std::uint32_t FleetTally::GroupOf(std::string_view process)
 {
-    bool added;
-    const std::uint32_t id = m_processes.Intern(process, added);
-    if (added) {
-        m_groupOfProcess.push_back(m_groups.Intern(FoldedKey(process)));
-        m_processMachines.push_back(0);
-        m_groupSizes.resize(m_groups.Size(), 0);
-    }
-    ++m_processMachines[id];
+    const std::uint32_t id = Counted(m_processes, process, m_groupOfProcess, m_processMachines,
+                                     [&] { return m_groups.Intern(FoldedKey(process)); });
+    m_groupSizes.resize(m_groups.Size(), 0);
     return m_groupOfProcess[id];
 }
 
 std::uint32_t FleetTally::InternPath(std::string_view path)
 {
-    bool added;
-    const std::uint32_t id = m_paths.Intern(path, added);
-    if (added) {
-        m_keyOfPath.push_back(m_keys.Intern(FoldedKey(m_match == DiffMatch::ByName ? ReportedName(path) : path)));
-        m_pathLines.push_back(0);
-    }
-    ++m_pathLines[id];
-    return id;
+    return Counted(m_paths, path, m_keyOfPath, m_pathLines, [&] {
+        return m_keys.Intern(FoldedKey(m_match == DiffMatch::ByName ? ReportedName(path) : path));
+    });
 }
 
 std::uint32_t FleetTally::InternText(std::string_view text)
 {
-    bool added;
-    const std::uint32_t id = m_texts.Intern(text, added);
-    if (added) {
-        m_versionOfText.push_back(m_versions.Intern(StatedVersionKey(text)));
-        m_textLines.push_back(0);
-    }
-    ++m_textLines[id];
-    return id;
+    return Counted(m_texts, text, m_versionOfText, m_textLines, [&] { return m_versions.Intern(StatedVersionKey(text)); });
 }
