@@ -12,9 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "bench/BenchSupport.h"
@@ -22,7 +20,6 @@
 #include "framework/Encoding.h"
 #include "framework/FolderList.h"
 #include "framework/Handles.h"
-#include "framework/WidePath.h"
 
 namespace {
 
@@ -103,9 +100,8 @@ void RemoveFleet(const std::string& folder, int count)
     ::RemoveDirectoryA(folder.c_str());
 }
 
-// The baseline: every file of `folder` and its subfolders listed and read with the same calls,
-// and split at line ends, TABs and the first ", ". Returns the number of lines, so that nothing
-// is left out.
+// The baseline: every file of `folder` and its subfolders listed with the same calls, and read
+// and split bare.
 size_t BareReadAndSplit(const std::wstring& folder)
 {
     size_t lines = 0;
@@ -117,18 +113,7 @@ size_t BareReadAndSplit(const std::wstring& folder)
             lines += BareReadAndSplit(path);
             continue;
         }
-        KernelHandle file(CreateFileOf(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
-        DWORD size = ::GetFileSize(file.Get(), nullptr), read = 0;
-        std::string bytes(size, '\0');
-        ::ReadFile(file.Get(), &bytes[0], size, &read, nullptr);
-        for (const char *p = bytes.data(), *end = p + read; p < end;) {
-            const char* eol = static_cast<const char*>(std::memchr(p, '\n', end - p));
-            eol = eol ? eol : end;
-            const char* tab = static_cast<const char*>(std::memchr(p, '\t', eol - p));
-            if (tab && std::string_view(tab, eol - tab).find(", ") != std::string_view::npos)
-                ++lines;
-            p = eol + 1;
-        }
+        lines += bench::ReadAndSplit(path);
     }
     return lines;
 }
