@@ -89,19 +89,25 @@ std::vector<std::string> Problems(const FleetAnswer& answer)
     return problems;
 }
 
-void Check(const Case& c, const std::string& folder)
+// Writes `reports` below the new folder `root`, making their folders.
+void Write(const std::string& root, const std::vector<Report>& reports)
 {
-    const std::string what = c.what;
-    CAPTURE(what);
-    const std::string root = folder + "\\" + c.what;
     REQUIRE(::CreateDirectoryA(root.c_str(), nullptr));
-    for (const Report& report : c.reports) {
+    for (const Report& report : reports) {
         const std::string path = root + "\\" + report.file;
         for (size_t at = path.find('\\', root.size() + 1); at != std::string::npos; at = path.find('\\', at + 1))
             ::CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
         fixtures::WriteBytes(path, report.bytes);
         REQUIRE(fixtures::ReadBytes(path) == report.bytes);
     }
+}
+
+void Check(const Case& c, const std::string& folder)
+{
+    const std::string what = c.what;
+    CAPTURE(what);
+    const std::string root = folder + "\\" + c.what;
+    Write(root, c.reports);
     const FleetAnswer answer = CompareFleet({ToWide(root)}, c.question);
     CHECK(answer.machines == c.machines);
     CHECK(answer.differ == c.differ);
@@ -179,4 +185,63 @@ TEST_CASE("a fleet's machines are measured against the most of their process gro
     const std::string folder = testing::FreshFolder("quendrix-fleet");
     for (const Case& c : cases)
         Check(c, folder);
+}
+
+TEST_CASE("on a tie the highest is the version of the most: numbers above other texts, more versions above fewer")
+{
+    const char* app = "C:\\App\\app.exe|1.0, App";
+    const Case ties = {"ties",
+                       {{"pc1.txt", Of("app.exe", {app, "C:\\x\\t.dll|beta", "C:\\x\\n.dll|1.0", "C:\\x\\s.dll|2.0"})},
+                        {"pc2.txt", Of("app.exe", {app, "C:\\x\\t.dll|alpha", "C:\\x\\n.dll|unknown", "C:\\x\\s.dll|2.0",
+                                                   "C:\\y\\s.dll|1.0"})}},
+                       FleetQuestion(),
+                       {"app.exe app.exe 2/2 1.0 2 most", "app.exe n.dll 2/2 1.0 1 most", "app.exe n.dll 2/2 unknown 1 other pc2.txt",
+                        "app.exe s.dll 2/2 1.0|2.0 1 most", "app.exe s.dll 2/2 2.0 1 other pc1.txt", "app.exe t.dll 2/2 beta 1 most",
+                        "app.exe t.dll 2/2 alpha 1 other pc2.txt"},
+                       {},
+                       2,
+                       true};
+    Check(ties, testing::FreshFolder("quendrix-fleet-ties"));
+}
+
+TEST_CASE("a report stands for the machine of its path below its folder, a kit's for its kit's folder")
+{
+    const std::string root = testing::FreshFolder("quendrix-fleet-names");
+    const std::string report = Of("app.exe", {"C:\\App\\app.exe|1.0"});
+    Write(root + "\\lab", {{"QuendrixKit.report.txt", report}, {"REPORT.TXT", report}, {"pc1.txt", report},
+                             {"notes.csv", "not read"}, {"kit\\QuendrixKit.report.txt", report},
+                             {"kit\\QuendrixKit-2.report.txt", report}, {"kit\\zlib1.dll", "MZ"}});
+    Write(root + "\\other", {{"pc1.txt", report}});
+    Write(root + "\\empty", {});
+    struct Case {
+        std::vector<std::string> inputs;  // below root
+        std::vector<std::string> machines;  // "~" for root
+        std::vector<FleetProblemKind> problems;
+    } cases[] = {
+        {{"lab"}, {"lab", "REPORT.TXT", "pc1.txt", "kit\\QuendrixKit-2.report.txt", "kit"}, {}},
+        {{"lab\\pc1.txt", "lab\\kit\\QuendrixKit.report.txt", "lab\\notes.csv"}, {"pc1.txt", "kit", "notes.csv"}, {}},
+        // Names given twice are told apart by whole paths; a file reached twice counts once.
+        {{"lab\\pc1.txt", "other\\pc1.txt"}, {"~\\lab\\pc1.txt", "~\\other\\pc1.txt"}, {}},
+        {{"lab\\kit", "lab\\kit\\QuendrixKit.report.txt", "lab\\kit"}, {"QuendrixKit-2.report.txt", "kit"}, {}},
+        {{"empty", "missing.txt", "other"}, {"pc1.txt"}, {FleetProblemKind::NoReports, FleetProblemKind::Unreadable}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::wstring> inputs;
+        for (const std::string& input : c.inputs)
+            inputs.push_back(ToWide(root + "\\" + input));
+        CAPTURE(c.inputs.front());
+        std::vector<FleetFile> files;
+        std::vector<FleetProblem> problems;
+        ListFleetFiles(inputs, files, problems);
+        std::vector<std::string> machines, expected;
+        for (const FleetFile& file : files)
+            machines.push_back(FromWide(file.machine));
+        for (std::string machine : c.machines)
+            expected.push_back(machine[0] == '~' ? root + machine.substr(1) : machine);
+        CHECK(machines == expected);
+        std::vector<FleetProblemKind> kinds;
+        for (const FleetProblem& problem : problems)
+            kinds.push_back(problem.kind);
+        CHECK(kinds == c.problems);
+    }
 }
