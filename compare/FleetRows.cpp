@@ -97,10 +97,10 @@ std::vector<Pending> PendingModuleRows(const JudgedFleet& fleet)
     }
     std::vector<std::uint32_t> missingRow(modules.size(), kNone);
     for (std::uint32_t module = 0; module < modules.size(); ++module) {
-        const std::uint32_t group = fleet.tally.GroupSize(modules[module].group);
-        if (fleet.verdict.expected[module] && modules[module].present < group) {
+        const std::uint32_t machines = fleet.tally.GroupSize(modules[module].group);
+        if (fleet.verdict.expected[module] && modules[module].present < machines) {
             missingRow[module] = static_cast<std::uint32_t>(pending.size());
-            pending.push_back({module, kNone, group - modules[module].present, FleetState::Missing, {}});
+            pending.push_back({module, kNone, machines - modules[module].present, FleetState::Missing, {}});
         }
     }
     for (const OddModule& odd : fleet.verdict.odd) {
