@@ -95,5 +95,6 @@ bool FolderIdentityOf(const std::wstring& folder, FolderIdentity& identity)
     if (!handle || !::GetFileInformationByHandle(handle.Get(), &information))
         return false;
     identity = {information.dwVolumeSerialNumber, information.nFileIndexHigh, information.nFileIndexLow};
-    return true;
+    // Some file systems of shares answer 0 for every folder: that tells none apart.
+    return information.nFileIndexHigh != 0 || information.nFileIndexLow != 0;
 }

@@ -25,5 +25,6 @@ struct FolderIdentity {
         return volume != o.volume ? volume < o.volume : high != o.high ? high < o.high : low < o.low;
     }
 };
-// False where the system cannot say: the Windows 95 family opens no folder (and has no links).
+// False where the system cannot say: the Windows 95 family opens no folder (and has no links),
+// and some shares give every folder the index 0.
 bool FolderIdentityOf(const std::wstring& folder, FolderIdentity& identity);
