@@ -7,7 +7,6 @@
 
 #include "enum/DisplayName.h"
 #include "export/Fixtures.h"
-#include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
 #include "framework/WinApp.h"
 #include "support/TestSupport.h"
@@ -23,16 +22,6 @@ CWinApp g_app("CliTest");
 }  // namespace
 
 namespace clitest {
-
-std::wstring Wide(const std::string& utf8)
-{
-    return ToWide(utf8, CP_UTF8);
-}
-
-std::string Utf8(const std::wstring& wide)
-{
-    return FromWide(wide, CP_UTF8);
-}
 
 size_t Count(const std::string& text, const std::string& part)
 {
