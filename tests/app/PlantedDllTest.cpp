@@ -10,10 +10,12 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
 #include "res/resource.h"
 #include "support/FileDialogSupport.h"
 #include "support/RunningProgram.h"
+#include "support/StartedProcess.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -118,19 +120,10 @@ std::string ModulesFrom(DWORD id, const std::string& folder)
     return names;
 }
 
+// The exit code of `command` (ANSI), run to its end; -1 when it has not ended in 30 s.
 long RunToEnd(const std::string& command)
 {
-    std::string line = command;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    REQUIRE(::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
-    REQUIRE(::WaitForSingleObject(info.hProcess, 30000) == WAIT_OBJECT_0);
-    DWORD code = 0;
-    ::GetExitCodeProcess(info.hProcess, &code);
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
-    return static_cast<long>(code);
+    return testing::StartedProcess(ToWide(command)).Wait(30000);
 }
 
 struct DialogSearch {
