@@ -211,15 +211,21 @@ TEST_CASE("no library beside the program is loaded, at start, in the file dialog
     // does not) and loads imm32.dll by name as it starts. The program never calls them. The
     // loader, run without names, shows which.
     const std::string loader = "\"" + folder + PlantedFolder::kLoader + "\"";
-    CHECK(RunToEnd(loader) == 0);
+    REQUIRE(RunToEnd(loader) == 0);
     const std::string preloaded = planted.LoadedStandIns();
-
-    // Any program that loads them by name gets the stand-ins.
     std::string command = loader, all;
     for (const char* dll : kPlanted) {
         command += std::string(" ") + dll;
         all += (all.empty() ? "" : " ") + std::string(dll);
     }
+    // A strict part of them, and none that the program binds itself: else the checks below could
+    // not tell the program's loads from the system's.
+    CAPTURE(preloaded);
+    REQUIRE(preloaded.size() < all.size());
+    for (const char* own : {"psapi.dll", "comdlg32.dll", "shell32.dll"})
+        REQUIRE((" " + preloaded + " ").find(std::string(" ") + own + " ") == std::string::npos);
+
+    // Any program that loads them by name gets the stand-ins.
     CHECK(RunToEnd(command) == 0);
     CHECK(planted.LoadedStandIns() == all);
 
