@@ -3,6 +3,7 @@
 #include <doctest/doctest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,28 @@ template <> struct StringMaker<Placement> {
     }
 };
 }  // namespace doctest
+
+TEST_CASE("text is measured in a font of the set, and at the resolution, that the test command chose")
+{
+    // script/test names them (fontconfig's family names, ';' after each): measured in the
+    // machine's own fonts, the tests of text on screen would prove nothing about other machines.
+    const char* families = std::getenv("QUENDRIX_FONT_FAMILIES");
+    const char* dpi = std::getenv("QUENDRIX_DPI");
+    REQUIRE_MESSAGE((families && dpi), "QUENDRIX_FONT_FAMILIES and QUENDRIX_DPI are set by script/test");
+    HDC screen = ::GetDC(nullptr);
+    HFONT font = testing::CreateDialogFont();
+    HGDIOBJ previous = ::SelectObject(screen, font);
+    char face[LF_FACESIZE] = "";
+    ::GetTextFaceA(screen, sizeof face, face);
+    const int logPixels = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::SelectObject(screen, previous);
+    ::DeleteObject(font);
+    ::ReleaseDC(nullptr, screen);
+    const std::string set = families;
+    INFO("the dialog's font is ", std::string(face), "; the set has ", set);
+    CHECK((";" + set).find(";" + std::string(face) + ";") != std::string::npos);
+    CHECK(logPixels == std::atoi(dpi));
+}
 
 TEST_CASE("the lists share the client width and fill the height above the button row")
 {
