@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "framework/Handles.h"
+
 namespace testing {
 
 // Where a started process writes and how it is created: its standard output and error go to
@@ -26,8 +28,8 @@ public:
     StartedProcess(const StartedProcess&) = delete;
     StartedProcess& operator=(const StartedProcess&) = delete;
 
-    DWORD Id() const { return m_info.dwProcessId; }
-    HANDLE Handle() const { return m_info.hProcess; }
+    DWORD Id() const { return m_id; }
+    HANDLE Handle() const { return m_process.Get(); }
     // Waits at most `ms` for the process to end and gives its exit code; when it is still
     // running then, it is ended and the answer is -1.
     long Wait(DWORD ms);
@@ -35,7 +37,11 @@ public:
     void End();
 
 private:
-    PROCESS_INFORMATION m_info{};
+    explicit StartedProcess(const PROCESS_INFORMATION& started);
+
+    KernelHandle m_process;
+    KernelHandle m_thread;
+    DWORD m_id;
 };
 
 }  // namespace testing
