@@ -22,6 +22,8 @@ int CompareFolded(std::string_view a, std::string_view b)
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
+}  // namespace
+
 // FNV-1a over the folded bytes of `key`: equal keys without regard to case hash alike.
 std::uint32_t FoldedHash(std::string_view key)
 {
@@ -30,6 +32,8 @@ std::uint32_t FoldedHash(std::string_view key)
         hash = (hash ^ static_cast<unsigned char>(Folded(c))) * 16777619U;
     return hash;
 }
+
+namespace {
 
 // A module of a list, by its place in the list, with the hash of what it is matched by.
 struct Ranked {

@@ -463,11 +463,6 @@ std::string CharacterOutsideCodePage()
     return CharacterWhere(false);
 }
 
-std::string Ansi(const std::string& utf8)
-{
-    return FromWide(ToWide(utf8, CP_UTF8));
-}
-
 std::string FileContent(const std::string& path)
 {
     return FileContent(ToWide(path));
