@@ -15,7 +15,7 @@
 #include "export/FileReplace.h"
 #include "framework/Encoding.h"
 #include "framework/Handles.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 namespace {
 

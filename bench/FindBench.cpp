@@ -8,12 +8,12 @@
 #include "bench/BenchSupport.h"
 #include "cli/ModuleSearch.h"
 #include "cli/PathCache.h"
-#include "enum/DisplayName.h"
 #include "enum/EnumApi.h"
 #include "enum/ProcessWalk.h"
 #include "export/FileVersion.h"
 #include "export/VersionApi.h"
 #include "framework/Encoding.h"
+#include "paths/DisplayName.h"
 
 namespace {
 

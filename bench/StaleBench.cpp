@@ -11,7 +11,7 @@
 #include "cli/StaleSearch.h"
 #include "enum/EnumApi.h"
 #include "framework/Encoding.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 namespace {
 

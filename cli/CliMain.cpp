@@ -14,7 +14,7 @@
 #include "export/VersionApi.h"
 #include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 
 #include "cli/Commands.h"
 #include "cli/Session.h"
-#include "enum/DisplayName.h"
 #include "export/FileReplace.h"
 #include "export/ModuleKit.h"
 #include "framework/Encoding.h"
-#include "framework/WidePath.h"
+#include "paths/DisplayName.h"
+#include "paths/WidePath.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "cli/Commands.h"
 #include "cli/Session.h"
 #include "framework/Encoding.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 namespace {
 

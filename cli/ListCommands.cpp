@@ -3,8 +3,8 @@
 #include "cli/ModuleSearch.h"
 #include "cli/PathCache.h"
 #include "cli/Session.h"
-#include "enum/DisplayName.h"
 #include "export/FileVersion.h"
+#include "paths/DisplayName.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "enum/DisplayName.h"
+#include "paths/DisplayName.h"
 
 namespace {
 

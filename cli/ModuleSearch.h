@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "cli/LoadedModule.h"
-#include "cli/Pattern.h"
 #include "enum/ProcessTable.h"
+#include "paths/Pattern.h"
 
 struct ModuleSearch {
     std::vector<LoadedModule> hits;      // by process id, then by path

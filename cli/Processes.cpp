@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "cli/Pattern.h"
 #include "framework/Encoding.h"
+#include "paths/Pattern.h"
 
 bool IsProcessId(const std::wstring& name)
 {

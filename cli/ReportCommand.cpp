@@ -2,7 +2,7 @@
 #include "cli/Commands.h"
 #include "cli/Session.h"
 #include "export/FileReplace.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "cli/ListOrder.h"
-#include "enum/DisplayName.h"
 #include "export/ModuleReport.h"
 #include "framework/Encoding.h"
+#include "paths/DisplayName.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include "cli/Commands.h"
 #include "cli/Session.h"
 #include "cli/StaleSearch.h"
-#include "enum/DisplayName.h"
+#include "paths/DisplayName.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "enum/DisplayName.h"
 #include "controls/TitleTipWnd.h"
+#include "paths/DisplayName.h"
 
 BEGIN_MESSAGE_MAP(CPathListBox, CListBox)
     ON_WM_RBUTTONUP()

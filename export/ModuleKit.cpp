@@ -2,12 +2,12 @@
 
 #include <set>
 
-#include "enum/DisplayName.h"
 #include "export/FileReplace.h"
 #include "framework/Encoding.h"
 #include "framework/Handles.h"
 #include "framework/SystemLibrary.h"
-#include "framework/WidePath.h"
+#include "paths/DisplayName.h"
+#include "paths/WidePath.h"
 
 namespace {
 

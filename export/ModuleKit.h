@@ -9,7 +9,7 @@
 
 #include "enum/ModuleName.h"
 #include "export/ModuleCopy.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 // What a file of our own, created in a folder and removed again, tells of it: the one sure
 // test that files can be created there.

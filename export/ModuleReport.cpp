@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "enum/DisplayName.h"
 #include "export/OptionalHeader.h"
-#include "framework/Encoding.h"
 #include "export/VersionBlock.h"
+#include "framework/Encoding.h"
+#include "paths/DisplayName.h"
 
 const char kUnknownText[] = "unknown";
 

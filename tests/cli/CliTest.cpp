@@ -13,8 +13,8 @@
 #include <tlhelp32.h>
 
 #include "cli/CliRun.h"
-#include "enum/DisplayName.h"
 #include "export/Fixtures.h"
+#include "paths/DisplayName.h"
 #include "support/TestSupport.h"
 #include "support/TestViewerDlg.h"
 

@@ -8,8 +8,8 @@
 #include "cli/Arguments.h"
 #include "cli/CommandLine.h"
 #include "cli/Output.h"
-#include "cli/Pattern.h"
 #include "framework/Encoding.h"
+#include "paths/Pattern.h"
 
 namespace {
 

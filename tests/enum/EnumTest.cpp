@@ -15,8 +15,8 @@
 #include <psapi.h>
 
 #include "app/ViewerDlg.h"
-#include "enum/DisplayName.h"
 #include "enum/EnumApi.h"
+#include "paths/DisplayName.h"
 #include "support/TestSupport.h"
 #include "support/TestViewerDlg.h"
 

@@ -1,4 +1,4 @@
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 #include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
