@@ -6,14 +6,14 @@
 #include <utility>
 
 #include "bench/BenchSupport.h"
-#include "cli/ModuleSearch.h"
-#include "cli/PathCache.h"
 #include "enum/EnumApi.h"
 #include "enum/ProcessWalk.h"
 #include "export/FileVersion.h"
 #include "export/VersionApi.h"
 #include "framework/Encoding.h"
 #include "paths/DisplayName.h"
+#include "query/ModuleSearch.h"
+#include "query/PathCache.h"
 
 namespace {
 

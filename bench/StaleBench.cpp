@@ -8,10 +8,10 @@
 #include <utility>
 
 #include "bench/BenchSupport.h"
-#include "cli/StaleSearch.h"
 #include "enum/EnumApi.h"
 #include "framework/Encoding.h"
 #include "paths/WidePath.h"
+#include "query/StaleSearch.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // The listings: processes, modules and find.
 #include "cli/Commands.h"
-#include "cli/ModuleSearch.h"
-#include "cli/PathCache.h"
 #include "cli/Session.h"
 #include "export/FileVersion.h"
 #include "paths/DisplayName.h"
+#include "query/ModuleSearch.h"
+#include "query/PathCache.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "cli/Arguments.h"
 #include "cli/Console.h"
 #include "cli/Output.h"
-#include "cli/Processes.h"
+#include "enum/ProcessMatch.h"
 
 class Session {
 public:

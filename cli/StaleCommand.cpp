@@ -1,8 +1,8 @@
 // stale: the modules whose file on disk is no longer the image that a process runs.
 #include "cli/Commands.h"
 #include "cli/Session.h"
-#include "cli/StaleSearch.h"
 #include "paths/DisplayName.h"
+#include "query/StaleSearch.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "cli/Commands.h"
-#include "cli/ModuleSearch.h"
 #include "cli/Session.h"
 #include "enum/KnownModules.h"
 #include "framework/Handles.h"
 #include "framework/SystemLibrary.h"
+#include "query/ModuleSearch.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
-// Which processes run an image of a module other than the file now at the module's path: the
-// console program's stale, on the engine's walks and header readers.
+// Which processes run an image of a module other than the file now at the module's path: stale's
+// question, on the walks of enum/ and the header readers of export/.
 #pragma once
 
 #include <windows.h>
 
 #include <vector>
 
-#include "cli/LoadedModule.h"
 #include "enum/ProcessTable.h"
+#include "query/LoadedModule.h"
 
 // What stands at a module's path instead of the image that a process runs.
 enum class FileState {

@@ -1,10 +1,10 @@
-#include "cli/StaleSearch.h"
+#include "query/StaleSearch.h"
 
 #include <algorithm>
 
-#include "cli/PathCache.h"
 #include "export/LoadedImage.h"
 #include "framework/Handles.h"
+#include "query/PathCache.h"
 
 namespace {
 

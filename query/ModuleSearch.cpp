@@ -1,4 +1,4 @@
-#include "cli/ModuleSearch.h"
+#include "query/ModuleSearch.h"
 
 #include <algorithm>
 

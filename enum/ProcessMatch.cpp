@@ -1,4 +1,4 @@
-#include "cli/Processes.h"
+#include "enum/ProcessMatch.h"
 
 #include <cstdlib>
 

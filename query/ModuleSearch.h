@@ -1,14 +1,13 @@
-// Which processes have a module loaded: the console program's find and wait, on the engine's
-// walks.
+// Which processes have a module loaded: find's and wait's question, on the walks of enum/.
 #pragma once
 
 #include <windows.h>
 
 #include <vector>
 
-#include "cli/LoadedModule.h"
 #include "enum/ProcessTable.h"
 #include "paths/Pattern.h"
+#include "query/LoadedModule.h"
 
 struct ModuleSearch {
     std::vector<LoadedModule> hits;      // by process id, then by path

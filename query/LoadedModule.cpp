@@ -1,4 +1,4 @@
-#include "cli/LoadedModule.h"
+#include "query/LoadedModule.h"
 
 #include "paths/WidePath.h"
 
