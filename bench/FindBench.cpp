@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "bench/BenchSupport.h"
+#include "controls/HiddenListOrder.h"
 #include "enum/EnumApi.h"
 #include "enum/ProcessWalk.h"
 #include "export/FileVersion.h"
@@ -100,10 +101,10 @@ bool SameForCommonProcesses(const Hits& a, const Hits& b)
     return commonA == commonB && !commonA.empty();
 }
 
-Hits ProgramFind(const OSVERSIONINFOA& version)
+Hits ProgramFind(const Backend& backend)
 {
     ModuleSearch search;
-    FindModule(version, ModulePattern(kModuleW), search);
+    FindModule(backend, ModulePattern(kModuleW), search);
     // As find does: the version of each file that a hit names, read once.
     PathCache<FileVersion> versions(ReadFileVersion);
     Hits hits;
@@ -121,12 +122,12 @@ int main()
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     BindVersionFunctions();
     BindWideVersionFunctions();
-    OSVERSIONINFOA version{};
-    BindEnumBackend(version);
-    if (!EnumBackendAvailable(version) || !IsNtFamily(version)) {
+    const HiddenListOrder order;
+    const Backend backend(order);
+    if (!backend.Available() || !IsNtFamily(backend.Version())) {
         std::printf("find: the process-status functions are not available\n");
         return 1;
     }
-    return bench::TimeWithSleepers<Hits>("find", kRuns, [&] { return ProgramFind(version); }, BaselineFind,
+    return bench::TimeWithSleepers<Hits>("find", kRuns, [&] { return ProgramFind(backend); }, BaselineFind,
                                           SameForCommonProcesses);
 }

@@ -75,7 +75,7 @@ int RunFind(const Arguments& arguments, Session& session)
     if (!session.Available())
         return kExitUnsure;
     ModuleSearch search;
-    if (!FindModule(session.Version(), ModulePattern(arguments.operands[0]), search)) {
+    if (!FindModule(session.Engine(), ModulePattern(arguments.operands[0]), search)) {
         session.Out().Error("cannot read the process table");
         return kExitUnsure;
     }

@@ -53,7 +53,7 @@ int RunStale(const Arguments& arguments, Session& session)
     } else {
         if (!session.Available())
             return kExitUnsure;
-        if (!FindStaleModules(session.Version(), search)) {
+        if (!FindStaleModules(session.Engine(), search)) {
             session.Out().Error("cannot read the process table");
             return kExitUnsure;
         }

@@ -132,7 +132,7 @@ int RunWait(const Arguments& arguments, Session& session)
     for (;;) {
         const DWORD look = ::GetTickCount();
         ModuleSearch search;
-        if (!FindModule(session.Version(), pattern, search, &known.Namer())) {
+        if (!FindModule(session.Engine(), pattern, search, &known.Namer())) {
             session.Out().Error("cannot read the process table");
             return kExitUnsure;
         }

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "enum/ProcessTable.h"
+#include "enum/Backend.h"
 #include "paths/Pattern.h"
 #include "query/LoadedModule.h"
 
@@ -17,5 +17,5 @@ struct ModuleSearch {
 // Every loaded module that `pattern` matches, the modules named by `namer` where one is given. A
 // process that ended during the search is left out: it holds nothing. No file is read: wait
 // looks again and again and shows no version. False when the process table cannot be read.
-bool FindModule(const OSVERSIONINFOA& version, const ModulePattern& pattern, ModuleSearch& search,
+bool FindModule(const Backend& backend, const ModulePattern& pattern, ModuleSearch& search,
                 const ModuleNamer* namer = nullptr);

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "enum/ProcessTable.h"
+#include "enum/Backend.h"
 #include "query/LoadedModule.h"
 
 // What stands at a module's path instead of the image that a process runs.
@@ -33,7 +33,7 @@ struct StaleSearch {
 // Compares the image of every module of every process with the file at the module's path. A
 // process that ended during the search is left out: it runs nothing. False when the process
 // table cannot be read.
-bool FindStaleModules(const OSVERSIONINFOA& version, StaleSearch& search);
+bool FindStaleModules(const Backend& backend, StaleSearch& search);
 // The same for one process whose modules were walked. False when the process ended before its
 // images were read: nothing of it is known then.
 bool FindStaleModules(const ProcessModules& process, StaleSearch& search);

@@ -177,6 +177,26 @@ TEST_CASE("report writes the very bytes that the dialog's save writes for the sa
     CHECK(testing::FileContent(file) == expected);
 }
 
+TEST_CASE("report, copy and diff of a process need no display" * doctest::skip())
+{
+    // Its ctest entry starts it without DISPLAY, which Wine's programs find their display by,
+    // and its children inherit that: a window that needs a display is refused.
+    HWND popup = ::CreateWindowExA(0, "LISTBOX", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    if (popup)
+        ::DestroyWindow(popup);
+    REQUIRE_MESSAGE(popup == nullptr, "this case runs without a display; its ctest entry starts it so");
+    const std::string folder = testing::FreshFolder("quendrix-cli-no-display");
+    Run report = Cli("report " + Own());
+    CHECK(report.exit == 0);
+    CHECK(report.out.rfind("Module zum Prozess: " + OwnName() + "\r\n\r\n", 0) == 0);
+    Run copy = Cli("copy " + Own() + " \"" + folder + "\"");
+    CHECK(copy.exit == 0);
+    CHECK(copy.out.rfind(folder + "\\QuendrixKit.report.txt\r\n", 0) == 0);
+    Run diff = Cli("diff \"" + folder + "\\QuendrixKit.report.txt\" " + Own() + " --json");
+    CHECK(diff.exit == 0);
+    CHECK(diff.out == "[]\r\n");
+}
+
 TEST_CASE("find names every process that the snapshots show with the module, in order")
 {
     std::set<DWORD> runningBefore, before, after, runningAfter;
