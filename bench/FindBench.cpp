@@ -9,12 +9,11 @@
 #include "controls/HiddenListOrder.h"
 #include "enum/EnumApi.h"
 #include "enum/ProcessWalk.h"
-#include "export/FileVersion.h"
 #include "export/VersionApi.h"
 #include "framework/Encoding.h"
 #include "paths/DisplayName.h"
 #include "query/ModuleSearch.h"
-#include "query/PathCache.h"
+#include "query/Versions.h"
 
 namespace {
 
@@ -106,12 +105,10 @@ Hits ProgramFind(const Backend& backend)
     ModuleSearch search;
     FindModule(backend, ModulePattern(kModuleW), search);
     // As find does: the version of each file that a hit names, read once.
-    PathCache<FileVersion> versions(ReadFileVersion);
+    VersionsOf(search.hits);
     Hits hits;
-    for (const LoadedModule& hit : search.hits) {
-        versions.Of(hit.module.file);
+    for (const LoadedModule& hit : search.hits)
         hits.insert({hit.process.id, FromWide(hit.module.file)});
-    }
     return hits;
 }
 
