@@ -11,6 +11,7 @@
 #include "export/ModuleKit.h"
 #include "framework/Encoding.h"
 #include "paths/DisplayName.h"
+#include "paths/SystemFolders.h"
 #include "support/TestSupport.h"
 
 TEST_CASE("system files are those in the Windows folder and under the system folders")
