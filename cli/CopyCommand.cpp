@@ -7,39 +7,20 @@
 #include "export/FileReplace.h"
 #include "export/ModuleKit.h"
 #include "framework/Encoding.h"
+#include "paths/Destinations.h"
 #include "paths/DisplayName.h"
-#include "paths/WidePath.h"
 
 namespace {
 
-// Whether `folder` can be copied into, or made; `missing` when it is to be made. The reason
-// when neither.
-bool FolderUsable(const std::wstring& folder, bool& missing, std::wstring& reason)
+// Why `folder` cannot be copied into, nor made; empty when it can.
+std::wstring WhyUnusable(FolderUse use)
 {
-    missing = false;
-    if (!SystemHasWidePaths() && folder.size() >= MAX_PATH - 14) {
-        reason = L"its path is too long";
-        return false;
+    switch (use) {
+    case FolderUse::TooLong: return L"its path is too long";
+    case FolderUse::File: return L"it is a file, not a folder";
+    case FolderUse::Nowhere: return L"there is no such folder, nor the folder to make it in";
+    default: return std::wstring();
     }
-    DWORD attributes = AttributesOf(folder);
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-            return true;
-        reason = L"it is a file, not a folder";
-        return false;
-    }
-    // Only the folder itself is made, in a folder that exists.
-    std::wstring full = FullPathOf(folder);
-    while (full.size() > 1 && (full.back() == L'\\' || full.back() == L'/'))
-        full.pop_back();
-    std::wstring parent = full.substr(0, FolderLength(full));
-    DWORD above = parent.empty() ? INVALID_FILE_ATTRIBUTES : AttributesOf(parent);
-    if (above == INVALID_FILE_ATTRIBUTES || !(above & FILE_ATTRIBUTE_DIRECTORY) || parent.size() == full.size()) {
-        reason = L"there is no such folder, nor the folder to make it in";
-        return false;
-    }
-    missing = true;
-    return true;
 }
 
 const wchar_t* OutcomeName(KitOutcome outcome)
@@ -116,10 +97,9 @@ bool WriteManifest(Session& session, const std::wstring& path, const std::string
 int RunCopy(const Arguments& arguments, Session& session)
 {
     const std::wstring& folder = arguments.operands[1];
-    std::wstring reason;
-    bool missing = false;
-    if (!FolderUsable(folder, missing, reason)) {
-        session.Out().Error(L"cannot copy into \"" + folder + L"\": " + reason);
+    const FolderUse use = FolderUseOf(folder);
+    if (use != FolderUse::Existing && use != FolderUse::Missing) {
+        session.Out().Error(L"cannot copy into \"" + folder + L"\": " + WhyUnusable(use));
         return kExitRefused;
     }
     ProcessRecord process;
@@ -127,7 +107,7 @@ int RunCopy(const Arguments& arguments, Session& session)
     std::vector<ModuleEntry> modules;
     if (int status = session.Report(arguments.operands[0], process, report, &modules))
         return status;
-    if (missing) {
+    if (use == FolderUse::Missing) {
         if (!CreateFolderOf(folder)) {
             session.Out().Error(L"cannot make the folder \"" + folder + L"\": " + Console::Reason(::GetLastError()));
             return kExitRefused;
