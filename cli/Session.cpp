@@ -94,10 +94,7 @@ int Session::Report(const std::wstring& name, ProcessRecord& process, std::strin
                         "(under Wine: no display)");
         return kExitPartly;
     }
-    std::vector<ReportEntry> entries;
-    for (const ModuleEntry& module : modules)
-        entries.push_back({module.path, module.faithful});
-    report = ComposeReport(m_backend.ListedPath(process), entries);
+    report = ComposeReport(m_backend.ListedPath(process), modules);
     if (listed)
         listed->swap(modules);
     return kExitDone;

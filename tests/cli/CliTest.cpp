@@ -135,8 +135,8 @@ TEST_CASE("processes lists what the system's snapshots show before and after")
 TEST_CASE("report writes the very bytes that the dialog's save writes for the same process" * doctest::test_suite(kShowsDialog) * doctest::skip())
 {
     std::string folder = fixtures::FreshTempFolder("quendrix-cli-report");
-    // Three modules of one file name from three folders: the list box places equal names by
-    // its own search, which the report must follow.
+    // Three modules of one file name from three folders, one without a version resource: the
+    // list box places equal names by its own search, which the report must follow.
     struct Twins {
         std::vector<HMODULE> loaded;
         ~Twins()
@@ -145,7 +145,7 @@ TEST_CASE("report writes the very bytes that the dialog's save writes for the sa
                 ::FreeLibrary(module);
         }
     } twins;
-    for (const char* fixture : {"fx_full.dll", "fx_desc.dll", "fx_product.dll"}) {
+    for (const char* fixture : {"fx_full.dll", "fx_none.dll", "fx_product.dll"}) {
         std::string twin = folder + fixture + "-twin";
         REQUIRE(::CreateDirectoryA(twin.c_str(), nullptr));
         twin += "\\twin.dll";
@@ -153,6 +153,14 @@ TEST_CASE("report writes the very bytes that the dialog's save writes for the sa
         twins.loaded.push_back(::LoadLibraryA(twin.c_str()));
         REQUIRE(twins.loaded.back() != nullptr);
     }
+    // A module whose ANSI path the code page bends into another file's: "d\x\..\..\bent.dll".
+    REQUIRE_MESSAGE(::GetACP() == 1252, "this test needs the ANSI code page 1252; script/test sets it");
+    REQUIRE(::CreateDirectoryA((folder + "d").c_str(), nullptr));
+    REQUIRE(::CopyFileA((fixtures::Directory() + "fx_product.dll").c_str(), (folder + "bent.dll").c_str(), TRUE));
+    const std::wstring bent = L"\\\\?\\" + Wide(folder) + L"d\\x\xFF3C..\xFF3C..\xFF3C" L"bent.dll";
+    REQUIRE(::CopyFileW(Wide(fixtures::Directory() + "fx_desc.dll").c_str(), bent.c_str(), TRUE));
+    twins.loaded.push_back(::LoadLibraryW(bent.c_str()));
+    REQUIRE(twins.loaded.back() != nullptr);
     Reports reports = DialogAndConsoleReports(folder);
     const std::string& expected = reports.dialog;
     const Run& run = reports.console;
@@ -160,7 +168,9 @@ TEST_CASE("report writes the very bytes that the dialog's save writes for the sa
     size_t twinLines = 0;
     for (size_t at = expected.find("\\twin.dll\t"); at != std::string::npos; at = expected.find("\\twin.dll\t", at + 1))
         ++twinLines;
-    REQUIRE(twinLines == twins.loaded.size());
+    REQUIRE(twinLines == 3);
+    CHECK(expected.find(folder + "fx_none.dll-twin\\twin.dll\t(V1.123)\r\n") != std::string::npos);
+    CHECK(expected.find(folder + "d\\x\\..\\..\\bent.dll\t(Vunknown)\r\n") != std::string::npos);
     CHECK(run.exit == 0);
     CHECK(run.out == expected);
 
