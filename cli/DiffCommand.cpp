@@ -1,8 +1,7 @@
 // diff: two module lists compared, each a report file or the report of a running process.
-#include "cli/DiffCommand.h"
-
 #include "cli/Commands.h"
 #include "cli/Session.h"
+#include "export/ModuleDiff.h"
 #include "export/ReportSide.h"
 #include "framework/Encoding.h"
 
@@ -84,8 +83,7 @@ int ReadSide(const std::wstring& operand, Session& session, ParsedReport& report
     return kExitRefused;
 }
 
-}  // namespace
-
+// The columns of the listing, the same in text, CSV and JSON.
 const std::vector<Column>& DiffColumns()
 {
     static const std::vector<Column> columns = {
@@ -96,6 +94,8 @@ const std::vector<Column>& DiffColumns()
     return columns;
 }
 
+// One row per difference, in the order given. Texts of the reports are shown in this machine's
+// ANSI code page; what a side lacks is null.
 std::vector<Row> DiffRows(const std::vector<ModuleDifference>& differences, DiffMatch match)
 {
     std::vector<Row> rows;
@@ -112,6 +112,8 @@ std::vector<Row> DiffRows(const std::vector<ModuleDifference>& differences, Diff
     }
     return rows;
 }
+
+}  // namespace
 
 int RunDiff(const Arguments& arguments, Session& session)
 {
