@@ -234,23 +234,8 @@ TEST_CASE("find names every process that the snapshots show with the module, in 
         previous = id;
     }
 
-    // Wildcards, a name without its extension, full paths with either separator find this
-    // process too; a name that nothing has, nothing, with the status that says so.
-    std::string kernel32;
-    for (const std::string& module : testing::OwnModulePaths())
-        if (::lstrcmpiA(DisplayNameOf(module.c_str()), "kernel32.dll") == 0)
-            kernel32 = module;
-    std::string forward = kernel32;
-    for (char& c : forward)
-        if (c == '\\')
-            c = '/';
-    for (const std::string& pattern : {std::string("KERNEL3?.*"), std::string("*nel32.d*"), std::string("kernel32"),
-                                       kernel32, forward, "\\\\?\\" + kernel32}) {
-        CAPTURE(pattern);
-        Run found = Cli("find \"" + pattern + "\" --csv");
-        CHECK(found.exit == 0);
-        CHECK(Column0(found.out).count(::GetCurrentProcessId()) == 1);
-    }
+    // A name that nothing has finds nothing, with the status that says so (the forms a module is
+    // named in are rows of the engine's tests).
     Run none = Cli("find \"no such module*.dll\" --json");
     CHECK(none.exit == 1);
     CHECK(none.out == "[]\r\n");
@@ -259,17 +244,11 @@ TEST_CASE("find names every process that the snapshots show with the module, in 
 TEST_CASE("bad input ends in one clear message and the stated exit status, changing nothing")
 {
     std::string folder = fixtures::FreshTempFolder("quendrix-cli-bad");
-    // Two processes of one program, in a folder whose name is no 8.3 name.
+    // Two processes of one program (the forms a process is named in are rows of the engine's
+    // tests).
     const std::string sleeper = folder + "sleeping-programs\\sleeper.exe";
     REQUIRE(::CreateDirectoryA((folder + "sleeping-programs").c_str(), nullptr));
     REQUIRE(::CopyFileA((testing::ExeDirectory() + "..\\bench\\sleeper.exe").c_str(), sleeper.c_str(), TRUE));
-    char shortSleeper[MAX_PATH] = "";
-    REQUIRE(::GetShortPathNameA(sleeper.c_str(), shortSleeper, MAX_PATH) > 0);
-    REQUIRE(::lstrcmpiA(shortSleeper, sleeper.c_str()) != 0);
-    std::string forwardSleeper = sleeper;
-    for (char& c : forwardSleeper)
-        if (c == '\\')
-            c = '/';
     PROCESS_INFORMATION sleepers[2]{};
     for (PROCESS_INFORMATION& info : sleepers) {
         STARTUPINFOA startup{};
@@ -295,16 +274,8 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
         {"modules 4294967295", 2, "no process has the id 4294967295"},
         {"modules no-such-program.exe", 2, "no process is named \"no-such-program.exe\""},
         {"modules sleeper.exe", 2, sleepersNamed},
-        {"modules SLEEPER", 2, sleepersNamed},
-        {"modules sl*er", 2, sleepersNamed},
-        {"modules \"" + sleeper + "\"", 2, sleepersNamed},
-        {"modules \"" + forwardSleeper + "\"", 2, sleepersNamed},
-        {"modules \"\\\\?\\" + sleeper + "\"", 2, sleepersNamed},
-        {"modules \"" + std::string(shortSleeper) + "\"", 2, sleepersNamed},
         // Relative to the current folder, which the program is started in.
-        {"modules sleeping-programs\\sleeper", 2, sleepersNamed},
-        {"modules ..\\" + folder.substr(folder.rfind('\\', folder.size() - 2) + 1) + "sleeping-programs/SLEEPER.EXE", 2,
-         sleepersNamed},
+        {"modules sleeping-programs/SLEEPER", 2, sleepersNamed},
         {"modules sleeping-programs\\sleeper.com", 2, "no process is named \"sleeping-programs\\sleeper.com\""},
         {"copy " + Own() + " \"" + folder + "missing\\below\"", 2, "there is no such folder, nor the folder to make it in"},
         {"copy " + Own() + " Z:\\proc", 2, "cannot copy into \"Z:\\proc\""},
