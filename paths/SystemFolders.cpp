@@ -11,13 +11,24 @@
 
 namespace {
 
-using PfnFolder = UINT(WINAPI*)(LPWSTR folder, UINT size);
+using PfnFolderW = UINT(WINAPI*)(LPWSTR folder, UINT size);
+using PfnFolderA = UINT(WINAPI*)(LPSTR folder, UINT size);
 
-std::wstring FolderFrom(PfnFolder folder)
+// A folder that the system names: through the wide function `wide` of kernel32.dll on the NT
+// family, which gives every character; elsewhere through `ansi`, where there is one. Empty when
+// the system names none, or one too long for a folder.
+std::wstring FolderNamed(const char* wide, PfnFolderA ansi)
 {
-    wchar_t text[MAX_PATH + 1] = L"";
-    UINT length = folder ? folder(text, MAX_PATH + 1) : 0;
-    return length > 0 && length <= MAX_PATH ? std::wstring(text, length) : std::wstring();
+    if (SystemHasWidePaths()) {
+        PfnFolderW function = nullptr;
+        BindFromLoadedModule("kernel32.dll", EntryPoint{wide, function});
+        wchar_t text[MAX_PATH + 1] = L"";
+        const UINT length = function ? function(text, MAX_PATH + 1) : 0;
+        return length > 0 && length <= MAX_PATH ? std::wstring(text, length) : std::wstring();
+    }
+    char text[MAX_PATH + 1] = "";
+    const UINT length = ansi ? ansi(text, MAX_PATH + 1) : 0;
+    return length > 0 && length <= MAX_PATH ? ToWide(std::string(text, length)) : std::wstring();
 }
 
 // A folder as the start of the lowered paths inside it.
@@ -35,27 +46,15 @@ struct SystemFolders {
 
     SystemFolders()
     {
-        std::wstring system;
-        if (SystemHasWidePaths()) {
-            // On a terminal server GetWindowsDirectory may name a private folder of the user's;
-            // GetSystemWindowsDirectory (Windows 2000 on) names the shared one.
-            PfnFolder shared = nullptr, windowsFolder = nullptr, systemFolder = nullptr, wow64 = nullptr;
-            BindFromLoadedModule("kernel32.dll", EntryPoint{"GetSystemWindowsDirectoryW", shared});
-            BindFromLoadedModule("kernel32.dll", EntryPoint{"GetWindowsDirectoryW", windowsFolder},
-                                 EntryPoint{"GetSystemDirectoryW", systemFolder});
-            BindFromLoadedModule("kernel32.dll", EntryPoint{"GetSystemWow64DirectoryW", wow64});
-            windows = FolderFrom(shared ? shared : windowsFolder);
-            system = FolderFrom(systemFolder);
-            const std::wstring wow64Folder = FolderFrom(wow64);
-            if (!wow64Folder.empty())
-                trees.push_back(AsPrefix(wow64Folder));
-        } else {
-            char text[MAX_PATH + 1] = "";
-            UINT length = ::GetWindowsDirectoryA(text, MAX_PATH + 1);
-            windows = length > 0 && length <= MAX_PATH ? ToWide(std::string(text, length)) : std::wstring();
-            length = ::GetSystemDirectoryA(text, MAX_PATH + 1);
-            system = length > 0 && length <= MAX_PATH ? ToWide(std::string(text, length)) : std::wstring();
-        }
+        // On a terminal server GetWindowsDirectory may name a private folder of the user's;
+        // GetSystemWindowsDirectory (Windows 2000 on) names the shared one.
+        windows = FolderNamed("GetSystemWindowsDirectoryW", nullptr);
+        if (windows.empty())
+            windows = FolderNamed("GetWindowsDirectoryW", ::GetWindowsDirectoryA);
+        const std::wstring system = FolderNamed("GetSystemDirectoryW", ::GetSystemDirectoryA),
+                           wow64 = FolderNamed("GetSystemWow64DirectoryW", nullptr);
+        if (!wow64.empty())
+            trees.push_back(AsPrefix(wow64));
         if (!system.empty())
             trees.push_back(AsPrefix(system));
         if (windows.empty())
