@@ -1,5 +1,6 @@
-// Times the console program's find (which processes have kernel32.dll loaded) with many
-// processes running, against a bare walk that makes the same system calls.
+// Times the engine's find as the console program asks it (which processes have kernel32.dll
+// loaded, and the version of each file) with many processes running, against a bare walk that
+// makes the same system calls.
 #include <cstdio>
 #include <set>
 #include <string>

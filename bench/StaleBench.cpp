@@ -1,4 +1,4 @@
-// Times the console program's stale over every process, with many processes running, against a
+// Times the engine's stale over every process, with many processes running, against a
 // bare walk that reads both headers of every module with the same calls.
 #include <algorithm>
 #include <cstdio>
