@@ -94,9 +94,9 @@ size_t ProgramDiff(const std::wstring& a, const std::wstring& b, std::string& li
     ReportFile read = ReportFile::Read;
     ReportFault fault;
     DWORD error = 0;
-    if (!ReadSideFile(a, x, read, fault, error) || read != ReportFile::Read || !ReadSideFile(b, y, read, fault, error) ||
-        read != ReportFile::Read)
-        return 0;
+    for (auto side : {std::make_pair(&a, &x), std::make_pair(&b, &y)})
+        if (!ReadSideFile(*side.first, *side.second, read, fault, error) || read != ReportFile::Read)
+            return 0;
     std::vector<ModuleDifference> differences = CompareModules(x.modules, y.modules, DiffMatch::ByName);
     // Each side's text split into version and description, as the rows show them.
     for (const ModuleDifference& difference : differences)
