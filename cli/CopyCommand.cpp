@@ -92,6 +92,34 @@ bool WriteManifest(Session& session, const std::wstring& path, const std::string
     return false;
 }
 
+// Makes `folder` ready for the kit: makes it where it is missing, tests it with a file of our
+// own, and names the manifest. kExitDone, or the status to end with after the message.
+int ReadyFolder(Session& session, const std::wstring& folder, bool missing, const std::vector<ModuleEntry>& modules,
+                FolderProbe& probe, KitNames& names)
+{
+    if (missing) {
+        if (!CreateFolderOf(folder)) {
+            session.Out().Error(L"cannot make the folder \"" + folder + L"\": " + Console::Reason(::GetLastError()));
+            return kExitRefused;
+        }
+        session.Out().Error(L"made the folder \"" + folder + L"\"");
+    }
+    probe = ProbeFolder(folder);
+    if (!probe.writable) {
+        session.Out().Error(L"cannot copy into \"" + folder + L"\": " + Console::Reason(probe.error));
+        return kExitRefused;
+    }
+    // The kit itself is whole all the same, so the exit status leaves the stray out; the user
+    // learns its name here, and it is listed nowhere as a file of the kit.
+    if (!probe.stray.empty())
+        session.Out().Error(L"cannot remove \"" + probe.stray + L"\", a file made to test the folder: " +
+                            Console::Reason(probe.error) + L"; it is no part of the kit");
+    if (ChooseKitNames(folder, modules, names))
+        return kExitDone;
+    session.Out().Error(L"cannot name the kit's manifest: \"" + folder + L"\" holds too many kits");
+    return kExitRefused;
+}
+
 }  // namespace
 
 int RunCopy(const Arguments& arguments, Session& session)
@@ -107,29 +135,10 @@ int RunCopy(const Arguments& arguments, Session& session)
     std::vector<ModuleEntry> modules;
     if (int status = session.Report(arguments.operands[0], process, report, &modules))
         return status;
-    if (use == FolderUse::Missing) {
-        if (!CreateFolderOf(folder)) {
-            session.Out().Error(L"cannot make the folder \"" + folder + L"\": " + Console::Reason(::GetLastError()));
-            return kExitRefused;
-        }
-        session.Out().Error(L"made the folder \"" + folder + L"\"");
-    }
-    const FolderProbe probe = ProbeFolder(folder);
-    if (!probe.writable) {
-        session.Out().Error(L"cannot copy into \"" + folder + L"\": " + Console::Reason(probe.error));
-        return kExitRefused;
-    }
-    // The kit itself is whole all the same, so the exit status leaves the stray out; the user
-    // learns its name here, and it is listed nowhere as a file of the kit.
-    if (!probe.stray.empty())
-        session.Out().Error(L"cannot remove \"" + probe.stray + L"\", a file made to test the folder: " +
-                            Console::Reason(probe.error) + L"; it is no part of the kit");
+    FolderProbe probe;
     KitNames names;
-    if (!ChooseKitNames(folder, modules, names)) {
-        session.Out().Error(L"cannot name the kit's manifest: \"" + folder + L"\" holds too many kits");
-        return kExitRefused;
-    }
-
+    if (int status = ReadyFolder(session, folder, use == FolderUse::Missing, modules, probe, names))
+        return status;
     const std::wstring reportPath = PathInFolder(folder, names.report), listPath = PathInFolder(folder, names.list);
     const bool reported = WriteManifest(session, reportPath, report);
     bool failed = false;
