@@ -47,13 +47,13 @@ int Session::Lookup(const std::wstring& name, ProcessRecord& found)
         return kExitPartly;
     std::vector<ProcessRecord> matches;
     switch (m_backend.Find(name, matches)) {
-    case Lookup::Found:
+    case ProcessLookup::Found:
         found = matches.front();
         return kExitDone;
-    case Lookup::Unreadable:
+    case ProcessLookup::Unreadable:
         m_console.Error("cannot read the process table");
         return kExitPartly;
-    case Lookup::Unknown:
+    case ProcessLookup::Unknown:
         m_console.Error(IsProcessId(name) ? L"no process has the id " + name : L"no process is named \"" + name + L"\"");
         return kExitRefused;
     default:

@@ -21,14 +21,16 @@ bool Backend::Processes(std::vector<ProcessRecord>& processes) const
     return true;
 }
 
-Lookup Backend::Find(const std::wstring& name, std::vector<ProcessRecord>& matches) const
+ProcessLookup Backend::Find(const std::wstring& name, std::vector<ProcessRecord>& matches) const
 {
     matches.clear();
     std::vector<ProcessRecord> processes;
     if (!Processes(processes))
-        return Lookup::Unreadable;
+        return ProcessLookup::Unreadable;
     matches = MatchProcesses(processes, name);
-    return matches.empty() ? Lookup::Unknown : matches.size() == 1 ? Lookup::Found : Lookup::Ambiguous;
+    if (matches.empty())
+        return ProcessLookup::Unknown;
+    return matches.size() == 1 ? ProcessLookup::Found : ProcessLookup::Ambiguous;
 }
 
 ModuleWalk Backend::Modules(const ProcessRecord& process, std::vector<ModuleEntry>& modules) const

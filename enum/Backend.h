@@ -12,7 +12,7 @@
 #include "enum/ProcessTable.h"
 
 // How the lookup of a process named by a user ended.
-enum class Lookup {
+enum class ProcessLookup {
     Found,       // exactly one process has the name
     Unknown,     // none has it
     Ambiguous,   // several have it: `matches` holds them
@@ -38,7 +38,7 @@ public:
     // Every process, ordered by id. False when the process table cannot be read.
     bool Processes(std::vector<ProcessRecord>& processes) const;
     // The processes that `name` names (see MatchProcesses): Found puts the one in `matches`.
-    Lookup Find(const std::wstring& name, std::vector<ProcessRecord>& matches) const;
+    ProcessLookup Find(const std::wstring& name, std::vector<ProcessRecord>& matches) const;
     // Every module of a process, its executable first on the NT family, as the listings take
     // them.
     ModuleWalk Modules(const ProcessRecord& process, std::vector<ModuleEntry>& modules) const;
