@@ -25,11 +25,11 @@ void ReportUnchecked(Session& session, const std::vector<LoadedModule>& modules,
 {
     if (modules.empty())
         return;
-    std::wstring list;
+    std::vector<std::wstring> named;
     for (const LoadedModule& loaded : modules)
-        list += (list.empty() ? L"" : L", ") + Describe(loaded.process) + L" " + loaded.module.file;
+        named.push_back(Describe(loaded.process) + L" " + loaded.module.file);
     session.Out().Error(L"note: " + Decimal(static_cast<DWORD>(modules.size())) + L" modules were not compared (" +
-                        why + L"): " + list);
+                        why + L"): " + Listed(named));
 }
 
 }  // namespace
