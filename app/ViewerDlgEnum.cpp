@@ -20,7 +20,7 @@ private:
 
 void CViewerDlg::BindBackend()
 {
-    m_backend.reset(new Backend(m_listOrder));
+    m_backend = std::make_unique<Backend>(m_listOrder);
     m_osvi = m_backend->Version();
     m_hEnumLibrary = m_backend->Library();
     BOOL available = IsBackendAvailable();
