@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "enum/DisplayName.h"
+#include "paths/DisplayName.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <algorithm>
 
-#include "enum/DisplayName.h"
 #include "export/Fixtures.h"
 #include "framework/Handles.h"
 #include "framework/SystemLibrary.h"
 #include "framework/WinApp.h"
+#include "paths/DisplayName.h"
 #include "support/StartedProcess.h"
 #include "support/TestSupport.h"
 #include "support/TestViewerDlg.h"

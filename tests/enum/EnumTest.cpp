@@ -15,9 +15,9 @@
 #include <psapi.h>
 
 #include "app/ViewerDlg.h"
-#include "enum/DisplayName.h"
 #include "enum/EnumApi.h"
 #include "framework/Encoding.h"
+#include "paths/DisplayName.h"
 #include "support/StartedProcess.h"
 #include "support/TestSupport.h"
 #include "support/TestViewerDlg.h"

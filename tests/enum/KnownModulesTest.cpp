@@ -10,7 +10,7 @@
 #include "enum/ProcessTable.h"
 #include "export/Fixtures.h"
 #include "framework/Encoding.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -8,9 +8,9 @@
 
 #include <doctest/doctest.h>
 
-#include "enum/DisplayName.h"
 #include "framework/Encoding.h"
 #include "framework/WinApp.h"
+#include "paths/DisplayName.h"
 #include "res/resource.h"
 
 namespace testing {
