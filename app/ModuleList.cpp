@@ -1,18 +1,26 @@
 #include "app/ModuleList.h"
 
 #include "export/ModuleCopy.h"
-#include "export/ModuleReport.h"
 
-CString ModuleReportLine(CPathListBox& modules, int index)
+CString SelectedProcessName(const CListBox& processes)
+{
+    CString name;
+    int selected = processes.GetCurSel();
+    if (selected != LB_ERR)
+        processes.GetText(selected, name);
+    return name;
+}
+
+ReportEntry DialogLists::Entry(int index) const
 {
     char path[MAX_PATH];
-    if (modules.GetItemPath(index, path) >= 0)
-        return ComposeModuleLine(path);
+    if (m_modules.GetItemPath(index, path) >= 0)
+        return {path, true};
     // Named as the list has it: by its full path where it has one, else as it shows it.
     CString name;
-    modules.GetText(index, name);
-    modules.GetItemText(index, name);
-    return ComposeModuleLine(name, false);
+    m_modules.GetText(index, name);
+    m_modules.GetItemText(index, name);
+    return {name, false};
 }
 
 int CopyModuleFiles(CPathListBox& modules, const char* folder)

@@ -1,8 +1,11 @@
 // CViewerDlg: the main dialog with the process list, the module list and the command buttons.
 #pragma once
 
+#include <memory>
+
+#include "controls/HiddenListOrder.h"
 #include "controls/PathListBox.h"
-#include "enum/ProcessWalk.h"
+#include "enum/Backend.h"
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
 #include "res/resource.h"
@@ -24,7 +27,7 @@ protected:
     LRESULT OnContextMenu(WPARAM, LPARAM);
 
     // --- process and module enumeration (ViewerDlgEnum.cpp, on the engine of enum/) ---
-    // Probes the platform and binds the functions of its back end.
+    // Makes the back end, which probes the platform and binds the functions of its back end.
     void BindBackend();
     BOOL IsBackendAvailable();
     void RefreshLists();
@@ -59,4 +62,7 @@ protected:
     HICON m_hIcon;
     OSVERSIONINFOA m_osvi;
     HMODULE m_hEnumLibrary;
+    // The back end, made once by BindBackend, and the list that orders its dialog's lists.
+    HiddenListOrder m_listOrder;
+    std::unique_ptr<Backend> m_backend;
 };

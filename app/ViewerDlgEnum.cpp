@@ -1,6 +1,5 @@
 // The main dialog's enumeration: binding a back end, and filling the process and module lists.
 #include "app/ViewerDlg.h"
-#include "enum/ProcessWalk.h"
 
 namespace {
 
@@ -21,7 +20,9 @@ private:
 
 void CViewerDlg::BindBackend()
 {
-    m_hEnumLibrary = BindEnumBackend(m_osvi);
+    m_backend = std::make_unique<Backend>(m_listOrder);
+    m_osvi = m_backend->Version();
+    m_hEnumLibrary = m_backend->Library();
     BOOL available = IsBackendAvailable();
     m_btnRefresh.EnableWindow(available);
     if (available)
@@ -47,7 +48,7 @@ void CViewerDlg::RefreshLists()
     }
     // The list control sends no selection notice for LB_SETCURSEL, so the modules of the new
     // selection are listed here.
-    ::SendMessageA(m_lstProcesses.m_hWnd, LB_SETCURSEL, 0, 0);
+    m_lstProcesses.SetCurSel(0);
     if (m_lstProcesses.GetCount() > 0)
         FillModuleList(m_lstProcesses.GetItemId(0));
 }
@@ -61,7 +62,7 @@ void CViewerDlg::OnSelchangeProcessList()
 {
     RedrawHold holdModules(m_lstModules);
     m_lstModules.ClearItems();
-    int selected = static_cast<int>(::SendMessageA(m_lstProcesses.m_hWnd, LB_GETCURSEL, 0, 0));
+    int selected = m_lstProcesses.GetCurSel();
     if (selected < 0)
         return;
     FillModuleList(m_lstProcesses.GetItemId(selected));

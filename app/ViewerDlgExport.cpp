@@ -3,29 +3,13 @@
 
 #include <string>
 
-#include "app/ModuleList.h"
 #include "app/FolderDialog.h"
+#include "app/ModuleList.h"
 #include "export/ModuleCopy.h"
-#include "export/ModuleReport.h"
 #include "framework/Encoding.h"
 #include "framework/FileDialog.h"
 #include "framework/FileException.h"
 #include "framework/StdioFile.h"
-
-namespace {
-
-// The visible text of the selected process; empty when none is selected, which happens only
-// when the process list is empty.
-CString SelectedProcessName(const CListBox& processes)
-{
-    CString name;
-    int selected = processes.GetCurSel();
-    if (selected != LB_ERR)
-        processes.GetText(selected, name);
-    return name;
-}
-
-}  // namespace
 
 void CViewerDlg::OnSaveList()
 {
@@ -39,9 +23,9 @@ void CViewerDlg::WriteModuleReport(const char* fileName)
 {
     try {
         CStdioFile file(fileName, CFile::modeCreate | CFile::modeWrite);
-        file.WriteString(ReportHeader(SelectedProcessName(m_lstProcesses)));
-        for (int i = 0; i < m_lstModules.GetCount(); ++i)
-            file.WriteString(ModuleReportLine(m_lstModules, i));
+        // Line by line, as both programs write the report.
+        WriteReport(DialogLists(m_lstProcesses, m_lstModules),
+                    [&file](const char* line) { file.WriteString(line); });
         file.Close();
     } catch (const CFileException&) {
         // A failed save must not pass for a good one. What reached the file stays there. The

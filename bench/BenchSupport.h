@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "framework/Handles.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 namespace bench {
 

@@ -1,6 +1,6 @@
-// Times the console program's diff of two module reports (reading both files, reading their
-// lines, matching the modules and making the listing) against a bare read and split of the same
-// files, at growing sizes: the program's time must grow as n log n, not faster.
+// Times the engine's diff of two module reports (reading both files, reading their lines,
+// matching the modules and splitting the texts that the listing shows) against a bare read and
+// split of the same files, at growing sizes: the program's time must grow as n log n, not faster.
 //
 // Usage: bench_diff [runs]
 #include <cstdio>
@@ -11,11 +11,12 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
-#include "cli/DiffCommand.h"
 #include "export/FileReplace.h"
+#include "compare/ModuleDiff.h"
+#include "compare/ReportSide.h"
 #include "framework/Encoding.h"
 #include "framework/Handles.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 namespace {
 
@@ -71,16 +72,22 @@ size_t BareReadAndSplit(const std::wstring& a, const std::wstring& b)
     return bench::ReadAndSplit(a) + bench::ReadAndSplit(b);
 }
 
-// The program: what diff does but write its output.
-size_t ProgramDiff(const std::wstring& a, const std::wstring& b, std::wstring& listing)
+// The program: what diff does but print its rows.
+size_t ProgramDiff(const std::wstring& a, const std::wstring& b, std::string& listing)
 {
     ParsedReport x, y;
+    ReportFile read = ReportFile::Read;
     ReportFault fault;
     DWORD error = 0;
-    if (ReadReportFile(a, x, fault, error) != ReportFile::Read || ReadReportFile(b, y, fault, error) != ReportFile::Read)
-        return 0;
+    for (auto side : {std::make_pair(&a, &x), std::make_pair(&b, &y)})
+        if (!ReadSideFile(*side.first, *side.second, read, fault, error) || read != ReportFile::Read)
+            return 0;
     std::vector<ModuleDifference> differences = CompareModules(x.modules, y.modules, DiffMatch::ByName);
-    listing = RenderTable(DiffColumns(), DiffRows(differences, DiffMatch::ByName), Format::Text);
+    // Each side's text split into version and description, as the rows show them.
+    for (const ModuleDifference& difference : differences)
+        for (const ReportedModule* side : {difference.a, difference.b})
+            if (side)
+                listing += side->Statement().version;
     return differences.size();
 }
 
@@ -108,7 +115,7 @@ int main(int argc, char** argv)
             // Each goes first every other run, as the second meets the heap that the first left.
             size_t found = 0, split = 0;
             auto timeProgram = [&] {
-                std::wstring listing;
+                std::string listing;
                 double start = bench::NowMs();
                 found = ProgramDiff(a, b, listing);
                 program.push_back(bench::NowMs() - start);

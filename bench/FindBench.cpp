@@ -1,19 +1,20 @@
-// Times the console program's find (which processes have kernel32.dll loaded) with many
-// processes running, against a bare walk that makes the same system calls.
+// Times the engine's find as the console program asks it (which processes have kernel32.dll
+// loaded, and the version of each file) with many processes running, against a bare walk that
+// makes the same system calls.
 #include <cstdio>
 #include <set>
 #include <string>
 #include <utility>
 
 #include "bench/BenchSupport.h"
-#include "cli/ModuleSearch.h"
-#include "cli/PathCache.h"
-#include "enum/DisplayName.h"
+#include "controls/HiddenListOrder.h"
 #include "enum/EnumApi.h"
 #include "enum/ProcessWalk.h"
-#include "export/FileVersion.h"
 #include "export/VersionApi.h"
 #include "framework/Encoding.h"
+#include "paths/DisplayName.h"
+#include "query/ModuleSearch.h"
+#include "query/Versions.h"
 
 namespace {
 
@@ -100,17 +101,15 @@ bool SameForCommonProcesses(const Hits& a, const Hits& b)
     return commonA == commonB && !commonA.empty();
 }
 
-Hits ProgramFind(const OSVERSIONINFOA& version)
+Hits ProgramFind(const Backend& backend)
 {
     ModuleSearch search;
-    FindModule(version, ModulePattern(kModuleW), search);
+    FindModule(backend, ModulePattern(kModuleW), search);
     // As find does: the version of each file that a hit names, read once.
-    PathCache<FileVersion> versions(ReadFileVersion);
+    VersionsOf(search.hits);
     Hits hits;
-    for (const LoadedModule& hit : search.hits) {
-        versions.Of(hit.module.file);
+    for (const LoadedModule& hit : search.hits)
         hits.insert({hit.process.id, FromWide(hit.module.file)});
-    }
     return hits;
 }
 
@@ -121,12 +120,12 @@ int main()
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     BindVersionFunctions();
     BindWideVersionFunctions();
-    OSVERSIONINFOA version{};
-    BindEnumBackend(version);
-    if (!EnumBackendAvailable(version) || !IsNtFamily(version)) {
+    const HiddenListOrder order;
+    const Backend backend(order);
+    if (!backend.Available() || !IsNtFamily(backend.Version())) {
         std::printf("find: the process-status functions are not available\n");
         return 1;
     }
-    return bench::TimeWithSleepers<Hits>("find", kRuns, [&] { return ProgramFind(version); }, BaselineFind,
+    return bench::TimeWithSleepers<Hits>("find", kRuns, [&] { return ProgramFind(backend); }, BaselineFind,
                                           SameForCommonProcesses);
 }

@@ -18,7 +18,7 @@
 #include "bench/BenchSupport.h"
 #include "compare/Fleet.h"
 #include "framework/Encoding.h"
-#include "framework/FolderList.h"
+#include "paths/FolderList.h"
 #include "framework/Handles.h"
 
 namespace {

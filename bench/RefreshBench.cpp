@@ -5,8 +5,8 @@
 
 #include "app/ViewerDlg.h"
 #include "bench/BenchSupport.h"
-#include "enum/DisplayName.h"
 #include "enum/EnumApi.h"
+#include "paths/DisplayName.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// Times the console program's stale over every process, with many processes running, against a
+// Times the engine's stale over every process, with many processes running, against a
 // bare walk that reads both headers of every module with the same calls.
 #include <algorithm>
 #include <cstdio>
@@ -8,10 +8,11 @@
 #include <utility>
 
 #include "bench/BenchSupport.h"
-#include "cli/StaleSearch.h"
+#include "controls/HiddenListOrder.h"
 #include "enum/EnumApi.h"
 #include "framework/Encoding.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
+#include "query/StaleSearch.h"
 
 namespace {
 
@@ -108,10 +109,10 @@ Stale BaselineStale()
     return stale;
 }
 
-Stale ProgramStale(const OSVERSIONINFOA& version)
+Stale ProgramStale(const Backend& backend)
 {
     StaleSearch search;
-    FindStaleModules(version, search);
+    FindStaleModules(backend, search);
     Stale stale;
     for (const StaleModule& module : search.stale)
         stale.insert({module.loaded.process.id, module.loaded.module.file});
@@ -142,11 +143,11 @@ std::wstring MakeOwnStaleModule()
 int main()
 {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    OSVERSIONINFOA version{};
-    BindEnumBackend(version);
+    const HiddenListOrder order;
+    const Backend backend(order);
     pfnReadProcessMemory = reinterpret_cast<PfnReadProcessMemory>(
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "ReadProcessMemory")));
-    if (!EnumBackendAvailable(version) || !IsNtFamily(version) || !pfnReadProcessMemory) {
+    if (!backend.Available() || !IsNtFamily(backend.Version()) || !pfnReadProcessMemory) {
         std::printf("stale: the process-status functions are not available\n");
         return 1;
     }
@@ -156,7 +157,7 @@ int main()
         return 1;
     }
     return bench::TimeWithSleepers<Stale>(
-        "stale", kRuns, [&] { return ProgramStale(version); }, BaselineStale,
+        "stale", kRuns, [&] { return ProgramStale(backend); }, BaselineStale,
         [&](const Stale& found, const Stale& walked) {
             return found == walked && found.count({::GetCurrentProcessId(), own}) == 1;
         });

@@ -10,7 +10,7 @@
 #include "enum/ProcessWalk.h"
 #include "framework/Encoding.h"
 #include "framework/Handles.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 namespace {
 

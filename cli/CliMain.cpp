@@ -9,12 +9,13 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/Session.h"
+#include "controls/HiddenListOrder.h"
 #include "enum/ModuleName.h"
 #include "export/FileVersion.h"
 #include "export/VersionApi.h"
 #include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 namespace {
 
@@ -38,7 +39,10 @@ int Run(int argc, char** argv, Console& console)
         return console.Text(ToWide(WithCrLf(UsageText()))) ? kExitDone : kExitRefused;
     if (arguments.version)
         return console.Text(VersionLine()) ? kExitDone : kExitRefused;
-    Session session(console);
+    // The back end, bound once; the dialog's lists are ordered by a list box that needs no window.
+    const HiddenListOrder order;
+    const Backend backend(order);
+    Session session(console, backend);
     return arguments.command->run(arguments, session);
 }
 

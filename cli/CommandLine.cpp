@@ -4,7 +4,7 @@
 
 #include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 std::vector<std::wstring> SplitCommandLine(const std::wstring& line)
 {

@@ -2,7 +2,7 @@
 
 #include "cli/Arguments.h"
 #include "framework/Encoding.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "export/FileReplace.h"
 #include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 namespace {
 

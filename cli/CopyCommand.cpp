@@ -4,42 +4,23 @@
 
 #include "cli/Commands.h"
 #include "cli/Session.h"
-#include "enum/DisplayName.h"
 #include "export/FileReplace.h"
 #include "export/ModuleKit.h"
 #include "framework/Encoding.h"
-#include "framework/WidePath.h"
+#include "paths/Destinations.h"
+#include "paths/DisplayName.h"
 
 namespace {
 
-// Whether `folder` can be copied into, or made; `missing` when it is to be made. The reason
-// when neither.
-bool FolderUsable(const std::wstring& folder, bool& missing, std::wstring& reason)
+// Why `folder` cannot be copied into, nor made; empty when it can.
+std::wstring WhyUnusable(FolderUse use)
 {
-    missing = false;
-    if (!SystemHasWidePaths() && folder.size() >= MAX_PATH - 14) {
-        reason = L"its path is too long";
-        return false;
+    switch (use) {
+    case FolderUse::TooLong: return L"its path is too long";
+    case FolderUse::File: return L"it is a file, not a folder";
+    case FolderUse::Nowhere: return L"there is no such folder, nor the folder to make it in";
+    default: return std::wstring();
     }
-    DWORD attributes = AttributesOf(folder);
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-            return true;
-        reason = L"it is a file, not a folder";
-        return false;
-    }
-    // Only the folder itself is made, in a folder that exists.
-    std::wstring full = FullPathOf(folder);
-    while (full.size() > 1 && (full.back() == L'\\' || full.back() == L'/'))
-        full.pop_back();
-    std::wstring parent = full.substr(0, FolderLength(full));
-    DWORD above = parent.empty() ? INVALID_FILE_ATTRIBUTES : AttributesOf(parent);
-    if (above == INVALID_FILE_ATTRIBUTES || !(above & FILE_ATTRIBUTE_DIRECTORY) || parent.size() == full.size()) {
-        reason = L"there is no such folder, nor the folder to make it in";
-        return false;
-    }
-    missing = true;
-    return true;
 }
 
 const wchar_t* OutcomeName(KitOutcome outcome)
@@ -111,22 +92,11 @@ bool WriteManifest(Session& session, const std::wstring& path, const std::string
     return false;
 }
 
-}  // namespace
-
-int RunCopy(const Arguments& arguments, Session& session)
+// Makes `folder` ready for the kit: makes it where it is missing, tests it with a file of our
+// own, and names the manifest. kExitDone, or the status to end with after the message.
+int ReadyFolder(Session& session, const std::wstring& folder, bool missing, const std::vector<ModuleEntry>& modules,
+                FolderProbe& probe, KitNames& names)
 {
-    const std::wstring& folder = arguments.operands[1];
-    std::wstring reason;
-    bool missing = false;
-    if (!FolderUsable(folder, missing, reason)) {
-        session.Out().Error(L"cannot copy into \"" + folder + L"\": " + reason);
-        return kExitRefused;
-    }
-    ProcessRecord process;
-    std::string report;
-    std::vector<ModuleEntry> modules;
-    if (int status = session.Report(arguments.operands[0], process, report, &modules))
-        return status;
     if (missing) {
         if (!CreateFolderOf(folder)) {
             session.Out().Error(L"cannot make the folder \"" + folder + L"\": " + Console::Reason(::GetLastError()));
@@ -134,7 +104,7 @@ int RunCopy(const Arguments& arguments, Session& session)
         }
         session.Out().Error(L"made the folder \"" + folder + L"\"");
     }
-    const FolderProbe probe = ProbeFolder(folder);
+    probe = ProbeFolder(folder);
     if (!probe.writable) {
         session.Out().Error(L"cannot copy into \"" + folder + L"\": " + Console::Reason(probe.error));
         return kExitRefused;
@@ -144,12 +114,31 @@ int RunCopy(const Arguments& arguments, Session& session)
     if (!probe.stray.empty())
         session.Out().Error(L"cannot remove \"" + probe.stray + L"\", a file made to test the folder: " +
                             Console::Reason(probe.error) + L"; it is no part of the kit");
-    KitNames names;
-    if (!ChooseKitNames(folder, modules, names)) {
-        session.Out().Error(L"cannot name the kit's manifest: \"" + folder + L"\" holds too many kits");
+    if (ChooseKitNames(folder, modules, names))
+        return kExitDone;
+    session.Out().Error(L"cannot name the kit's manifest: \"" + folder + L"\" holds too many kits");
+    return kExitRefused;
+}
+
+}  // namespace
+
+int RunCopy(const Arguments& arguments, Session& session)
+{
+    const std::wstring& folder = arguments.operands[1];
+    const FolderUse use = FolderUseOf(folder);
+    if (use != FolderUse::Existing && use != FolderUse::Missing) {
+        session.Out().Error(L"cannot copy into \"" + folder + L"\": " + WhyUnusable(use));
         return kExitRefused;
     }
-
+    ProcessRecord process;
+    std::string report;
+    std::vector<ModuleEntry> modules;
+    if (int status = session.Report(arguments.operands[0], process, report, &modules))
+        return status;
+    FolderProbe probe;
+    KitNames names;
+    if (int status = ReadyFolder(session, folder, use == FolderUse::Missing, modules, probe, names))
+        return status;
     const std::wstring reportPath = PathInFolder(folder, names.report), listPath = PathInFolder(folder, names.list);
     const bool reported = WriteManifest(session, reportPath, report);
     bool failed = false;

@@ -1,10 +1,9 @@
 // diff: two module lists compared, each a report file or the report of a running process.
-#include "cli/DiffCommand.h"
-
 #include "cli/Commands.h"
 #include "cli/Session.h"
+#include "compare/ModuleDiff.h"
+#include "compare/ReportSide.h"
 #include "framework/Encoding.h"
-#include "framework/WidePath.h"
 
 namespace {
 
@@ -55,11 +54,11 @@ SideCells Side(const ReportedModule* module, bool whole)
 // names. kExitDone, or the status to end with after the message.
 int ReadSide(const std::wstring& operand, Session& session, ParsedReport& report)
 {
-    DWORD attributes = AttributesOf(operand);
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        ReportFault fault;
-        DWORD error = 0;
-        switch (ReadReportFile(operand, report, fault, error)) {
+    ReportFile read = ReportFile::Read;
+    ReportFault fault;
+    DWORD error = 0;
+    if (ReadSideFile(operand, report, read, fault, error)) {
+        switch (read) {
         case ReportFile::Read: return kExitDone;
         case ReportFile::Unreadable:
             session.Out().Error(L"cannot read \"" + operand + L"\": " + Console::Reason(error));
@@ -67,20 +66,16 @@ int ReadSide(const std::wstring& operand, Session& session, ParsedReport& report
         case ReportFile::TooLarge:
             session.Out().Error(L"\"" + operand + L"\" is not a module report: it is larger than any report");
             return kExitRefused;
-        case ReportFile::NotReport:
-            // A program's file names its process.
-            if (report.bytes.compare(0, 2, "MZ") != 0) {
-                session.Out().Error(L"\"" + operand + L"\" is not a module report: line " +
-                                    Decimal(static_cast<DWORD>(fault.line)) + L" " + ToWide(fault.why));
-                return kExitRefused;
-            }
+        default:
+            session.Out().Error(L"\"" + operand + L"\" is not a module report: line " +
+                                Decimal(static_cast<DWORD>(fault.line)) + L" " + ToWide(fault.why));
+            return kExitRefused;
         }
     }
     ProcessRecord process;
     // A process that cannot be read leaves nothing to compare: that is no difference.
     if (session.Report(operand, process, report.bytes) != kExitDone)
         return kExitRefused;
-    ReportFault fault;
     if (ParseReport(report, fault))
         return kExitDone;
     session.Out().Error(L"the report of process " + Describe(process) + L" cannot be read back: line " +
@@ -88,8 +83,7 @@ int ReadSide(const std::wstring& operand, Session& session, ParsedReport& report
     return kExitRefused;
 }
 
-}  // namespace
-
+// The columns of the listing, the same in text, CSV and JSON.
 const std::vector<Column>& DiffColumns()
 {
     static const std::vector<Column> columns = {
@@ -100,6 +94,8 @@ const std::vector<Column>& DiffColumns()
     return columns;
 }
 
+// One row per difference, in the order given. Texts of the reports are shown in this machine's
+// ANSI code page; what a side lacks is null.
 std::vector<Row> DiffRows(const std::vector<ModuleDifference>& differences, DiffMatch match)
 {
     std::vector<Row> rows;
@@ -116,6 +112,8 @@ std::vector<Row> DiffRows(const std::vector<ModuleDifference>& differences, Diff
     }
     return rows;
 }
+
+}  // namespace
 
 int RunDiff(const Arguments& arguments, Session& session)
 {

@@ -1,10 +1,9 @@
 // The listings: processes, modules and find.
 #include "cli/Commands.h"
-#include "cli/ModuleSearch.h"
-#include "cli/PathCache.h"
 #include "cli/Session.h"
-#include "enum/DisplayName.h"
-#include "export/FileVersion.h"
+#include "paths/DisplayName.h"
+#include "query/ModuleSearch.h"
+#include "query/Versions.h"
 
 namespace {
 
@@ -52,10 +51,11 @@ int RunModules(const Arguments& arguments, Session& session)
     std::vector<ModuleEntry> modules;
     if (int status = session.Modules(process, modules))
         return status;
+    const std::vector<FileVersion> versions = VersionsOf(modules);
     std::vector<Row> rows;
-    for (const ModuleEntry& module : modules) {
-        rows.push_back({Text(module.file)});
-        AddVersion(rows.back(), ReadFileVersion(module.file), true);
+    for (size_t i = 0; i < modules.size(); ++i) {
+        rows.push_back({Text(modules[i].file)});
+        AddVersion(rows.back(), versions[i], true);
     }
     return session.Print({{"path", false},
                           {"file_version", false},
@@ -75,16 +75,17 @@ int RunFind(const Arguments& arguments, Session& session)
     if (!session.Available())
         return kExitUnsure;
     ModuleSearch search;
-    if (!FindModule(session.Version(), ModulePattern(arguments.operands[0]), search)) {
+    if (!FindModule(session.Engine(), ModulePattern(arguments.operands[0]), search)) {
         session.Out().Error("cannot read the process table");
         return kExitUnsure;
     }
-    PathCache<FileVersion> versions(ReadFileVersion);
+    const std::vector<FileVersion> versions = VersionsOf(search.hits);
     std::vector<Row> rows;
-    for (const LoadedModule& hit : search.hits) {
+    for (size_t i = 0; i < search.hits.size(); ++i) {
+        const LoadedModule& hit = search.hits[i];
         rows.push_back({Text(Decimal(hit.process.id)), Text(DisplayNameOf(hit.process.path), !hit.process.path.empty()),
                         Text(hit.module.file)});
-        AddVersion(rows.back(), versions.Of(hit.module.file), false);
+        AddVersion(rows.back(), versions[i], false);
     }
     int status = session.Print({{"id", true},
                                 {"process", false},

@@ -143,3 +143,11 @@ std::wstring Decimal(DWORD value)
 {
     return ToWide(std::to_string(static_cast<unsigned long>(value)));
 }
+
+std::wstring Listed(const std::vector<std::wstring>& items)
+{
+    std::wstring list;
+    for (size_t i = 0; i < items.size(); ++i)
+        list += (i ? L", " : L"") + items[i];
+    return list;
+}

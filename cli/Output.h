@@ -37,3 +37,5 @@ std::wstring RenderTable(const std::vector<Column>& columns, const std::vector<R
 
 // A number as the listings and messages write it.
 std::wstring Decimal(DWORD value);
+// Items as a message lists them: separated by ", ".
+std::wstring Listed(const std::vector<std::wstring>& items);

@@ -2,37 +2,29 @@
 #include "cli/Commands.h"
 #include "cli/Session.h"
 #include "export/FileReplace.h"
-#include "framework/WidePath.h"
+#include "paths/Destinations.h"
 
 namespace {
 
-// Whether --output may name `file`; the message when not. Asked before anything is read: the
-// process table takes a while.
-bool OutputAllowed(const Arguments& arguments, std::wstring& refusal)
+// Why --output may not name `file`; empty when it may.
+std::wstring Refusal(const Arguments& arguments)
 {
     const std::wstring& file = arguments.output;
-    if (!SystemHasWidePaths() && file.size() >= MAX_PATH) {
-        refusal = L"the file name has 260 characters or more: " + file.substr(0, 40) + L"...";
-        return false;
+    switch (FileUseOf(file)) {
+    case FileUse::TooLong: return L"the file name has 260 characters or more: " + file.substr(0, 40) + L"...";
+    case FileUse::Folder: return L"\"" + file + L"\" is a folder; name a file in it";
+    case FileUse::Existing: return arguments.force ? std::wstring() : L"\"" + file + L"\" exists; --force replaces it";
+    default: return std::wstring();
     }
-    DWORD attributes = AttributesOf(file);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        refusal = L"\"" + file + L"\" is a folder; name a file in it";
-        return false;
-    }
-    if (attributes != INVALID_FILE_ATTRIBUTES && !arguments.force) {
-        refusal = L"\"" + file + L"\" exists; --force replaces it";
-        return false;
-    }
-    return true;
 }
 
 }  // namespace
 
 int RunReport(const Arguments& arguments, Session& session)
 {
-    std::wstring refusal;
-    if (arguments.hasOutput && !OutputAllowed(arguments, refusal)) {
+    // Asked before anything is read: the process table takes a while.
+    const std::wstring refusal = arguments.hasOutput ? Refusal(arguments) : std::wstring();
+    if (!refusal.empty()) {
         session.Out().Error(refusal);
         return kExitRefused;
     }

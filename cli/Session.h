@@ -1,5 +1,6 @@
-// What a command works on: the platform's back end, bound once, the process named on the
-// command line, and the console that results and messages go to.
+// What a command works on: the platform's back end, made once at start-up, and the console that
+// results and messages go to. Its functions call the engine and say on standard error what went
+// wrong.
 #pragma once
 
 #include <windows.h>
@@ -10,13 +11,13 @@
 #include "cli/Arguments.h"
 #include "cli/Console.h"
 #include "cli/Output.h"
-#include "cli/Processes.h"
+#include "enum/Backend.h"
 
 class Session {
 public:
-    explicit Session(Console& console);
+    Session(Console& console, const Backend& backend) : m_console(console), m_backend(backend) {}
 
-    const OSVERSIONINFOA& Version() const { return m_version; }
+    const Backend& Engine() const { return m_backend; }
     Console& Out() { return m_console; }
 
     // Whether the back end is there; the message when not.
@@ -25,14 +26,9 @@ public:
     bool Processes(std::vector<ProcessRecord>& processes);
     // The one process that `name` names; kExitDone, or the status to end with after the message.
     int Lookup(const std::wstring& name, ProcessRecord& found);
-    // Every module of a process (all there are), its executable first on the NT family, or what
-    // `first` and `capacity` leave of them; kExitDone, or the status to end with after the message.
-    int Modules(const ProcessRecord& process, std::vector<ModuleEntry>& modules, FirstEntry first = FirstEntry::List,
-                Capacity capacity = Capacity::Whole);
-    // The process that `name` names and its modules as the dialog's module list holds them: the
-    // list's entries, in the list's order; kExitDone, or the status to end with.
-    int DialogModules(const std::wstring& name, ProcessRecord& process, std::vector<ModuleEntry>& modules);
-
+    // Every module of a process, its executable first on the NT family; kExitDone, or the status
+    // to end with after the message.
+    int Modules(const ProcessRecord& process, std::vector<ModuleEntry>& modules);
     // The process that `name` names and its module report: the bytes that the dialog's save
     // writes, and, where asked for, the modules that the report lists, in its order; kExitDone,
     // or the status to end with after the message.
@@ -48,9 +44,11 @@ public:
     int OutputRefused();
 
 private:
+    // Says why the modules of `process` could not be read; kExitPartly.
+    int Unread(const ProcessRecord& process, ModuleWalk walk);
+
     Console& m_console;
-    OSVERSIONINFOA m_version{};
-    bool m_available = false;
+    const Backend& m_backend;
 };
 
 // How a process is named in messages: its id and its file name.

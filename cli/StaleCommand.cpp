@@ -1,8 +1,8 @@
 // stale: the modules whose file on disk is no longer the image that a process runs.
 #include "cli/Commands.h"
 #include "cli/Session.h"
-#include "cli/StaleSearch.h"
-#include "enum/DisplayName.h"
+#include "paths/DisplayName.h"
+#include "query/StaleSearch.h"
 
 namespace {
 
@@ -25,11 +25,11 @@ void ReportUnchecked(Session& session, const std::vector<LoadedModule>& modules,
 {
     if (modules.empty())
         return;
-    std::wstring list;
+    std::vector<std::wstring> named;
     for (const LoadedModule& loaded : modules)
-        list += (list.empty() ? L"" : L", ") + Describe(loaded.process) + L" " + loaded.module.file;
+        named.push_back(Describe(loaded.process) + L" " + loaded.module.file);
     session.Out().Error(L"note: " + Decimal(static_cast<DWORD>(modules.size())) + L" modules were not compared (" +
-                        why + L"): " + list);
+                        why + L"): " + Listed(named));
 }
 
 }  // namespace
@@ -53,7 +53,7 @@ int RunStale(const Arguments& arguments, Session& session)
     } else {
         if (!session.Available())
             return kExitUnsure;
-        if (!FindStaleModules(session.Version(), search)) {
+        if (!FindStaleModules(session.Engine(), search)) {
             session.Out().Error("cannot read the process table");
             return kExitUnsure;
         }

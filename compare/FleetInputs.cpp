@@ -5,7 +5,7 @@
 
 #include "compare/FolderWalk.h"
 #include "export/ModuleKit.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 namespace {
 

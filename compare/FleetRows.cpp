@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "compare/FoldedText.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <set>
 
-#include "framework/FolderList.h"
-#include "framework/WidePath.h"
+#include "paths/FolderList.h"
+#include "paths/WidePath.h"
 
 namespace {
 

@@ -5,9 +5,7 @@
 #include <string>
 
 #include "compare/FoldedText.h"
-#include "enum/DisplayName.h"
-
-namespace {
+#include "paths/DisplayName.h"
 
 // FNV-1a over the folded bytes of `key`: equal keys without regard to case hash alike.
 std::uint32_t FoldedHash(std::string_view key)
@@ -17,6 +15,8 @@ std::uint32_t FoldedHash(std::string_view key)
         hash = (hash ^ static_cast<unsigned char>(Folded(c))) * 16777619U;
     return hash;
 }
+
+namespace {
 
 // A module of a list, by its place in the list, with the hash of what it is matched by.
 struct Ranked {

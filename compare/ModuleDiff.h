@@ -3,6 +3,7 @@
 // the reports' bytes; letters A-Z in names and paths match a-z.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -38,3 +39,6 @@ std::vector<ModuleDifference> CompareModules(const std::vector<ReportedModule>& 
 
 // The file name of a report's path: what follows its last folder separator.
 std::string_view ReportedName(std::string_view path);
+
+// The hash by which modules are matched: equal for keys equal without regard to case (A-Z).
+std::uint32_t FoldedHash(std::string_view key);

@@ -5,7 +5,7 @@
 
 #include "export/ModuleReport.h"
 #include "framework/Handles.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 namespace {
 

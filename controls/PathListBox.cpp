@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "enum/DisplayName.h"
 #include "controls/TitleTipWnd.h"
+#include "paths/DisplayName.h"
 
 BEGIN_MESSAGE_MAP(CPathListBox, CListBox)
     ON_WM_RBUTTONUP()
@@ -46,8 +46,8 @@ CPathListBox::~CPathListBox()
 
 PathItem* CPathListBox::GetRecord(int index)
 {
-    LRESULT data = ::SendMessageA(m_hWnd, LB_GETITEMDATA, index, 0);
-    if (data == 0 || data == LB_ERR)
+    const DWORD_PTR data = GetItemData(index);
+    if (data == 0 || data == static_cast<DWORD_PTR>(LB_ERR))
         return nullptr;
     return reinterpret_cast<PathItem*>(data);
 }
@@ -66,7 +66,7 @@ int CPathListBox::AddItem(const char* path, DWORD id, bool faithful)
 
 void CPathListBox::ClearItems()
 {
-    for (int index = 0; index < static_cast<int>(::SendMessageA(m_hWnd, LB_GETCOUNT, 0, 0)); ++index)
+    for (int index = 0; index < GetCount(); ++index)
         FreeItemData(index);
     ::SendMessageA(m_hWnd, LB_RESETCONTENT, 0, 0);
 }

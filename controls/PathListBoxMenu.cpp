@@ -1,9 +1,9 @@
 // The shell's own context menu for the file of a list entry, opened on a right-button release.
 #include "controls/PathListBoxMenu.h"
 
-#include "enum/DisplayName.h"
 #include "controls/PathListBox.h"
 #include "framework/SystemLibrary.h"
+#include "paths/DisplayName.h"
 
 // The shell reads cbSize: 36 bytes in the 32-bit program, 56 in the 64-bit one.
 static_assert(sizeof(CMINVOKECOMMANDINFO) == (sizeof(void*) == 8 ? 56 : 36), "the shell's command record");

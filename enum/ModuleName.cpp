@@ -1,11 +1,11 @@
 #include "enum/ModuleName.h"
 
-#include "enum/DisplayName.h"
 #include "enum/EnumApi.h"
 #include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
 #include "framework/WholeName.h"
-#include "framework/WidePath.h"
+#include "paths/DisplayName.h"
+#include "paths/WidePath.h"
 
 std::wstring MappedFileName(HANDLE process, HMODULE module)
 {

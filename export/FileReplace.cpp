@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "enum/DisplayName.h"
 #include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
-#include "framework/WidePath.h"
+#include "paths/DisplayName.h"
+#include "paths/WidePath.h"
 
 FileMover BoundMoveFileEx()
 {

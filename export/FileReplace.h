@@ -1,6 +1,6 @@
 // Writing a file so that it is never left half written and never replaces a file unasked: the
 // bytes go into a new file beside the target first, which then takes the target's place. Paths
-// are whole paths (see framework/WidePath.h).
+// are whole paths (see paths/WidePath.h).
 #pragma once
 
 #include <windows.h>
@@ -8,7 +8,7 @@
 #include <string>
 
 #include "framework/Handles.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 // Moves a file over another in one step: MoveFileExW.
 using FileMover = BOOL(WINAPI*)(LPCWSTR from, LPCWSTR to, DWORD flags);

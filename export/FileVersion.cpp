@@ -3,7 +3,7 @@
 #include "export/ModuleReport.h"
 #include "export/VersionBlock.h"
 #include "framework/Encoding.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "enum/DisplayName.h"
-#include "framework/WidePath.h"
+#include "paths/DisplayName.h"
+#include "paths/WidePath.h"
 
 namespace {
 

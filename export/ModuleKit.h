@@ -9,7 +9,7 @@
 
 #include "enum/ModuleName.h"
 #include "export/ModuleCopy.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 // What a file of our own, created in a folder and removed again, tells of it: the one sure
 // test that files can be created there.
@@ -60,7 +60,3 @@ struct KitEntry {
 // the folder's `stray` probe is not copied: the probe is no copy of it.
 KitEntry CopyIntoKit(const ModuleEntry& module, const std::wstring& folder, bool leaveOutSystem,
                      const std::wstring& stray = std::wstring());
-
-// Whether a file lives where the system keeps its own: directly in the Windows folder, or
-// anywhere under the system folder, System32, SysWOW64, System or the side-by-side store WinSxS.
-bool InSystemFolder(const std::wstring& path);

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "enum/DisplayName.h"
 #include "export/OptionalHeader.h"
-#include "framework/Encoding.h"
 #include "export/VersionBlock.h"
+#include "framework/Encoding.h"
+#include "paths/DisplayName.h"
 
 const char kUnknownText[] = "unknown";
 
@@ -92,10 +92,42 @@ CString ComposeModuleLine(const char* path, bool faithful)
     return ModuleLine(path, module.version, module.hasDescription ? module.description.GetString() : nullptr);
 }
 
-std::string ComposeReport(const char* processPath, const std::vector<ReportEntry>& modules)
+void WriteReport(const ReportSource& source, const std::function<void(const char* line)>& write)
 {
-    std::string report = ReportHeader(DisplayNameOf(processPath)).GetString();
-    for (const ReportEntry& module : modules)
-        report += ComposeModuleLine(module.path, module.faithful).GetString();
+    write(ReportHeader(source.ProcessName()));
+    for (int i = 0; i < source.Count(); ++i) {
+        const ReportEntry entry = source.Entry(i);
+        write(ComposeModuleLine(entry.path, entry.faithful));
+    }
+}
+
+namespace {
+
+// The modules of a process as the console program walked and ordered them.
+class WalkedModules : public ReportSource {
+public:
+    WalkedModules(const char* processPath, const std::vector<ModuleEntry>& modules)
+        : m_processPath(processPath), m_modules(modules)
+    {
+    }
+    CString ProcessName() const override { return DisplayNameOf(m_processPath); }
+    int Count() const override { return static_cast<int>(m_modules.size()); }
+    ReportEntry Entry(int index) const override
+    {
+        const ModuleEntry& module = m_modules[static_cast<size_t>(index)];
+        return {module.path, module.faithful};
+    }
+
+private:
+    const char* m_processPath;
+    const std::vector<ModuleEntry>& m_modules;
+};
+
+}  // namespace
+
+std::string ComposeReport(const char* processPath, const std::vector<ModuleEntry>& modules)
+{
+    std::string report;
+    WriteReport(WalkedModules(processPath, modules), [&report](const char* line) { report += line; });
     return WithCrLf(report);
 }

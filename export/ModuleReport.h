@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "enum/ModuleName.h"
 #include "framework/String.h"
 
 // What a report line says for a version or a path that could not be read.
@@ -47,16 +49,36 @@ ModuleVersion ReadModuleVersion(const char* path);
 // The version that the header of the file at `path` states: the image version, or kUnknownText.
 template <class Path> CString ImageVersionOf(const Path& path);
 
-// The whole report, as the dialog's save writes it, of a process shown as `processPath` whose
-// module list holds `modules` (what the list box's entries carry, in the list's order): the
-// header, one line per module, every line ending in CR LF.
-struct ReportEntry {
-    const char* path;
-    bool faithful;
-};
-std::string ComposeReport(const char* processPath, const std::vector<ReportEntry>& modules);
-
 // The report line of the module file at `path`, with what ReadModuleVersion states. A path that
 // is not `faithful` (it names another file than the module's, or is cut short) is never read:
 // its line states the version as unknown.
 CString ComposeModuleLine(const char* path, bool faithful = true);
+
+// One entry of a module list as the report states it: the text that names the module, and
+// whether that is the path of the module's own file (see ComposeModuleLine). An entry that
+// stores no path is named as the list shows it, and is not faithful either.
+struct ReportEntry {
+    CString path;
+    bool faithful;
+};
+
+// A module list as the report reads it, in the list's order: the dialog's lists, or the modules
+// of a process as the console program orders them.
+class ReportSource {
+public:
+    virtual ~ReportSource() = default;
+    // What the header names the process by: its display name.
+    virtual CString ProcessName() const = 0;
+    // How many entries the list holds now.
+    virtual int Count() const = 0;
+    virtual ReportEntry Entry(int index) const = 0;
+};
+
+// The report, line by line, each handed to `write`: the header, then the line of each entry,
+// the count asked again before every entry. Every line ends in a line feed, which a text stream
+// writes as CR LF. Both programs write their reports through this.
+void WriteReport(const ReportSource& source, const std::function<void(const char* line)>& write);
+
+// The whole report of a process shown as `processPath` whose module list holds `modules`, in the
+// list's order: the very bytes that the dialog's save writes, every line ending in CR LF.
+std::string ComposeReport(const char* processPath, const std::vector<ModuleEntry>& modules);

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "framework/Handles.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "framework/DialogTexts.h"
 
 #include "framework/SystemLibrary.h"
-#include "framework/WidePath.h"
+#include "framework/WideFunctions.h"
 
 namespace {
 

@@ -1,8 +1,10 @@
 // CFile: a file of the system, opened by name, whose failures are thrown as CFileException.
 #pragma once
 
-#include "Afx.h"
+#include <windows.h>
+
 #include "Handles.h"
+#include "String.h"
 
 class CFile {
 public:

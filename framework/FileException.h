@@ -2,9 +2,11 @@
 // a file.
 #pragma once
 
+#include <windows.h>
+
 #include <exception>
 
-#include "Afx.h"
+#include "String.h"
 
 class CFileException : public std::exception {
 public:

@@ -1,7 +1,7 @@
 #include "WinApp.h"
 
 #include "framework/Encoding.h"
-#include "framework/WidePath.h"
+#include "framework/WideFunctions.h"
 
 namespace {
 CWinApp* g_pApp;

@@ -9,7 +9,8 @@ BUILD_DIR_X64=${BUILD_DIR_X64:-$QUENDRIX_ROOT/build-x64}
 # Installs what is missing, as root, from Debian's packages.
 ensure_packages() {
     local wanted=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine32:i386 wine64 xvfb xdotool
-                  fonts-wine doctest-dev cmake ninja-build xauth imagemagick python3 locales)
+                  fonts-wine fonts-dejavu-core fonts-liberation fontconfig doctest-dev cmake ninja-build xauth
+                  imagemagick python3 locales)
     local missing=()
     for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -61,17 +62,54 @@ stop_display() {
     XVFB_PID=""
 }
 
-# start_wine [DIR [ARCH]]: a private Wine prefix in build tree DIR ($BUILD_DIR), of ARCH win32
-# (default) or win64, with one wineserver for the whole run and a holder process that keeps
-# Wine's desktop and services alive (and off the tests' output pipes). One prefix at a time:
-# stop_wine ends it.
+# The font sets that the tests run under, by name, and the packages that bring each: Wine's own
+# fonts only, and those of a desktop install (the fonts that Wine's packages recommend).
+declare -A FONT_SETS=([wine]="fonts-wine" [desktop]="fonts-dejavu-core fonts-liberation")
+
+# make_font_sets DIR: for each font set, a folder DIR/fontsets/SET/fonts with links to its
+# packages' font files, and a private fontconfig file that lists that folder alone: this Wine
+# build sees only fontconfig's fonts, so a prefix started with FONTCONFIG_FILE set to it sees
+# that set and none of the machine's own fonts.
+make_font_sets() {
+    local set folder package
+    for set in "${!FONT_SETS[@]}"; do
+        folder=$1/fontsets/$set
+        rm -rf "$folder/fonts"
+        mkdir -p "$folder/fonts"
+        for package in ${FONT_SETS[$set]}; do
+            dpkg-query -L "$package" | grep -Ei '\.(ttf|otf|fon)$' | xargs -r ln -sf -t "$folder/fonts"
+        done
+        cat >"$folder/fonts.conf" <<EOF
+<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
+<fontconfig>
+  <dir>$folder/fonts</dir>
+  <cachedir>$folder/cache</cachedir>
+</fontconfig>
+EOF
+    done
+}
+
+# start_wine [DIR [ARCH [FONTS DPI]]]: a private Wine prefix in build tree DIR ($BUILD_DIR), of
+# ARCH win32 (default) or win64, with one wineserver for the whole run and a holder process that
+# keeps Wine's desktop and services alive (and off the tests' output pipes). With FONTS (a set of
+# make_font_sets in $BUILD_DIR) and DPI, the prefix is one of its own for that set and that
+# resolution: a prefix keeps the fonts that it first saw, and takes the resolution when it is
+# new. One prefix at a time: stop_wine ends it.
 start_wine() {
-    local dir=${1:-$BUILD_DIR}
-    export WINEPREFIX="$dir/wineprefix" WINEARCH=${2:-win32} WINEDEBUG=-all
+    local dir=${1:-$BUILD_DIR} fonts=${3:-} dpi=${4:-96} name=wineprefix
+    if [ -n "$fonts" ]; then
+        name=wineprefix-$fonts-$dpi
+        export FONTCONFIG_FILE=$BUILD_DIR/fontsets/$fonts/fonts.conf
+    fi
+    export WINEPREFIX="$dir/$name" WINEARCH=${2:-win32} WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     mkdir -p "$WINEPREFIX"
     wineserver -p
     wineboot -i >"$dir/wineboot.log" 2>&1 </dev/null
+    if [ -n "$fonts" ]; then
+        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 </dev/null
+    fi
     wine "$dir/tests/holder.exe" >/dev/null 2>&1 </dev/null &
     HOLDER_PID=$!
     # Without a window manager, closing a top-level window would otherwise take seconds.
@@ -84,7 +122,7 @@ stop_wine() {
     if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
     if [ -n "${HOLDER_PID:-}" ]; then wait "$HOLDER_PID" 2>/dev/null || true; fi
     HOLDER_PID=""
-    unset WINEPREFIX WINEARCH
+    unset WINEPREFIX WINEARCH FONTCONFIG_FILE
 }
 
 # in_each_prefix COMMAND...: runs COMMAND... DIR for the 32-bit tree in its 32-bit prefix, then

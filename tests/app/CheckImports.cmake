@@ -1,4 +1,5 @@
-# cmake -DOBJDUMP=<objdump> -DPROGRAM=<exe> -DFLOOR=<list> -DSYSTEM_VERSION=<major.minor> -P CheckImports.cmake
+# cmake -DOBJDUMP=<objdump> -DPROGRAM=<exe> -DFLOOR=<list> -DSYSTEM_VERSION=<major.minor> [-DWINDOWLESS=ON]
+#       -P CheckImports.cmake
 #
 # Reads the import table of a built program and fails
 # - on any imported function that is not in the list FLOOR: the loader of the oldest system the
@@ -6,7 +7,11 @@
 #   function whatever version it reports, never shows that;
 # - on an import of psapi.dll or of a process-status or tool-help function: the enumeration binds
 #   them at run time, so that the program starts where a library lacks them;
-# - when its headers ask for a newer system than SYSTEM_VERSION (operating system or subsystem).
+# - when its headers ask for a newer system than SYSTEM_VERSION (operating system or subsystem);
+# - with WINDOWLESS, on any function of user32.dll but its character functions (CharNextA,
+#   wsprintfA, ...) and on anything of comdlg32.dll or comctl32.dll: a program of the engine alone
+#   makes no window, sends no message and shows no dialog. Every link brings user32.dll, so the
+#   import table, not the link, shows that.
 cmake_minimum_required(VERSION 3.20)
 # objdump's words are translated in the user's locale; the patterns below read its own.
 execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE headers RESULT_VARIABLE result)
@@ -37,6 +42,7 @@ string(REPLACE "\n" ";" lines "${headers}")
 set(dll "")
 set(count 0)
 set(refused "")
+set(windowed "")
 foreach(line IN LISTS lines)
     if(line MATCHES "DLL Name: (.+)$")
         string(TOLOWER "${CMAKE_MATCH_1}" dll)
@@ -45,8 +51,13 @@ foreach(line IN LISTS lines)
         set(dll "")
     elseif(dll AND line MATCHES "^\t[0-9a-f]+\t +[0-9]+ +([A-Za-z_0-9@?$]+)")
         math(EXPR count "${count} + 1")
-        if(NOT "${dll}!${CMAKE_MATCH_1}" IN_LIST allowed)
-            list(APPEND refused "${dll}!${CMAKE_MATCH_1}")
+        set(function ${CMAKE_MATCH_1})
+        if(NOT "${dll}!${function}" IN_LIST allowed)
+            list(APPEND refused "${dll}!${function}")
+        endif()
+        if(WINDOWLESS AND dll MATCHES "^(user32|comdlg32|comctl32)\\.dll$" AND NOT (dll STREQUAL "user32.dll" AND
+           function MATCHES "^(Char[A-Za-z]+|IsChar[A-Za-z]+|w(v)?sprintf[AW])$"))
+            list(APPEND windowed "${dll}!${function}")
         endif()
     elseif(dll AND line MATCHES "^\t[0-9a-f]+\t")
         list(APPEND refused "${dll}: ${line}")
@@ -58,6 +69,10 @@ endif()
 if(refused)
     string(REPLACE ";" "\n  " refused "${refused}")
     message(FATAL_ERROR "${PROGRAM} imports what the oldest systems it runs on lack:\n  ${refused}")
+endif()
+if(windowed)
+    string(REPLACE ";" "\n  " windowed "${windowed}")
+    message(FATAL_ERROR "${PROGRAM} calls functions of windows, messages or dialogs:\n  ${windowed}")
 endif()
 
 string(TOLOWER "${headers}" lowered)

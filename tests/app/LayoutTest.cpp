@@ -3,6 +3,7 @@
 #include <doctest/doctest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,28 @@ template <> struct StringMaker<Placement> {
     }
 };
 }  // namespace doctest
+
+TEST_CASE("text is measured in a font of the set, and at the resolution, that the test command chose")
+{
+    // script/test names them (fontconfig's family names, ';' after each): measured in the
+    // machine's own fonts, the tests of text on screen would prove nothing about other machines.
+    const char* families = std::getenv("QUENDRIX_FONT_FAMILIES");
+    const char* dpi = std::getenv("QUENDRIX_DPI");
+    REQUIRE_MESSAGE((families && dpi), "QUENDRIX_FONT_FAMILIES and QUENDRIX_DPI are set by script/test");
+    HDC screen = ::GetDC(nullptr);
+    HFONT font = testing::CreateDialogFont();
+    HGDIOBJ previous = ::SelectObject(screen, font);
+    char face[LF_FACESIZE] = "";
+    ::GetTextFaceA(screen, sizeof face, face);
+    const int logPixels = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::SelectObject(screen, previous);
+    ::DeleteObject(font);
+    ::ReleaseDC(nullptr, screen);
+    const std::string set = families;
+    INFO("the dialog's font is ", std::string(face), "; the set has ", set);
+    CHECK((";" + set).find(";" + std::string(face) + ";") != std::string::npos);
+    CHECK(logPixels == std::atoi(dpi));
+}
 
 TEST_CASE("the lists share the client width and fill the height above the button row")
 {
@@ -187,45 +210,36 @@ void PaintNow(HWND dialog)
     ::RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-struct Layout {
-    CRect processes, modules, refresh, close, save, copy;
+// Where the lists stand for a client area `cx` wide whose height leaves them `listHeight`, and
+// the top of the button row, worked out by hand. The buttons keep their template sizes: Refresh
+// and Close where the template has them, Save under the module list and Copy 7 to its right.
+struct Worked {
+    int cx, listHeight;
+    CRect processes, modules;
+    int buttonsTop;
 };
+// Lists of less than no height keep none, and an odd width leaves the last pixel column empty.
+const Worked kLow = {250, -15, {7, 7, 125, 7}, {132, 7, 250, 7}, 14};
+const Worked kOdd = {601, 289, {7, 7, 300, 296}, {307, 7, 600, 296}, 303};
+// Minimised: a client area of nothing.
+const Worked kMinimised = {0, 0, {7, 7, 7, 7}, {7, 7, 7, 7}, 14};
 
-// Where the controls stand for a client area of cx by cy, worked out by hand from the resize
-// rule on top of the buttons' template rectangles in pixels: the lists at 7,7, each half the
-// width (rounded down) less 7 wide and the height less the button height and 21 high, or
-// empty where that is negative; the buttons 7 below the lists, Refresh and Close where the
-// template has them, Save under the module list and Copy 7 to the right of Save.
-Layout Expected(HWND dialog, int cx, int cy)
+// Checks every control of the dialog against a layout worked out by hand.
+void CheckLayout(HWND dialog, const Worked& worked)
 {
+    CAPTURE(worked.cx);
     const CRect refresh = TemplateRect(dialog, 63, 191, 50, 14), close = TemplateRect(dialog, 2, 191, 50, 14);
     const CRect save = TemplateRect(dialog, 216, 191, 80, 14), copy = TemplateRect(dialog, 303, 191, 80, 14);
-    const int half = cx / 2, buttonHeight = refresh.Height();
-    const int listWidth = std::max(half - 7, 0), listBottom = 7 + std::max(cy - buttonHeight - 21, 0);
-    const int top = listBottom + 7, modulesLeft = half + 7;
-    auto at = [&](const CRect& button, int left) { return CRect(left, top, left + button.Width(), top + button.Height()); };
-    return {CRect(7, 7, 7 + listWidth, listBottom), CRect(modulesLeft, 7, modulesLeft + listWidth, listBottom),
-            at(refresh, refresh.left), at(close, close.left), at(save, modulesLeft),
-            at(copy, modulesLeft + save.Width() + 7)};
-}
-
-// Client areas to lay out, by their width and the height that the lists would get: an even and
-// an odd width (the module list ends one pixel short of the right edge); one pixel of list,
-// none, less than none; a larger one last.
-const struct { int cx, listHeight; } kSizes[] = {{640, 356}, {601, 289}, {351, 1}, {300, 0}, {250, -15}, {800, 456}};
-
-// Checks every control of the dialog against the layout for a client area of cx by cy.
-void CheckLayout(HWND dialog, int cx, int cy)
-{
-    CAPTURE(cx);
-    CAPTURE(cy);
-    const Layout expected = Expected(dialog, cx, cy);
-    CHECK_RECT(ChildRect(dialog, IDC_PROCESS_LIST), expected.processes);
-    CHECK_RECT(ChildRect(dialog, IDC_MODULE_LIST), expected.modules);
-    CHECK_RECT(ChildRect(dialog, IDC_REFRESH), expected.refresh);
-    CHECK_RECT(ChildRect(dialog, IDCANCEL), expected.close);
-    CHECK_RECT(ChildRect(dialog, IDC_SAVE_LIST), expected.save);
-    CHECK_RECT(ChildRect(dialog, IDC_COPY_MODULES), expected.copy);
+    const int top = worked.buttonsTop, modulesLeft = worked.modules.left;
+    auto at = [&](const CRect& button, int left) {
+        return CRect(left, top, left + button.Width(), top + button.Height());
+    };
+    CHECK_RECT(ChildRect(dialog, IDC_PROCESS_LIST), worked.processes);
+    CHECK_RECT(ChildRect(dialog, IDC_MODULE_LIST), worked.modules);
+    CHECK_RECT(ChildRect(dialog, IDC_REFRESH), at(refresh, refresh.left));
+    CHECK_RECT(ChildRect(dialog, IDCANCEL), at(close, close.left));
+    CHECK_RECT(ChildRect(dialog, IDC_SAVE_LIST), at(save, modulesLeft));
+    CHECK_RECT(ChildRect(dialog, IDC_COPY_MODULES), at(copy, modulesLeft + save.Width() + 7));
 }
 
 }  // namespace
@@ -256,13 +270,13 @@ TEST_CASE("resizing the dialog lays out its lists and buttons; minimised, it sho
         ::GetClientRect(dlg, &client);
         const SIZE frame = {window.Width() - client.right, window.Height() - client.bottom};
         const int buttonHeight = TemplateRect(dlg, 63, 191, 50, 14).Height();
-        for (const auto& size : kSizes) {
+        for (const Worked& size : {kLow, kOdd}) {
             const int cy = size.listHeight + buttonHeight + 21;
             ::SetWindowPos(dlg, nullptr, 0, 0, size.cx + frame.cx, cy + frame.cy, SWP_NOMOVE | SWP_NOZORDER);
             ::GetClientRect(dlg, &client);
             REQUIRE(client.right == size.cx);
             REQUIRE(client.bottom == cy);
-            CheckLayout(dlg, size.cx, cy);
+            CheckLayout(dlg, size);
             // Moving the buttons keeps the keyboard's way through the dialog.
             CHECK(TabOrder(dlg) == tabOrder);
         }
@@ -272,8 +286,7 @@ TEST_CASE("resizing the dialog lays out its lists and buttons; minimised, it sho
         ::GetClientRect(dlg, &client);
         CHECK(client.right == 0);
         CHECK(client.bottom == 0);
-        // Minimised: a client area of nothing, and the same arithmetic.
-        CheckLayout(dlg, 0, 0);
+        CheckLayout(dlg, kMinimised);
 
         // Painting then erases the icon's background on the paint context and validates.
         ::SendMessageA(dlg, WM_PAINT, 0, 0);
@@ -285,9 +298,8 @@ TEST_CASE("resizing the dialog lays out its lists and buttons; minimised, it sho
         ::ShowWindow(dlg, SW_RESTORE);
         CHECK_FALSE(::IsIconic(dlg));
         ::GetClientRect(dlg, &client);
-        const auto& last = kSizes[std::size(kSizes) - 1];
-        CHECK(client.right == last.cx);
-        CheckLayout(dlg, last.cx, last.listHeight + buttonHeight + 21);
+        CHECK(client.right == kOdd.cx);
+        CheckLayout(dlg, kOdd);
         ::InvalidateRect(dlg, nullptr, TRUE);
         ::UpdateWindow(dlg);
         CHECK(dialog.m_nIconErases == 1);

@@ -10,10 +10,12 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
 #include "res/resource.h"
 #include "support/FileDialogSupport.h"
 #include "support/RunningProgram.h"
+#include "support/StartedProcess.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -118,19 +120,10 @@ std::string ModulesFrom(DWORD id, const std::string& folder)
     return names;
 }
 
+// The exit code of `command` (ANSI), run to its end; -1 when it has not ended in 30 s.
 long RunToEnd(const std::string& command)
 {
-    std::string line = command;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    REQUIRE(::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
-    REQUIRE(::WaitForSingleObject(info.hProcess, 30000) == WAIT_OBJECT_0);
-    DWORD code = 0;
-    ::GetExitCodeProcess(info.hProcess, &code);
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
-    return static_cast<long>(code);
+    return testing::StartedProcess(ToWide(command)).Wait(30000);
 }
 
 struct DialogSearch {
@@ -218,15 +211,21 @@ TEST_CASE("no library beside the program is loaded, at start, in the file dialog
     // does not) and loads imm32.dll by name as it starts. The program never calls them. The
     // loader, run without names, shows which.
     const std::string loader = "\"" + folder + PlantedFolder::kLoader + "\"";
-    CHECK(RunToEnd(loader) == 0);
+    REQUIRE(RunToEnd(loader) == 0);
     const std::string preloaded = planted.LoadedStandIns();
-
-    // Any program that loads them by name gets the stand-ins.
     std::string command = loader, all;
     for (const char* dll : kPlanted) {
         command += std::string(" ") + dll;
         all += (all.empty() ? "" : " ") + std::string(dll);
     }
+    // A strict part of them, and none that the program binds itself: else the checks below could
+    // not tell the program's loads from the system's.
+    CAPTURE(preloaded);
+    REQUIRE(preloaded.size() < all.size());
+    for (const char* own : {"psapi.dll", "comdlg32.dll", "shell32.dll"})
+        REQUIRE((" " + preloaded + " ").find(std::string(" ") + own + " ") == std::string::npos);
+
+    // Any program that loads them by name gets the stand-ins.
     CHECK(RunToEnd(command) == 0);
     CHECK(planted.LoadedStandIns() == all);
 

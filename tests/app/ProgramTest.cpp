@@ -10,7 +10,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
-#include "enum/DisplayName.h"
+#include "paths/DisplayName.h"
 #include "res/resource.h"
 #include "support/DialogTemplate.h"
 #include "support/RunningProgram.h"

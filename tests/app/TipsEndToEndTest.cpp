@@ -10,8 +10,8 @@
 #include <set>
 #include <string>
 
-#include "enum/DisplayName.h"
 #include "framework/Wnd.h"
+#include "paths/DisplayName.h"
 #include "res/resource.h"
 #include "support/RunningProgram.h"
 #include "support/TestSupport.h"

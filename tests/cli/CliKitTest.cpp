@@ -10,8 +10,8 @@
 #include <windows.h>
 
 #include "cli/CliRun.h"
-#include "enum/DisplayName.h"
 #include "export/Fixtures.h"
+#include "paths/DisplayName.h"
 #include "support/TestSupport.h"
 #include "support/TestSupport.h"
 

@@ -5,11 +5,12 @@
 #include <cstdlib>
 #include <algorithm>
 
-#include "enum/DisplayName.h"
 #include "export/Fixtures.h"
-#include "framework/Encoding.h"
+#include "framework/Handles.h"
 #include "framework/SystemLibrary.h"
 #include "framework/WinApp.h"
+#include "paths/DisplayName.h"
+#include "support/StartedProcess.h"
 #include "support/TestSupport.h"
 #include "support/TestViewerDlg.h"
 
@@ -23,16 +24,6 @@ CWinApp g_app("CliTest");
 }  // namespace
 
 namespace clitest {
-
-std::wstring Wide(const std::string& utf8)
-{
-    return ToWide(utf8, CP_UTF8);
-}
-
-std::string Utf8(const std::wstring& wide)
-{
-    return FromWide(wide, CP_UTF8);
-}
 
 size_t Count(const std::string& text, const std::string& part)
 {
@@ -56,29 +47,20 @@ Run Cli(const std::string& arguments, const std::string& outFile, const std::wst
     const std::string out = outFile.empty() ? folder + "out" + std::to_string(++runs) : outFile;
     const std::string err = folder + "err" + std::to_string(runs);
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE outHandle = ::CreateFileA(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    HANDLE errHandle = ::CreateFileA(err.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-    REQUIRE(outHandle != INVALID_HANDLE_VALUE);
-    REQUIRE(errHandle != INVALID_HANDLE_VALUE);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = outHandle;
-    startup.hStdError = errHandle;
-    std::wstring command = L"\"" + (program.empty() ? CliProgram() : program) + L"\" " + Wide(arguments);
-    PROCESS_INFORMATION info{};
+    KernelHandle outHandle(
+        ::CreateFileA(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+    KernelHandle errHandle(
+        ::CreateFileA(err.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+    REQUIRE(outHandle);
+    REQUIRE(errHandle);
     // Detached: a console of its own would come with a console host process that ends with it.
-    const BOOL started = ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
-                                          nullptr, &startup, &info);
-    REQUIRE_MESSAGE(started, "error " << ::GetLastError() << " starting " << Utf8(command));
-    ::CloseHandle(outHandle);
-    ::CloseHandle(errHandle);
-    REQUIRE(::WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0);
-    DWORD code = 0;
-    ::GetExitCodeProcess(info.hProcess, &code);
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
-    return {static_cast<long>(code), outFile.empty() ? testing::FileContent(out) : "", testing::FileContent(err), info.dwProcessId};
+    testing::StartedProcess started(L"\"" + (program.empty() ? CliProgram() : program) + L"\" " + Wide(arguments),
+                                    {outHandle.Get(), errHandle.Get(), DETACHED_PROCESS});
+    outHandle.Close();
+    errHandle.Close();
+    const long code = started.Wait(60000);
+    REQUIRE_MESSAGE(code != -1, "still running after 60 s, and ended: " << arguments);
+    return {code, outFile.empty() ? testing::FileContent(out) : "", testing::FileContent(err), started.Id()};
 }
 
 // The rows of CSV output without its heading, split at commas outside quotes.

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/Conversion.h"
+
 namespace clitest {
 
 // The test suite of the cases that show the dialog, which are skipped unless asked for: they run
@@ -54,8 +56,8 @@ Reports DialogAndConsoleReports(const std::string& folder);
 // How often `part` stands in `text`, overlaps counted.
 size_t Count(const std::string& text, const std::string& part);
 
-// UTF-8 as UTF-16, and back.
-std::wstring Wide(const std::string& utf8);
-std::string Utf8(const std::wstring& wide);
+// UTF-8 as UTF-16, and back, through the system's own conversion.
+using testing::Utf8;
+using testing::Wide;
 
 }  // namespace clitest

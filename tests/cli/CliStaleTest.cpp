@@ -9,9 +9,9 @@
 #include <windows.h>
 
 #include "cli/CliRun.h"
-#include "cli/StaleSearch.h"
 #include "export/Fixtures.h"
 #include "framework/Encoding.h"
+#include "query/StaleSearch.h"
 #include "support/TestSupport.h"
 
 using namespace clitest;

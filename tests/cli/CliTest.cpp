@@ -13,8 +13,8 @@
 #include <tlhelp32.h>
 
 #include "cli/CliRun.h"
-#include "enum/DisplayName.h"
 #include "export/Fixtures.h"
+#include "paths/DisplayName.h"
 #include "support/TestSupport.h"
 #include "support/TestViewerDlg.h"
 
@@ -135,8 +135,8 @@ TEST_CASE("processes lists what the system's snapshots show before and after")
 TEST_CASE("report writes the very bytes that the dialog's save writes for the same process" * doctest::test_suite(kShowsDialog) * doctest::skip())
 {
     std::string folder = fixtures::FreshTempFolder("quendrix-cli-report");
-    // Three modules of one file name from three folders: the list box places equal names by
-    // its own search, which the report must follow.
+    // Three modules of one file name from three folders, one without a version resource: the
+    // list box places equal names by its own search, which the report must follow.
     struct Twins {
         std::vector<HMODULE> loaded;
         ~Twins()
@@ -145,7 +145,7 @@ TEST_CASE("report writes the very bytes that the dialog's save writes for the sa
                 ::FreeLibrary(module);
         }
     } twins;
-    for (const char* fixture : {"fx_full.dll", "fx_desc.dll", "fx_product.dll"}) {
+    for (const char* fixture : {"fx_full.dll", "fx_none.dll", "fx_product.dll"}) {
         std::string twin = folder + fixture + "-twin";
         REQUIRE(::CreateDirectoryA(twin.c_str(), nullptr));
         twin += "\\twin.dll";
@@ -153,6 +153,14 @@ TEST_CASE("report writes the very bytes that the dialog's save writes for the sa
         twins.loaded.push_back(::LoadLibraryA(twin.c_str()));
         REQUIRE(twins.loaded.back() != nullptr);
     }
+    // A module whose ANSI path the code page bends into another file's: "d\x\..\..\bent.dll".
+    REQUIRE_MESSAGE(::GetACP() == 1252, "this test needs the ANSI code page 1252; script/test sets it");
+    REQUIRE(::CreateDirectoryA((folder + "d").c_str(), nullptr));
+    REQUIRE(::CopyFileA((fixtures::Directory() + "fx_product.dll").c_str(), (folder + "bent.dll").c_str(), TRUE));
+    const std::wstring bent = L"\\\\?\\" + Wide(folder) + L"d\\x\xFF3C..\xFF3C..\xFF3C" L"bent.dll";
+    REQUIRE(::CopyFileW(Wide(fixtures::Directory() + "fx_desc.dll").c_str(), bent.c_str(), TRUE));
+    twins.loaded.push_back(::LoadLibraryW(bent.c_str()));
+    REQUIRE(twins.loaded.back() != nullptr);
     Reports reports = DialogAndConsoleReports(folder);
     const std::string& expected = reports.dialog;
     const Run& run = reports.console;
@@ -160,7 +168,9 @@ TEST_CASE("report writes the very bytes that the dialog's save writes for the sa
     size_t twinLines = 0;
     for (size_t at = expected.find("\\twin.dll\t"); at != std::string::npos; at = expected.find("\\twin.dll\t", at + 1))
         ++twinLines;
-    REQUIRE(twinLines == twins.loaded.size());
+    REQUIRE(twinLines == 3);
+    CHECK(expected.find(folder + "fx_none.dll-twin\\twin.dll\t(V1.123)\r\n") != std::string::npos);
+    CHECK(expected.find(folder + "d\\x\\..\\..\\bent.dll\t(Vunknown)\r\n") != std::string::npos);
     CHECK(run.exit == 0);
     CHECK(run.out == expected);
 
@@ -175,6 +185,26 @@ TEST_CASE("report writes the very bytes that the dialog's save writes for the sa
     CHECK(testing::FileContent(file) == "kept");
     CHECK(Cli("report " + Own() + " --output \"" + file + "\" --force").exit == 0);
     CHECK(testing::FileContent(file) == expected);
+}
+
+TEST_CASE("report, copy and diff of a process need no display" * doctest::skip())
+{
+    // Its ctest entry starts it without DISPLAY, which Wine's programs find their display by,
+    // and its children inherit that: a window that needs a display is refused.
+    HWND popup = ::CreateWindowExA(0, "LISTBOX", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    if (popup)
+        ::DestroyWindow(popup);
+    REQUIRE_MESSAGE(popup == nullptr, "this case runs without a display; its ctest entry starts it so");
+    const std::string folder = testing::FreshFolder("quendrix-cli-no-display");
+    Run report = Cli("report " + Own());
+    CHECK(report.exit == 0);
+    CHECK(report.out.rfind("Module zum Prozess: " + OwnName() + "\r\n\r\n", 0) == 0);
+    Run copy = Cli("copy " + Own() + " \"" + folder + "\"");
+    CHECK(copy.exit == 0);
+    CHECK(copy.out.rfind(folder + "\\QuendrixKit.report.txt\r\n", 0) == 0);
+    Run diff = Cli("diff \"" + folder + "\\QuendrixKit.report.txt\" " + Own() + " --json");
+    CHECK(diff.exit == 0);
+    CHECK(diff.out == "[]\r\n");
 }
 
 TEST_CASE("find names every process that the snapshots show with the module, in order")
@@ -204,23 +234,8 @@ TEST_CASE("find names every process that the snapshots show with the module, in 
         previous = id;
     }
 
-    // Wildcards, a name without its extension, full paths with either separator find this
-    // process too; a name that nothing has, nothing, with the status that says so.
-    std::string kernel32;
-    for (const std::string& module : testing::OwnModulePaths())
-        if (::lstrcmpiA(DisplayNameOf(module.c_str()), "kernel32.dll") == 0)
-            kernel32 = module;
-    std::string forward = kernel32;
-    for (char& c : forward)
-        if (c == '\\')
-            c = '/';
-    for (const std::string& pattern : {std::string("KERNEL3?.*"), std::string("*nel32.d*"), std::string("kernel32"),
-                                       kernel32, forward, "\\\\?\\" + kernel32}) {
-        CAPTURE(pattern);
-        Run found = Cli("find \"" + pattern + "\" --csv");
-        CHECK(found.exit == 0);
-        CHECK(Column0(found.out).count(::GetCurrentProcessId()) == 1);
-    }
+    // A name that nothing has finds nothing, with the status that says so (the forms a module is
+    // named in are rows of the engine's tests).
     Run none = Cli("find \"no such module*.dll\" --json");
     CHECK(none.exit == 1);
     CHECK(none.out == "[]\r\n");
@@ -229,17 +244,11 @@ TEST_CASE("find names every process that the snapshots show with the module, in 
 TEST_CASE("bad input ends in one clear message and the stated exit status, changing nothing")
 {
     std::string folder = fixtures::FreshTempFolder("quendrix-cli-bad");
-    // Two processes of one program, in a folder whose name is no 8.3 name.
+    // Two processes of one program (the forms a process is named in are rows of the engine's
+    // tests).
     const std::string sleeper = folder + "sleeping-programs\\sleeper.exe";
     REQUIRE(::CreateDirectoryA((folder + "sleeping-programs").c_str(), nullptr));
     REQUIRE(::CopyFileA((testing::ExeDirectory() + "..\\bench\\sleeper.exe").c_str(), sleeper.c_str(), TRUE));
-    char shortSleeper[MAX_PATH] = "";
-    REQUIRE(::GetShortPathNameA(sleeper.c_str(), shortSleeper, MAX_PATH) > 0);
-    REQUIRE(::lstrcmpiA(shortSleeper, sleeper.c_str()) != 0);
-    std::string forwardSleeper = sleeper;
-    for (char& c : forwardSleeper)
-        if (c == '\\')
-            c = '/';
     PROCESS_INFORMATION sleepers[2]{};
     for (PROCESS_INFORMATION& info : sleepers) {
         STARTUPINFOA startup{};
@@ -265,16 +274,8 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
         {"modules 4294967295", 2, "no process has the id 4294967295"},
         {"modules no-such-program.exe", 2, "no process is named \"no-such-program.exe\""},
         {"modules sleeper.exe", 2, sleepersNamed},
-        {"modules SLEEPER", 2, sleepersNamed},
-        {"modules sl*er", 2, sleepersNamed},
-        {"modules \"" + sleeper + "\"", 2, sleepersNamed},
-        {"modules \"" + forwardSleeper + "\"", 2, sleepersNamed},
-        {"modules \"\\\\?\\" + sleeper + "\"", 2, sleepersNamed},
-        {"modules \"" + std::string(shortSleeper) + "\"", 2, sleepersNamed},
         // Relative to the current folder, which the program is started in.
-        {"modules sleeping-programs\\sleeper", 2, sleepersNamed},
-        {"modules ..\\" + folder.substr(folder.rfind('\\', folder.size() - 2) + 1) + "sleeping-programs/SLEEPER.EXE", 2,
-         sleepersNamed},
+        {"modules sleeping-programs/SLEEPER", 2, sleepersNamed},
         {"modules sleeping-programs\\sleeper.com", 2, "no process is named \"sleeping-programs\\sleeper.com\""},
         {"copy " + Own() + " \"" + folder + "missing\\below\"", 2, "there is no such folder, nor the folder to make it in"},
         {"copy " + Own() + " Z:\\proc", 2, "cannot copy into \"Z:\\proc\""},

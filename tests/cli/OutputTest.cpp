@@ -1,5 +1,5 @@
-// The console program's pieces that need no process: the command line, argument rules, module
-// patterns, and the quoting of CSV and JSON.
+// The console program's pieces that need no process: the command line, argument rules, and the
+// quoting of CSV and JSON.
 #include <doctest/doctest.h>
 
 #include <string>
@@ -8,7 +8,6 @@
 #include "cli/Arguments.h"
 #include "cli/CommandLine.h"
 #include "cli/Output.h"
-#include "cli/Pattern.h"
 #include "framework/Encoding.h"
 
 namespace {
@@ -28,37 +27,6 @@ std::vector<std::wstring> Words(const std::vector<std::string>& utf8)
 }
 
 }  // namespace
-
-TEST_CASE("patterns match file names with * and ?, in any case, and modules as users name them")
-{
-    struct Case { const char* pattern; const char* text; bool match; } cases[] = {
-        {"kernel32.dll", "KERNEL32.DLL", true},  {"kernel32.dll", "kernel32.dl", false},
-        {"b2*.dll", "b2.dll", true},             {"b2*.dll", "b2xyz.dll", true},
-        {"b2*.dll", "b3xyz.dll", false},         {"?.dll", "a.dll", true},
-        {"?.dll", "ab.dll", false},              {"*", "", true},
-        {"*a*b*c", "xxaybzzc", true},            {"*a*b*c", "xxaybzzcd", false},
-        {"a**", "a", true},                      {"", "a", false},
-        {"c:\\w*\\*32.dll", "C:\\Windows\\kernel32.dll", true},
-        {"\xC3\x84*.dll", "\xC3\xA4rger.DLL", true},  // Ä and ä: case goes beyond ASCII
-    };
-    for (const Case& c : cases)
-        CHECK_MESSAGE(MatchesPattern(ToWide(c.pattern, CP_UTF8), ToWide(c.text, CP_UTF8)) == c.match,
-                      c.pattern << " against " << c.text);
-
-    struct Typed { const char* typed; const char* path; bool match; } typed[] = {
-        {"kernel32", "C:\\windows\\system32\\KERNEL32.dll", true},
-        {"kernel32", "C:\\windows\\system32\\kernel32x.dll", false},
-        {"notepad", "C:\\windows\\notepad.exe", true},
-        {"c:/windows/system32/kernel32.dll", "C:\\Windows\\System32\\kernel32.dll", true},
-        {"\\\\?\\C:\\a\\b.dll", "C:\\a\\b.dll", true},
-        {"\\\\?\\UNC\\srv\\share\\b.dll", "\\\\srv\\share\\b.dll", true},
-        {"C:\\a\\b.dll", "D:\\a\\b.dll", false},
-        {"b.dll", "C:\\a\\b.dll", true},
-        {"b*", "C:\\a\\b.dll", true},
-    };
-    for (const Typed& c : typed)
-        CHECK_MESSAGE(ModulePattern(ToWide(c.typed)).Matches(ToWide(c.path)) == c.match, c.typed << " against " << c.path);
-}
 
 TEST_CASE("the command line splits as the C runtime splits it")
 {

@@ -7,9 +7,9 @@
 #include <new>
 #include <string>
 
-#include "enum/DisplayName.h"
 #include "controls/PathListBox.h"
 #include "controls/TitleTipWnd.h"
+#include "paths/DisplayName.h"
 #include "support/TestSupport.h"
 
 // Counts the records alive: every allocation of a PathItem's size through the global new.

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <initializer_list>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -78,6 +80,24 @@ CRect Row(CListBox& list, int index)
 }
 
 const char* const kLongPath = "C:\\Program Files\\A rather long folder name\\and one more folder\\alpha.dll";
+
+// Requires `paths` to be of different widths in the list's font (the system's measure), each
+// wider than the list, yet narrower than the work area right of the list, where no tip is moved.
+void RequireWidths(const TipHost& host, std::initializer_list<const char*> paths)
+{
+    const CRect row = host.RowOnScreen(0);
+    CRect work;
+    REQUIRE(::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0));
+    std::set<int> widths;
+    for (const char* path : paths) {
+        const int width = host.TextWidth(path) + 4;  // with the tip's margin
+        INFO(path, " is ", width, " wide; the row ", row.Width(), ", the work area right of it ",
+             work.right - row.left);
+        REQUIRE(width > row.Width());
+        REQUIRE(width <= work.right - row.left);
+        REQUIRE(widths.insert(width).second);
+    }
+}
 
 }  // namespace
 
@@ -372,7 +392,7 @@ TEST_CASE("a tip over entries that change under a resting pointer never shows a 
 {
     // Three paths of different widths, each wider than the list: the tip's rectangle tells them
     // apart. The pointer rests on the second entry.
-    const char* const kBeta = "C:\\Program Files\\Another folder with a long name\\beta.dll";
+    const char* const kBeta = "C:\\Program Files\\Another folder with a long name\\and a second one below it\\beta.dll";
     const char* const kDelta =
         "C:\\Program Files\\A folder whose name is very much longer than that of the others\\delta.dll";
     const char* const kGamma = "C:\\c\\gamma.dll";
@@ -408,6 +428,7 @@ TEST_CASE("a tip over entries that change under a resting pointer never shows a 
             list.m_pTipWnd->GetWindowRect(rect);
             return rect;
         };
+        RequireWidths(host, {kLongPath, kBeta, kDelta});
         REQUIRE_FALSE(over(kBeta) == over(c.nowUnder));
         const CPoint onRow1 = Center(Row(list, 1));
         host.MoveTo(onRow1);

@@ -15,8 +15,10 @@
 #include <psapi.h>
 
 #include "app/ViewerDlg.h"
-#include "enum/DisplayName.h"
 #include "enum/EnumApi.h"
+#include "framework/Encoding.h"
+#include "paths/DisplayName.h"
+#include "support/StartedProcess.h"
 #include "support/TestSupport.h"
 #include "support/TestViewerDlg.h"
 
@@ -268,24 +270,16 @@ TEST_CASE("the dialog binds the back end of the platform and lists what the syst
         CHECK(IsSorted(testing::ListTexts(modules.m_hWnd)));
 
         // Refresh rebuilds both lists and selects entry 0 again, also with a process more.
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION child{};
         // The test holder waits for messages until it is ended: it runs while the list is made.
-        std::string command = "\"" + testing::ExeDirectory() + "holder.exe\"";
-        REQUIRE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &child));
-        ::WaitForInputIdle(child.hProcess, 10000);
+        testing::StartedProcess child(L"\"" + ToWide(testing::ExeDirectory()) + L"holder.exe\"");
+        ::WaitForInputIdle(child.Handle(), 10000);
         CheckRefreshBetweenSnapshots(dialog.m_hWnd, processes, toolhelp);
 
         // A process that has ended since lists no modules.
-        ::TerminateProcess(child.hProcess, 0);
-        ::WaitForSingleObject(child.hProcess, 10000);
-        ::CloseHandle(child.hThread);
-        ::CloseHandle(child.hProcess);
+        child.End();
         int ended = -1;
         for (int i = 0; i < processes.GetCount(); ++i)
-            if (processes.GetItemId(i) == child.dwProcessId)
+            if (processes.GetItemId(i) == child.Id())
                 ended = i;
         REQUIRE(ended >= 0);
         processes.SetCurSel(ended);

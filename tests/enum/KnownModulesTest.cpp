@@ -10,7 +10,7 @@
 #include "enum/ProcessTable.h"
 #include "export/Fixtures.h"
 #include "framework/Encoding.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -56,7 +56,7 @@ TEST_CASE("known module names are the system's, and new when another file lies a
     ::FreeLibrary(module);
     HMODULE again = ::LoadLibraryA(second.c_str());
     REQUIRE(again != nullptr);
-    CHECK(again == module);
+    REQUIRE(again == module);
     std::set<std::string> walked = Walked(known);
     CHECK(walked == Snapshot());
     CHECK(walked.count(FromWide(LowerCase(ToWide(second)))) == 1);

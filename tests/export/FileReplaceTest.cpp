@@ -6,9 +6,9 @@
 #include <set>
 #include <string>
 
-#include "enum/DisplayName.h"
 #include "export/FileReplace.h"
 #include "framework/Encoding.h"
+#include "paths/DisplayName.h"
 #include "support/FileDialogSupport.h"
 #include "support/TestSupport.h"
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "app/ViewerDlg.h"
-#include "enum/DisplayName.h"
 #include "app/FolderDialog.h"
+#include "app/ViewerDlg.h"
 #include "framework/WinApp.h"
+#include "paths/DisplayName.h"
 #include "support/FileDialogSupport.h"
 #include "support/TestSupport.h"
 #include "support/TestViewerDlg.h"

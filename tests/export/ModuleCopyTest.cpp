@@ -6,10 +6,10 @@
 #include <fstream>
 #include <string>
 
-#include "export/ModuleCopy.h"
 #include "app/ModuleList.h"
-#include "enum/DisplayName.h"
+#include "export/ModuleCopy.h"
 #include "framework/Encoding.h"
+#include "paths/DisplayName.h"
 #include "support/TestSupport.h"
 
 namespace {

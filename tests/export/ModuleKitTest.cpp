@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "enum/DisplayName.h"
 #include "export/ModuleKit.h"
 #include "framework/Encoding.h"
+#include "paths/DisplayName.h"
+#include "paths/SystemFolders.h"
 #include "support/TestSupport.h"
 
 TEST_CASE("system files are those in the Windows folder and under the system folders")

@@ -7,11 +7,11 @@
 #include <cstring>
 #include <string>
 
-#include "framework/FileException.h"
 #include "framework/Encoding.h"
+#include "framework/FileException.h"
 #include "framework/StdioFile.h"
 #include "framework/WholeName.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 #include "support/TestSupport.h"
 
 namespace {

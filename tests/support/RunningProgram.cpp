@@ -2,6 +2,7 @@
 
 #include <doctest/doctest.h>
 
+#include "framework/Encoding.h"
 #include "res/resource.h"
 
 namespace testing {
@@ -23,38 +24,9 @@ HWND FindDialog(DWORD processId)
 
 }  // namespace
 
-RunningProgram::RunningProgram(const std::string& exe)
+RunningProgram::RunningProgram(const std::string& exe) : m_process(L"\"" + ToWide(exe) + L"\"")
 {
-    std::string command = "\"" + exe + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    REQUIRE_MESSAGE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                     &startup, &m_info), exe);
-    for (int i = 0; i < 200 && !m_dialog; ++i) {
-        ::Sleep(50);
-        m_dialog = FindDialog(m_info.dwProcessId);
-    }
-    REQUIRE_MESSAGE(m_dialog != nullptr, exe);
-}
-
-RunningProgram::~RunningProgram()
-{
-    // Gone for good before the next test lists the processes.
-    if (::WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT) {
-        ::TerminateProcess(m_info.hProcess, 1);
-        ::WaitForSingleObject(m_info.hProcess, 10000);
-    }
-    ::CloseHandle(m_info.hThread);
-    ::CloseHandle(m_info.hProcess);
-}
-
-long RunningProgram::WaitForExit(DWORD ms) const
-{
-    if (::WaitForSingleObject(m_info.hProcess, ms) != WAIT_OBJECT_0)
-        return -1;
-    DWORD code = 0;
-    ::GetExitCodeProcess(m_info.hProcess, &code);
-    return static_cast<long>(code);
+    REQUIRE_MESSAGE(WaitFor([&] { return (m_dialog = FindDialog(Id())) != nullptr; }, 10000), exe);
 }
 
 void RunningProgram::Click(int id) const
@@ -154,7 +126,8 @@ bool WaitFor(const std::function<bool()>& done, int ms)
 void Xdo(const std::string& arguments)
 {
     // Wine gives no handle to wait on for a Unix program, and leaves stale values in the record's
-    // handle fields, one of which may be our own standard output: they are never closed. A shell
+    // handle fields, one of which may be our own standard output: they are never closed, so no
+    // owner of a started process can hold it, and `timeout` ends it should it hang. A shell
     // around xdotool leaves its exit status in a file once it is done, moved into place whole.
     // The file's name is one that the system reserved in the host's /tmp, which every prefix
     // and every run on the machine shares.
@@ -162,7 +135,7 @@ void Xdo(const std::string& arguments)
     REQUIRE(::GetTempFileNameA("Z:\\tmp", "qxd", 0, reserved));
     const std::string name = std::string(reserved).substr(7) + ".status";
     const std::string unixFile = "/tmp/" + name, windowsFile = std::string(reserved) + ".status";
-    std::string command = "/bin/sh -c \"/usr/bin/xdotool " + arguments + "; echo $? >" + unixFile + ".part && mv " +
+    std::string command = "/bin/sh -c \"/usr/bin/timeout 10 /usr/bin/xdotool " + arguments + "; echo $? >" + unixFile + ".part && mv " +
                           unixFile + ".part " + unixFile + "\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "support/StartedProcess.h"
+
 namespace testing {
 
 // One run of a program, from its start until its dialog shows; ended (if still running) when
@@ -15,22 +17,20 @@ namespace testing {
 class RunningProgram {
 public:
     explicit RunningProgram(const std::string& exe);
-    ~RunningProgram();
-    RunningProgram(const RunningProgram&) = delete;
-    RunningProgram& operator=(const RunningProgram&) = delete;
 
     HWND Dialog() const { return m_dialog; }
     HWND Item(int id) const { return ::GetDlgItem(m_dialog, id); }
-    DWORD Id() const { return m_info.dwProcessId; }
-    // Waits for the program to end; its exit code, or -1 when it is still running.
-    long WaitForExit(DWORD ms) const;
+    DWORD Id() const { return m_process.Id(); }
+    // Waits for the program to end; its exit code, or -1 when it was still running and has been
+    // ended.
+    long WaitForExit(DWORD ms) { return m_process.Wait(ms); }
     // Clicks a button as the user would; returns once the program has handled it.
     void Click(int id) const;
     // Selects entry `index` of the process list with its selection notice, as a click would.
     void SelectProcess(int index) const;
 
 private:
-    PROCESS_INFORMATION m_info{};
+    StartedProcess m_process;
     HWND m_dialog = nullptr;
 };
 

@@ -8,9 +8,9 @@
 
 #include <doctest/doctest.h>
 
-#include "enum/DisplayName.h"
 #include "framework/Encoding.h"
 #include "framework/WinApp.h"
+#include "paths/DisplayName.h"
 #include "res/resource.h"
 
 namespace testing {
@@ -461,11 +461,6 @@ std::string CharacterInCodePage()
 std::string CharacterOutsideCodePage()
 {
     return CharacterWhere(false);
-}
-
-std::string Ansi(const std::string& utf8)
-{
-    return FromWide(ToWide(utf8, CP_UTF8));
 }
 
 std::string FileContent(const std::string& path)

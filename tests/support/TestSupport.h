@@ -8,6 +8,7 @@
 
 #include "controls/PathListBox.h"
 #include "framework/Dialog.h"
+#include "support/Conversion.h"
 
 namespace testing {
 
@@ -130,8 +131,6 @@ private:
 // when none of them will do.
 std::string CharacterInCodePage();
 std::string CharacterOutsideCodePage();
-// A UTF-8 text as the system's ANSI functions give it.
-std::string Ansi(const std::string& utf8);
 
 // The bytes of a file, or "<missing>" when it cannot be read; the wide form takes a whole path.
 std::string FileContent(const std::string& path);

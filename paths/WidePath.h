@@ -7,8 +7,8 @@
 
 #include <string>
 
-// Whether the system's wide file functions work: the NT family.
-bool SystemHasWidePaths();
+#include "framework/WideFunctions.h"
+
 
 // What a path is handed to: CreateDirectoryW takes a folder's path only below 248 characters
 // (room for an 8.3 name in it), the other file functions any path below MAX_PATH. Exact: a file
@@ -38,9 +38,6 @@ bool MoveFileOf(const std::wstring& from, const std::wstring& to);
 // system cannot say.
 std::wstring FullPathOf(const std::wstring& path);
 std::wstring LongNameOf(const std::wstring& path);
-// The whole path of `module` of this process (null: the program's file); empty when the system
-// cannot say.
-std::wstring ModuleFileOf(HMODULE module);
 
 // `text` in lower case, as the system lowers it.
 std::wstring LowerCase(std::wstring text);

@@ -1,9 +1,9 @@
-#include "cli/Pattern.h"
+#include "paths/Pattern.h"
 
 #include <windows.h>
 
-#include "enum/DisplayName.h"
-#include "framework/WidePath.h"
+#include "paths/DisplayName.h"
+#include "paths/WidePath.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "enum/DisplayName.h"
+#include "paths/DisplayName.h"
 
 #include <windows.h>
 

@@ -1,10 +1,10 @@
-#include "cli/StaleSearch.h"
+#include "query/StaleSearch.h"
 
 #include <algorithm>
 
-#include "cli/PathCache.h"
 #include "export/LoadedImage.h"
 #include "framework/Handles.h"
+#include "query/PathCache.h"
 
 namespace {
 
@@ -78,11 +78,11 @@ void Sort(StaleSearch& search)
 
 }  // namespace
 
-bool FindStaleModules(const OSVERSIONINFOA& version, StaleSearch& search)
+bool FindStaleModules(const Backend& backend, StaleSearch& search)
 {
     search = StaleSearch();
     PathCache<FileStamp> files(ReadFileStamp);
-    bool read = WalkEveryProcess(version, [&](const ProcessModules& process) { Check(process, files, search); });
+    bool read = backend.WalkEveryProcess([&](const ProcessModules& process) { Check(process, files, search); });
     Sort(search);
     return read;
 }

@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 template <typename Value>
 class PathCache {

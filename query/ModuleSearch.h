@@ -1,14 +1,13 @@
-// Which processes have a module loaded: the console program's find and wait, on the engine's
-// walks.
+// Which processes have a module loaded: find's and wait's question, on the walks of enum/.
 #pragma once
 
 #include <windows.h>
 
 #include <vector>
 
-#include "cli/LoadedModule.h"
-#include "cli/Pattern.h"
-#include "enum/ProcessTable.h"
+#include "enum/Backend.h"
+#include "paths/Pattern.h"
+#include "query/LoadedModule.h"
 
 struct ModuleSearch {
     std::vector<LoadedModule> hits;      // by process id, then by path
@@ -18,5 +17,5 @@ struct ModuleSearch {
 // Every loaded module that `pattern` matches, the modules named by `namer` where one is given. A
 // process that ended during the search is left out: it holds nothing. No file is read: wait
 // looks again and again and shows no version. False when the process table cannot be read.
-bool FindModule(const OSVERSIONINFOA& version, const ModulePattern& pattern, ModuleSearch& search,
+bool FindModule(const Backend& backend, const ModulePattern& pattern, ModuleSearch& search,
                 const ModuleNamer* namer = nullptr);

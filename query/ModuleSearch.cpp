@@ -1,12 +1,11 @@
-#include "cli/ModuleSearch.h"
+#include "query/ModuleSearch.h"
 
 #include <algorithm>
 
-bool FindModule(const OSVERSIONINFOA& version, const ModulePattern& pattern, ModuleSearch& search,
-                const ModuleNamer* namer)
+bool FindModule(const Backend& backend, const ModulePattern& pattern, ModuleSearch& search, const ModuleNamer* namer)
 {
     search = ModuleSearch();
-    bool read = WalkEveryProcess(version, [&](const ProcessModules& process) {
+    bool read = backend.WalkEveryProcess([&](const ProcessModules& process) {
         if (process.walk != ModuleWalk::Listed) {
             if (process.walk != ModuleWalk::Ended && ProcessRuns(process.process.id))
                 search.unread.push_back({process.process, process.walk});

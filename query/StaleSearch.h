@@ -1,13 +1,13 @@
-// Which processes run an image of a module other than the file now at the module's path: the
-// console program's stale, on the engine's walks and header readers.
+// Which processes run an image of a module other than the file now at the module's path: stale's
+// question, on the walks of enum/ and the header readers of export/.
 #pragma once
 
 #include <windows.h>
 
 #include <vector>
 
-#include "cli/LoadedModule.h"
-#include "enum/ProcessTable.h"
+#include "enum/Backend.h"
+#include "query/LoadedModule.h"
 
 // What stands at a module's path instead of the image that a process runs.
 enum class FileState {
@@ -33,7 +33,7 @@ struct StaleSearch {
 // Compares the image of every module of every process with the file at the module's path. A
 // process that ended during the search is left out: it runs nothing. False when the process
 // table cannot be read.
-bool FindStaleModules(const OSVERSIONINFOA& version, StaleSearch& search);
+bool FindStaleModules(const Backend& backend, StaleSearch& search);
 // The same for one process whose modules were walked. False when the process ended before its
 // images were read: nothing of it is known then.
 bool FindStaleModules(const ProcessModules& process, StaleSearch& search);

@@ -1,9 +1,9 @@
-#include "cli/Processes.h"
+#include "enum/ProcessMatch.h"
 
 #include <cstdlib>
 
-#include "cli/Pattern.h"
 #include "framework/Encoding.h"
+#include "paths/Pattern.h"
 
 bool IsProcessId(const std::wstring& name)
 {

@@ -1,9 +1,9 @@
-#include "framework/FolderList.h"
+#include "paths/FolderList.h"
 
 #include "framework/Encoding.h"
 #include "framework/Handles.h"
 #include "framework/SystemLibrary.h"
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 namespace {
 

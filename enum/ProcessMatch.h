@@ -1,4 +1,4 @@
-// A process named on the command line, looked up in the process table.
+// A process as a user names it, looked up in the process table.
 #pragma once
 
 #include <string>

@@ -1,6 +1,6 @@
-#include "cli/LoadedModule.h"
+#include "query/LoadedModule.h"
 
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 bool ListedBefore(const LoadedModule& a, const LoadedModule& b)
 {

@@ -1,4 +1,4 @@
-#include "framework/WidePath.h"
+#include "paths/WidePath.h"
 
 #include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
@@ -17,21 +17,17 @@ struct WideFunctions {
     decltype(&::GetFullPathNameW) fullPath = nullptr;
     decltype(&::GetLongPathNameW) longPath = nullptr;
     decltype(&::CharLowerBuffW) lower = nullptr;
-    decltype(&::GetModuleFileNameW) moduleFile = nullptr;
     bool bound = false;
 
     WideFunctions()
     {
-        OSVERSIONINFOA version{};
-        version.dwOSVersionInfoSize = sizeof version;
-        if (!::GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT)
+        if (!SystemHasWidePaths())
             return;
         bound = BindFromLoadedModule("kernel32.dll", EntryPoint{"CreateFileW", createFile},
                                      EntryPoint{"GetFileAttributesW", attributes}, EntryPoint{"CopyFileW", copyFile},
                                      EntryPoint{"CreateDirectoryW", createFolder},
                                      EntryPoint{"DeleteFileW", deleteFile}, EntryPoint{"MoveFileW", moveFile},
-                                     EntryPoint{"GetFullPathNameW", fullPath},
-                                     EntryPoint{"GetModuleFileNameW", moduleFile}) &&
+                                     EntryPoint{"GetFullPathNameW", fullPath}) &&
                 BindFromLoadedModule("user32.dll", EntryPoint{"CharLowerBuffW", lower});
         // Windows NT 4.0 has no GetLongPathNameW; 8.3 names then stay as they are.
         BindFromLoadedModule("kernel32.dll", EntryPoint{"GetLongPathNameW", longPath});
@@ -66,11 +62,6 @@ std::wstring FullPathOfName(const std::wstring& path)
 }
 
 }  // namespace
-
-bool SystemHasWidePaths()
-{
-    return Wide().bound;
-}
 
 std::wstring LongPathForm(const std::wstring& path, PathUse use)
 {
@@ -160,13 +151,6 @@ std::wstring LongNameOf(const std::wstring& path)
         return path;
     // What came in without the prefix goes out without it.
     return prefixed != path ? WithoutLongPrefix(full) : full;
-}
-
-std::wstring ModuleFileOf(HMODULE module)
-{
-    if (Wide().moduleFile)
-        return WholeName<wchar_t>([&](wchar_t* text, DWORD size) { return Wide().moduleFile(module, text, size); });
-    return ToWide(WholeName<char>([&](char* text, DWORD size) { return ::GetModuleFileNameA(module, text, size); }));
 }
 
 std::wstring LowerCase(std::wstring text)
