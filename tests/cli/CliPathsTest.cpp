@@ -50,7 +50,7 @@ std::vector<std::string> RowWith(const std::vector<std::vector<std::string>>& ro
 
 TEST_CASE("modules, find, report and copy take a module by its whole path" * doctest::test_suite(kShowsDialog) * doctest::skip())
 {
-    // The bent name needs a code page without a fullwidth reverse solidus: the suite's 1252.
+    // The bent name needs a code page without a fullwidth reverse solidus: its ctest entry's 1252.
     REQUIRE_MESSAGE(::GetACP() == 1252, "this test needs the ANSI code page 1252; script/test sets it");
     const std::wstring root = Wide(fixtures::FreshTempFolder("quendrix-cli-paths"));
     // Longer than MAX_PATH, in folders of 60 characters.
