@@ -10,6 +10,7 @@
 
 #include "cli/CliRun.h"
 #include "export/Fixtures.h"
+#include "support/StartedProcess.h"
 #include "support/TestSupport.h"
 
 using namespace clitest;
@@ -120,15 +121,10 @@ TEST_CASE("each program says which processes of the other bitness it reads, and 
     const char* x86 = std::getenv("QUENDRIX_X86_BUILD");
     REQUIRE_MESSAGE(x86 != nullptr, "QUENDRIX_X86_BUILD names no 32-bit build tree");
     const std::wstring cli32 = Wide(std::string(x86) + "\\QuendrixCli.exe");
-    // A 32-bit process to read.
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION sleeper{};
-    std::wstring command = L"\"" + Wide(std::string(x86) + "\\bench\\sleeper.exe") + L"\"";
-    REQUIRE(::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &sleeper));
-    // Ready once it has loaded the last of its libraries.
-    CHECK(testing::PumpUntil([&] { return HasModule(sleeper.dwProcessId, "psapi.dll"); }, 10000));
-    const std::string id32 = std::to_string(sleeper.dwProcessId);
+    // A 32-bit process to read, ready once it has loaded the last of its libraries.
+    testing::StartedProcess sleeper(L"\"" + Wide(std::string(x86) + "\\bench\\sleeper.exe") + L"\"");
+    REQUIRE(testing::PumpUntil([&] { return HasModule(sleeper.Id(), "psapi.dll"); }, 10000));
+    const std::string id32 = std::to_string(sleeper.Id());
 
     // The 64-bit program names the 32-bit process's kernel32.dll by the folder of 32-bit system
     // files, and reads that file's version: the system's own answer for that file.
@@ -167,11 +163,6 @@ TEST_CASE("each program says which processes of the other bitness it reads, and 
     // A module that the 32-bit process holds is found there.
     Run found32 = Cli("find kernel32.dll --csv", "", cli32);
     CHECK(found32.exit == 0);
-    CHECK(Column0(found32.out).count(sleeper.dwProcessId) == 1);
-
-    ::TerminateProcess(sleeper.hProcess, 0);
-    ::WaitForSingleObject(sleeper.hProcess, 10000);
-    ::CloseHandle(sleeper.hThread);
-    ::CloseHandle(sleeper.hProcess);
+    CHECK(Column0(found32.out).count(sleeper.Id()) == 1);
 }
 #endif

@@ -15,6 +15,7 @@
 #include "cli/CliRun.h"
 #include "export/Fixtures.h"
 #include "paths/DisplayName.h"
+#include "support/StartedProcess.h"
 #include "support/TestSupport.h"
 #include "support/TestViewerDlg.h"
 
@@ -249,17 +250,10 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
     const std::string sleeper = folder + "sleeping-programs\\sleeper.exe";
     REQUIRE(::CreateDirectoryA((folder + "sleeping-programs").c_str(), nullptr));
     REQUIRE(::CopyFileA((testing::ExeDirectory() + "..\\bench\\sleeper.exe").c_str(), sleeper.c_str(), TRUE));
-    PROCESS_INFORMATION sleepers[2]{};
-    for (PROCESS_INFORMATION& info : sleepers) {
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        std::string command = "\"" + sleeper + "\"";
-        REQUIRE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
-    }
+    testing::StartedProcess one(L"\"" + Wide(sleeper) + L"\""), two(L"\"" + Wide(sleeper) + L"\"");
     std::string longFolder = folder + std::string(260, 'l');
-    const std::string sleepersNamed =
-        ": " + std::to_string(std::min(sleepers[0].dwProcessId, sleepers[1].dwProcessId)) + ", " +
-        std::to_string(std::max(sleepers[0].dwProcessId, sleepers[1].dwProcessId)) + "; name one by its id";
+    const std::string sleepersNamed = ": " + std::to_string(std::min(one.Id(), two.Id())) + ", " +
+                                      std::to_string(std::max(one.Id(), two.Id())) + "; name one by its id";
     struct Case {
         std::string arguments;
         long exit;
@@ -284,25 +278,18 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
         {"report " + Own() + " --output \"" + folder.substr(0, folder.size() - 1) + "\"", 2, "is a folder"},
         {"report " + Own() + " --output \"" + longFolder + "\\r.txt\"", 2, "cannot write"},
     };
-    wchar_t current[MAX_PATH] = L"";
-    REQUIRE(::GetCurrentDirectoryW(MAX_PATH, current) > 0);
-    REQUIRE(::SetCurrentDirectoryA(folder.c_str()));
-    for (const Case& c : cases) {
-        CAPTURE(c.arguments);
-        Run run = Cli(c.arguments);
-        CHECK(run.exit == c.exit);
-        CHECK(run.out.empty());
-        CHECK(run.err.rfind("QuendrixCli: ", 0) == 0);
-        CHECK_MESSAGE(run.err.find(c.message) != std::string::npos, run.err);
-        // One line, not the whole usage.
-        CHECK(run.err.find("\r\n") == run.err.size() - 2);
-    }
-    ::SetCurrentDirectoryW(current);
-    for (PROCESS_INFORMATION& info : sleepers) {
-        ::TerminateProcess(info.hProcess, 0);
-        ::WaitForSingleObject(info.hProcess, 10000);
-        ::CloseHandle(info.hThread);
-        ::CloseHandle(info.hProcess);
+    {
+        testing::CurrentFolder current(folder);
+        for (const Case& c : cases) {
+            CAPTURE(c.arguments);
+            Run run = Cli(c.arguments);
+            CHECK(run.exit == c.exit);
+            CHECK(run.out.empty());
+            CHECK(run.err.rfind("QuendrixCli: ", 0) == 0);
+            CHECK_MESSAGE(run.err.find(c.message) != std::string::npos, run.err);
+            // One line, not the whole usage.
+            CHECK(run.err.find("\r\n") == run.err.size() - 2);
+        }
     }
     CHECK(::GetFileAttributesA((folder + "missing").c_str()) == INVALID_FILE_ATTRIBUTES);
 
