@@ -237,7 +237,7 @@ TEST_CASE("find names every process that the snapshots show with the module, in 
 
     // A name that nothing has finds nothing, with the status that says so (the forms a module is
     // named in are rows of the engine's tests).
-    Run none = Cli("find \"no such module*.dll\" --json");
+    Run none = CliAllRead("find \"no such module*.dll\" --json");
     CHECK(none.exit == 1);
     CHECK(none.out == "[]\r\n");
 }
