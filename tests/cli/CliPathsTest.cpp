@@ -108,7 +108,8 @@ TEST_CASE("modules, find, report and copy take a module by its whole path" * doc
     // The copy takes each from its whole path.
     const std::wstring target = root + L"copies";
     REQUIRE(::CreateDirectoryW(target.c_str(), nullptr));
-    Cli("copy " + Own() + " \"" + Utf8(target) + "\"");
+    Run copy = Cli("copy " + Own() + " \"" + Utf8(target) + "\"");
+    CHECK_MESSAGE(copy.exit == 0, copy.err);
     for (const Case& c : cases) {
         std::wstring name = c.path.substr(c.path.find_last_of(L'\\') + 1);
         CHECK_MESSAGE(testing::FileContent(target + L"\\" + name) == testing::FileContent(Fixture(c.fixture)), Utf8(name));

@@ -293,10 +293,16 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
     }
     CHECK(::GetFileAttributesA((folder + "missing").c_str()) == INVALID_FILE_ATTRIBUTES);
 
-    // A folder is named in every character, whatever the ANSI code page holds.
-    std::string named = folder + "Ziel \xC3\xA4 \xD0\x96 \xE6\x97\xA5";
-    REQUIRE(::CreateDirectoryW(Wide(named).c_str(), nullptr));
-    CHECK(Cli("copy " + Own() + " \"" + named + "\"").exit == 0);
+    // A folder is named in every character, whatever the ANSI code page holds: the kit lands in
+    // it, its report and its list among the copies.
+    const std::wstring named = Wide(folder + "Ziel \xC3\xA4 \xD0\x96 \xE6\x97\xA5");
+    REQUIRE(::CreateDirectoryW(named.c_str(), nullptr));
+    CHECK(Cli("copy " + Own() + " \"" + Utf8(named) + "\"").exit == 0);
+    CHECK(testing::FileContent(named + L"\\QuendrixKit.report.txt").rfind("Module zum Prozess: " + OwnName() + "\r\n", 0) == 0);
+    CHECK(CsvHeading(testing::FileContent(named + L"\\QuendrixKit.copied.csv")) == "file,outcome,reason,path");
+    const std::string module = testing::OwnModulePaths().at(0);
+    CHECK(testing::FileContent(named + L"\\" + Wide(DisplayNameOf(module.c_str()).GetString())) ==
+          testing::FileContent(module));
 
     // A full disk: no report file, no broken copy, and what was there stays; output that cannot
     // be written is refused too.
