@@ -1,8 +1,10 @@
 // The console program's stale and wait, end to end: a fixture module held by helper processes,
-// replaced on disk by another build under one of them, moved away, and let go.
+// replaced on disk by another build under one of them, moved away, replaced by no image, locked,
+// and let go; in the 64-bit tree also a 32-bit holder.
 #include <doctest/doctest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -22,12 +24,13 @@ namespace {
 
 using Started = std::unique_ptr<testing::StartedProcess>;
 
-// library_holder.exe holding `dll`, once it has loaded it.
-Started Holding(const std::wstring& dll)
+// library_holder.exe of the build tree whose tests are in `tests` (this one's by default) holding
+// `dll`, once it has loaded it.
+Started Holding(const std::wstring& dll, const std::wstring& tests = ToWide(testing::ExeDirectory()))
 {
-    auto holder = std::make_unique<testing::StartedProcess>(L"\"" + ToWide(testing::ExeDirectory()) +
-                                                            L"library_holder.exe\" \"" + dll + L"\"");
-    REQUIRE_MESSAGE(testing::PumpUntil([&] { return HasModule(holder->Id(), "stale.dll"); }, 20000),
+    auto holder = std::make_unique<testing::StartedProcess>(L"\"" + tests + L"library_holder.exe\" \"" + dll + L"\"");
+    const std::string name = Utf8(dll.substr(dll.rfind(L'\\') + 1));
+    REQUIRE_MESSAGE(testing::PumpUntil([&] { return HasModule(holder->Id(), name.c_str()); }, 20000),
                     "the helper did not load " << Utf8(dll));
     return holder;
 }
@@ -117,7 +120,7 @@ TEST_CASE("stale names the processes that run a replaced module; wait waits unti
     // The 32-bit program cannot read these 64-bit processes: it names them, and knows no answer.
     const char* x86 = std::getenv("QUENDRIX_X86_BUILD");
     REQUIRE_MESSAGE(x86 != nullptr, "QUENDRIX_X86_BUILD names no 32-bit build tree");
-    const std::wstring cli32 = Wide(std::string(x86) + "\\QuendrixCli.exe");
+    const std::wstring tree32 = Wide(x86) + L"\\", cli32 = tree32 + L"QuendrixCli.exe";
     Run unsure = Cli("stale --csv", "", cli32);
     CHECK(RowsIn(unsure, folder).empty());
     CHECK(unsure.exit == (CsvRows(unsure.out).empty() ? 3 : 1));
@@ -130,12 +133,59 @@ TEST_CASE("stale names the processes that run a replaced module; wait waits unti
     Run hidden = Cli("wait \"" + Utf8(dll) + "\" --timeout 10", "", cli32);
     CHECK(hidden.exit == 3);
     CHECK_MESSAGE(hidden.err.find(Named(fresh)) != std::string::npos, hidden.err);
+    {
+        // This program on a 32-bit holder of a replaced 32-bit build: it compares the holder's
+        // system modules with the files that it maps, in the folder of 32-bit system files, so
+        // that only the replaced one is stale, and its wait names the holder by those files.
+        const std::wstring dll32 = folder + L"stale32.dll";
+        REQUIRE(::CopyFileW((tree32 + L"fixtures\\fx_stale_old.dll").c_str(), dll32.c_str(), TRUE));
+        Started old32 = Holding(dll32, tree32 + L"tests\\");
+        Update(dll32, tree32 + L"fixtures\\fx_stale_new.dll");
+        Run stale32 = Cli("stale " + std::to_string(old32->Id()) + " --csv");
+        CHECK(stale32.exit == 1);
+        CHECK_MESSAGE((CsvRows(stale32.out) == std::vector<std::vector<std::string>>{{std::to_string(old32->Id()),
+                       "library_holder.exe", Utf8(dll32), "changed"}}), stale32.out);
+        CHECK_MESSAGE(stale32.err.find("kernel32.dll") == std::string::npos, stale32.err);
+        wchar_t native[MAX_PATH] = L"", wow64[MAX_PATH] = L"";
+        REQUIRE(::GetSystemDirectoryW(native, MAX_PATH) > 0);
+        REQUIRE(::GetSystemWow64DirectoryW(wow64, MAX_PATH) > 0);
+        for (const wchar_t* systemFolder : {wow64, native}) {
+            Run held = Cli("wait \"" + Utf8(systemFolder) + "\\kernel32.dll\" --timeout 0");
+            CHECK(held.exit == 1);
+            CHECK_MESSAGE((held.err.find(Named(old32)) != std::string::npos) == (systemFolder == wow64), held.err);
+        }
+    }
 #endif
 
-    // The file moves away: both run a module whose file has vanished.
-    REQUIRE(::MoveFileW(dll.c_str(), (folder + L"moved.dll").c_str()));
-    Run moved = Cli("stale --csv");
-    CHECK_MESSAGE((RowsIn(moved, folder) == std::set<std::string>{Row(old, "vanished"), Row(fresh, "vanished")}), moved.out);
+    // What stands at the holders' path instead of their images, each state named: nothing, no
+    // image, an image that is locked, and again the new build, which only the old one lacks.
+    const std::wstring moved = folder + L"moved.dll";
+    std::unique_ptr<KernelHandle> lock;
+    struct Step {
+        const char* what;
+        std::function<void()> make;
+        std::set<std::string> rows;
+    } steps[] = {
+        {"moved away", [&] { REQUIRE(::MoveFileW(dll.c_str(), moved.c_str())); },
+         {Row(old, "vanished"), Row(fresh, "vanished")}},
+        {"no image", [&] { fixtures::WriteBytes(Utf8(dll), "MZ, but no image"); },
+         {Row(old, "unreadable"), Row(fresh, "unreadable")}},
+        {"locked",
+         [&] {
+             REQUIRE(::DeleteFileW(dll.c_str()));
+             REQUIRE(::MoveFileW(moved.c_str(), dll.c_str()));
+             lock = std::make_unique<KernelHandle>(
+                 ::CreateFileW(dll.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+             REQUIRE(*lock);
+         },
+         {Row(old, "unreadable"), Row(fresh, "unreadable")}},
+        {"let go", [&] { lock.reset(); }, {Row(old, "changed")}},
+    };
+    for (const Step& step : steps) {
+        step.make();
+        Run stale = Cli("stale --csv");
+        CHECK_MESSAGE(RowsIn(stale, folder) == step.rows, step.what << ": " << stale.out);
+    }
 
     Run timed = Cli("wait \"" + Utf8(dll) + "\" --timeout 1");
     CHECK(timed.exit == 1);
@@ -174,8 +224,20 @@ TEST_CASE("stale names the processes that run a replaced module; wait waits unti
     CHECK_MESSAGE(Count(said(), " is held by ") == 2, said());
 }
 
-TEST_CASE("wait refuses a timeout that is not whole seconds, with one line")
+TEST_CASE("wait leaves itself out, looks once with --timeout 0, and takes only whole seconds")
 {
+    wchar_t own[MAX_PATH] = L"";
+    REQUIRE(::GetFullPathNameW(CliProgram().c_str(), MAX_PATH, own, nullptr) > 0);
+    struct Case { std::string arguments; long exit; const char* message; } cases[] = {
+        // Only the program itself holds its file.
+        {"wait \"" + Utf8(own) + "\" --timeout 0", 0, ""},
+        {"wait kernel32.dll --timeout 0", 1, "the time ran out: kernel32.dll is still held by "},
+    };
+    for (const Case& c : cases) {
+        Run run = CliAllRead(c.arguments);
+        CHECK_MESSAGE(run.exit == c.exit, c.arguments << ": " << run.err);
+        CHECK_MESSAGE(run.err.find(c.message) != std::string::npos, run.err);
+    }
     for (const char* timeout : {"abc", "-1", "1.5", "4294968", ""}) {
         Run run = Cli(std::string("wait kernel32.dll --timeout \"") + timeout + "\"");
         CHECK_MESSAGE(run.exit == 2, timeout);
