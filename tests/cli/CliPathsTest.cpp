@@ -156,6 +156,10 @@ TEST_CASE("each program says which processes of the other bitness it reads, and 
     CHECK_MESSAGE(refused.err.find("process " + Own() + " (" + OwnName() + "): a 64-bit process, which QuendrixCli64 reads") !=
                       std::string::npos,
                   refused.err);
+    // Nor does it compare this process with anything: what it cannot read is no difference.
+    Run uncompared = Cli("diff " + Own() + " " + Own(), "", cli32);
+    CHECK(uncompared.exit == 2);
+    CHECK_MESSAGE(uncompared.err.find("a 64-bit process, which QuendrixCli64 reads") != std::string::npos, uncompared.err);
     // Whether this program's file is loaded, it cannot say: it names this process among those
     // it could not read, and its status says that it is unsure.
     Run unsure = Cli("find " + OwnName(), "", cli32);

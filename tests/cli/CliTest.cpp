@@ -14,6 +14,7 @@
 
 #include "cli/CliRun.h"
 #include "export/Fixtures.h"
+#include "framework/Handles.h"
 #include "paths/DisplayName.h"
 #include "support/StartedProcess.h"
 #include "support/TestSupport.h"
@@ -242,6 +243,24 @@ TEST_CASE("find names every process that the snapshots show with the module, in 
     CHECK(none.out == "[]\r\n");
 }
 
+TEST_CASE("with no process listing, find, stale and wait cannot know, and diff cannot compare a process" *
+          doctest::skip())
+{
+    // Its ctest entry disables psapi.dll, and with it the listing, for the test and its children.
+    REQUIRE_MESSAGE(::LoadLibraryA("psapi.dll") == nullptr, "this case runs without psapi.dll; its ctest entry starts it so");
+    const std::string report = fixtures::FreshTempFolder("quendrix-cli-unlisted") + "report.txt";
+    fixtures::WriteBytes(report, "Module zum Prozess: x.exe\r\n\r\nC:\\a.dll\t(V1.0)\r\n");
+    struct Case { std::string arguments; long exit; } cases[] = {
+        {"find kernel32.dll", 3}, {"stale", 3}, {"stale " + Own(), 3}, {"wait kernel32.dll --timeout 0", 3},
+        {"diff \"" + report + "\" " + Own(), 2},
+    };
+    for (const Case& c : cases) {
+        Run run = Cli(c.arguments);
+        CHECK_MESSAGE(run.exit == c.exit, c.arguments);
+        CHECK_MESSAGE(run.err == "QuendrixCli: cannot list processes: this system offers no process listing\r\n", run.err);
+    }
+}
+
 TEST_CASE("bad input ends in one clear message and the stated exit status, changing nothing")
 {
     std::string folder = fixtures::FreshTempFolder("quendrix-cli-bad");
@@ -254,6 +273,11 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
     std::string longFolder = folder + std::string(260, 'l');
     const std::string sleepersNamed = ": " + std::to_string(std::min(one.Id(), two.Id())) + ", " +
                                       std::to_string(std::max(one.Id(), two.Id())) + "; name one by its id";
+    // A report that cannot be read: open without sharing while the table runs.
+    const std::string locked = folder + "locked.txt";
+    fixtures::WriteBytes(locked, "Module zum Prozess: x.exe\r\n\r\nC:\\a.dll\t(V1.0)\r\n");
+    KernelHandle lock(::CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    REQUIRE(lock);
     struct Case {
         std::string arguments;
         long exit;
@@ -277,6 +301,7 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
         {"copy " + Own() + " \"" + folder + "\xD0\x96\\below\"", 2, "there is no such folder"},
         {"report " + Own() + " --output \"" + folder.substr(0, folder.size() - 1) + "\"", 2, "is a folder"},
         {"report " + Own() + " --output \"" + longFolder + "\\r.txt\"", 2, "cannot write"},
+        {"diff \"" + locked + "\" " + Own(), 2, "cannot read \"" + locked + "\": "},
     };
     {
         testing::CurrentFolder current(folder);
