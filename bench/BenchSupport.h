@@ -6,9 +6,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "framework/Handles.h"
+#include "paths/WidePath.h"
 
 namespace bench {
 
@@ -25,6 +30,27 @@ inline double Median(std::vector<double> values)
     std::sort(values.begin(), values.end());
     size_t n = values.size();
     return n == 0 ? 0 : (n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2);
+}
+
+// A baseline's bare read of a report file, with the calls the program makes, split at line ends,
+// TABs and the first ", " after the TAB. Returns the lines that have all three, so that nothing
+// is left out.
+inline size_t ReadAndSplit(const std::wstring& path)
+{
+    KernelHandle file(CreateFileOf(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+    DWORD size = ::GetFileSize(file.Get(), nullptr), read = 0;
+    std::string bytes(size, '\0');
+    ::ReadFile(file.Get(), &bytes[0], size, &read, nullptr);
+    size_t lines = 0;
+    for (const char *p = bytes.data(), *end = p + read; p < end;) {
+        const char* eol = static_cast<const char*>(std::memchr(p, '\n', end - p));
+        eol = eol ? eol : end;
+        const char* tab = static_cast<const char*>(std::memchr(p, '\t', eol - p));
+        if (tab && std::string_view(tab, eol - tab).find(", ") != std::string_view::npos)
+            ++lines;
+        p = eol + 1;
+    }
+    return lines;
 }
 
 // The directory of the running benchmark, with a trailing backslash.

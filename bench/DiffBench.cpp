@@ -12,8 +12,8 @@
 
 #include "bench/BenchSupport.h"
 #include "export/FileReplace.h"
-#include "export/ModuleDiff.h"
-#include "export/ReportSide.h"
+#include "compare/ModuleDiff.h"
+#include "compare/ReportSide.h"
 #include "framework/Encoding.h"
 #include "framework/Handles.h"
 #include "paths/WidePath.h"
@@ -69,22 +69,7 @@ Reports Make(size_t lines)
 // ", ". Returns the number of lines, so that nothing is left out.
 size_t BareReadAndSplit(const std::wstring& a, const std::wstring& b)
 {
-    size_t lines = 0;
-    for (const std::wstring* path : {&a, &b}) {
-        KernelHandle file(CreateFileOf(*path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
-        DWORD size = ::GetFileSize(file.Get(), nullptr), read = 0;
-        std::string bytes(size, '\0');
-        ::ReadFile(file.Get(), &bytes[0], size, &read, nullptr);
-        for (const char *p = bytes.data(), *end = p + read; p < end;) {
-            const char* eol = static_cast<const char*>(std::memchr(p, '\n', end - p));
-            eol = eol ? eol : end;
-            const char* tab = static_cast<const char*>(std::memchr(p, '\t', eol - p));
-            if (tab && std::string_view(tab, eol - tab).find(", ") != std::string_view::npos)
-                ++lines;
-            p = eol + 1;
-        }
-    }
-    return lines;
+    return bench::ReadAndSplit(a) + bench::ReadAndSplit(b);
 }
 
 // The program: what diff does but print its rows.

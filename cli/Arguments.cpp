@@ -29,8 +29,15 @@ const Option kOptions[] = {
      }},
     {"--force", nullptr, kTakesOutput, "with --output: replace the file if it exists",
      [](Arguments& a, const std::wstring&) { a.force = true; }},
-    {"--by-path", nullptr, kTakesMatch, "diff: match modules by their whole paths, not by their file names",
+    {"--by-path", nullptr, kTakesMatch, "diff, fleet: match modules by their whole paths, not by their file names",
      [](Arguments& a, const std::wstring&) { a.byPath = true; }},
+    {"--machines", nullptr, kTakesFleet, "fleet: a row per machine and module that differs from its group",
+     [](Arguments& a, const std::wstring&) { a.machines = true; }},
+    {"--rare", "N", kTakesFleet, "fleet: the modules that at most N machines of their group have",
+     [](Arguments& a, const std::wstring& value) {
+         a.hasRare = true;
+         a.rare = value;
+     }},
     {"--no-system", nullptr, kTakesSystem,
      "copy: leave out the modules in the Windows and system folders",
      [](Arguments& a, const std::wstring&) { a.noSystem = true; }},

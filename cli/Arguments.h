@@ -16,7 +16,10 @@ struct Arguments {
     bool hasOutput = false;              // --output FILE
     std::wstring output;
     bool force = false;    // --force: an existing --output file may be replaced
-    bool byPath = false;    // --by-path: diff matches modules by their whole paths
+    bool byPath = false;    // --by-path: diff and fleet match modules by their whole paths
+    bool machines = false;  // --machines: fleet lists the machines that differ
+    bool hasRare = false;   // --rare N, as given: fleet reads it
+    std::wstring rare;
     bool noSystem = false;  // --no-system: copy leaves out the system's own modules
     bool hasTimeout = false;  // --timeout SECONDS, as given: the command reads it
     std::wstring timeout;

@@ -43,6 +43,33 @@ const Command kCommands[] = {
      "the line cannot be split for sure and is compared whole: change\n"
      "\"text\", with all of it as its version.",
      RunDiff},
+    {"fleet", "INPUT...", kTakesFormat | kTakesMatch | kTakesFleet,
+     "compares the module reports of many machines and names the odd ones\n"
+     "out. An INPUT is a report file (read whatever its name) or a folder,\n"
+     "read for every *.txt file in it and in its subfolders (a folder\n"
+     "reached again through a link is not read again); a file that is no\n"
+     "report is named with its line and left out. A report stands for the\n"
+     "machine of its path below the folder given (\"eu\\pc1.txt\"), or of its\n"
+     "file name when given itself; a kit's QuendrixKit.report.txt for its\n"
+     "kit's folder. Machines named alike are named by their whole paths; a\n"
+     "file reached twice counts once.\n"
+     "Reports are grouped by the process that their header names (in any\n"
+     "case). In a group, modules match as in diff (--by-path too), and a\n"
+     "machine's version of a module is its line's version as diff reads it,\n"
+     "equal numbers written otherwise alike (\"5, 1\" is 5.1); a module\n"
+     "listed twice has the set of its versions (\"5.82|6.0\"). A module that\n"
+     "at least half the machines have is expected: a machine that lacks it\n"
+     "is \"missing\"; one that more than half lack is \"extra\" where it is.\n"
+     "The version of the most is that of the most machines; on a tie the\n"
+     "highest (numbers as numbers, above other texts, which rank by their\n"
+     "bytes); another is \"other\".\n"
+     "A row per version of each module, the version of the most first, and\n"
+     "one for the machines that lack it: the group's machines, those that\n"
+     "have the module, those of the row, and the row's machines by name,\n"
+     "\"|\" between, where they differ. --machines: a row per machine and\n"
+     "module that differs. --rare N: a row per machine and path of each\n"
+     "module that at most N machines of its group have, the rarest first.",
+     RunFleet},
     {"stale", "[PROCESS]", kTakesFormat,
      "the modules of a process (of every process without PROCESS) whose file\n"
      "is no longer the image that the process runs: changed (the header's time\n"
@@ -78,6 +105,8 @@ const char kUsageTail[] =
     "the process table itself could not be read.\n"
     "diff: 0 the lists agree; 1 they differ; 2 a usage error, a file that is not a report (its\n"
     "line is named) or cannot be read, or a process that cannot be read.\n"
+    "fleet: 0 every machine agrees with its group; 1 some differ; 2 a usage error, or no report\n"
+    "could be read; 3 some inputs could not be read (they are named), and the rest agree.\n"
     "stale: 0 no module is stale; 1 some are (listed); 3 none of those compared is, but some\n"
     "processes or modules could not be read or compared (they are named).\n"
     "wait: 0 no process holds MODULE (any more); 1 the time ran out (the holders are named);\n"
@@ -90,9 +119,13 @@ const char kUsageTail[] =
 // Where the descriptions of the usage begin.
 const size_t kUsageColumn = 31;
 
-// The words of a command's operands, with or without those in brackets, which may be left out.
+// The words of a command's operands, with or without those in brackets, which may be left out;
+// any number from the last one on where it ends in "...".
 size_t CountOperands(const Command& command, bool optionalToo)
 {
+    const std::string operands = command.operands;
+    if (optionalToo && operands.size() > 3 && operands.compare(operands.size() - 3, 3, "...") == 0)
+        return static_cast<size_t>(-1);
     size_t count = 0;
     for (const char* p = command.operands; *p; ++p)
         if ((p == command.operands || (p[-1] == ' ' && *p != ' ')) && (optionalToo || *p != '['))
@@ -133,6 +166,8 @@ std::string UsageText()
             synopsis += " [--output FILE [--force]]";
         if (command.options & kTakesTimeout)
             synopsis += " [--timeout SECONDS]";
+        if (command.options & kTakesFleet)
+            synopsis += " [--machines | --rare N]";
         // A synopsis too long for its column has the description on the lines below.
         if (synopsis.size() + 2 > kUsageColumn)
             synopsis += "\n" + indent;

@@ -15,12 +15,14 @@ enum CommandOptions : unsigned {
     kTakesMatch = 4,   // --by-path
     kTakesSystem = 8,  // --no-system
     kTakesTimeout = 16,  // --timeout SECONDS
+    kTakesFleet = 32,    // --machines, --rare N
 };
 
 struct Command {
     const char* name;
     const char* operands;  // as the usage names them, separated by blanks; "" for none; "[NAME]"
-                           // for one that may be left out, after those that may not
+                           // for one that may be left out, after those that may not; "NAME..."
+                           // last for one or more
     unsigned options;      // CommandOptions
     const char* usage;     // what the usage says it does; a line feed starts another line
     int (*run)(const Arguments& arguments, Session& session);
@@ -42,5 +44,6 @@ int RunReport(const Arguments& arguments, Session& session);
 int RunCopy(const Arguments& arguments, Session& session);
 int RunFind(const Arguments& arguments, Session& session);
 int RunDiff(const Arguments& arguments, Session& session);
+int RunFleet(const Arguments& arguments, Session& session);
 int RunStale(const Arguments& arguments, Session& session);
 int RunWait(const Arguments& arguments, Session& session);

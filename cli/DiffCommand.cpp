@@ -1,8 +1,8 @@
 // diff: two module lists compared, each a report file or the report of a running process.
 #include "cli/Commands.h"
 #include "cli/Session.h"
-#include "export/ModuleDiff.h"
-#include "export/ReportSide.h"
+#include "compare/ModuleDiff.h"
+#include "compare/ReportSide.h"
 #include "framework/Encoding.h"
 
 namespace {

@@ -53,6 +53,11 @@ bool ChooseKitNames(const std::wstring& folder, const std::vector<ModuleEntry>& 
     return false;
 }
 
+std::wstring FirstKitReportName()
+{
+    return kKitStem + std::wstring(L".report.txt");
+}
+
 KitEntry CopyIntoKit(const ModuleEntry& module, const std::wstring& folder, bool leaveOutSystem,
                      const std::wstring& stray)
 {

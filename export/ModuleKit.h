@@ -37,6 +37,9 @@ struct KitNames {
 // `folder`: a manifest never takes a module's place, nor an earlier kit's. False when the
 // folder holds every name up to a limit.
 bool ChooseKitNames(const std::wstring& folder, const std::vector<ModuleEntry>& modules, KitNames& names);
+// The report's name of a folder's first kit, "QuendrixKit.report.txt": the kit that stands for
+// its folder when reports are read back.
+std::wstring FirstKitReportName();
 
 // What became of one module of a kit.
 enum class KitOutcome {

@@ -45,6 +45,22 @@ std::string Ansi(const std::wstring& path)
     return FromWide(path);
 }
 
+// The full path of `path` with its last part taken as a name: the system reads a last part such
+// as "com1.txt" as the port.
+std::wstring FullPathOfName(const std::wstring& path)
+{
+    const size_t separator = path.find_last_of(L"\\/");
+    const bool drive = separator == std::wstring::npos && path.size() > 2 && path[1] == L':';
+    const std::wstring name = drive ? path.substr(2) : path.substr(separator == std::wstring::npos ? 0 : separator + 1);
+    if (name.empty() || name == L"." || name == L"..")
+        return FullPathOf(path);
+    const std::wstring given = drive ? path.substr(0, 2) : separator == std::wstring::npos ? L"." : path.substr(0, separator + 1);
+    std::wstring folder = FullPathOf(given);
+    if (!folder.empty() && folder.back() != L'\\')
+        folder += L'\\';
+    return folder + name;
+}
+
 }  // namespace
 
 std::wstring LongPathForm(const std::wstring& path, PathUse use)
@@ -52,9 +68,9 @@ std::wstring LongPathForm(const std::wstring& path, PathUse use)
     if (!Wide().bound || path.compare(0, 4, L"\\\\?\\") == 0)
         return path;
     // Below 248 characters CreateDirectoryW needs no prefix, and below MAX_PATH nothing else does.
-    const size_t limit = use == PathUse::NewFolder ? MAX_PATH - 12 : MAX_PATH;
+    const size_t limit = use == PathUse::NewFolder ? MAX_PATH - 12 : use == PathUse::Exact ? 0 : MAX_PATH;
     // The prefix turns off the system's own reading of "/", "." and "..": it is done here first.
-    const std::wstring full = FullPathOf(path);
+    const std::wstring full = use == PathUse::Exact ? FullPathOfName(path) : FullPathOf(path);
     if (full.size() < limit || full.compare(0, 4, L"\\\\.\\") == 0)
         return path;
     if (full.size() > 2 && full[1] == L':' && full[2] == L'\\')
@@ -73,12 +89,11 @@ std::wstring WithoutLongPrefix(const std::wstring& path)
     return path;
 }
 
-HANDLE CreateFileOf(const std::wstring& path, DWORD access, DWORD share, DWORD disposition)
+HANDLE CreateFileOf(const std::wstring& path, DWORD access, DWORD share, DWORD disposition, DWORD flags)
 {
     if (Wide().bound)
-        return Wide().createFile(LongPathForm(path).c_str(), access, share, nullptr, disposition,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    return ::CreateFileA(Ansi(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return Wide().createFile(LongPathForm(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
+    return ::CreateFileA(Ansi(path).c_str(), access, share, nullptr, disposition, flags, nullptr);
 }
 
 DWORD AttributesOf(const std::wstring& path)

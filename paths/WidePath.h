@@ -11,8 +11,10 @@
 
 
 // What a path is handed to: CreateDirectoryW takes a folder's path only below 248 characters
-// (room for an 8.3 name in it), the other file functions any path below MAX_PATH.
-enum class PathUse { File, NewFolder };
+// (room for an 8.3 name in it), the other file functions any path below MAX_PATH. Exact: a file
+// found in a folder, which must be opened as the file of that name whatever the name (com1.txt
+// is a port otherwise), and so always in the full form.
+enum class PathUse { File, NewFolder, Exact };
 
 // `path` as the wide functions take it beyond their limit: a path whose full form reaches the
 // limit of `use` goes in that full form ("/" as "\", "." and ".." resolved, relative to the
@@ -23,8 +25,9 @@ std::wstring LongPathForm(const std::wstring& path, PathUse use = PathUse::File)
 std::wstring WithoutLongPrefix(const std::wstring& path);
 
 // The system's file functions for whole paths; each answers as its ANSI sibling does, with
-// GetLastError set on failure.
-HANDLE CreateFileOf(const std::wstring& path, DWORD access, DWORD share, DWORD disposition);
+// GetLastError set on failure. CreateFileOf's `flags` are its sibling's flags and attributes.
+HANDLE CreateFileOf(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
+                    DWORD flags = FILE_ATTRIBUTE_NORMAL);
 DWORD AttributesOf(const std::wstring& path);
 bool CopyFileOf(const std::wstring& from, const std::wstring& to, bool failIfExists);
 bool CreateFolderOf(const std::wstring& path);

@@ -25,8 +25,8 @@ function(compile name)
     set(${C_OUTPUT} "${out}" PARENT_SCOPE)
 endfunction()
 
-compile(allowed enum/ProcessWalk.h export/ModuleReport.h query/ModuleSearch.h paths/WidePath.h framework/Handles.h
-        framework/String.h RESULT result OUTPUT out)
+compile(allowed enum/ProcessWalk.h export/ModuleReport.h query/ModuleSearch.h compare/ModuleDiff.h paths/WidePath.h
+        framework/Handles.h framework/String.h RESULT result OUTPUT out)
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "the engine's own headers do not compile with its include roots:\n${out}")
 endif()

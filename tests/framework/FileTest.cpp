@@ -151,6 +151,10 @@ TEST_CASE("paths beyond the system's limits go to the wide functions in full, wi
         {folder250, PathUse::NewFolder, L"\\\\?\\" + folder250},
         {forward(folder250), PathUse::NewFolder, L"\\\\?\\" + folder250},
         {folder247, PathUse::NewFolder, folder247},
+        // A file found in a folder is opened as that file, whatever its name.
+        {L"C:\\short\\com1.txt", PathUse::Exact, L"\\\\?\\C:\\short\\com1.txt"},
+        {L"C:/short/../f.txt", PathUse::Exact, L"\\\\?\\C:\\f.txt"},
+        {L"\\\\?\\" + file, PathUse::Exact, L"\\\\?\\" + file},
     };
     // Relative paths are read from base.
     wchar_t current[MAX_PATH] = L"";

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "export/ReportReader.h"
-#include "export/VersionOrder.h"
+#include "compare/ReportReader.h"
+#include "compare/VersionOrder.h"
 
 // What modules are matched by: their file names (two machines install in different folders),
 // or their whole paths. Where a name occurs more than once in a list, equal paths are matched

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "export/VersionStatement.h"
+#include "compare/VersionStatement.h"
 
 // The largest file read as a report: 1024 modules of long paths and descriptions are far below.
 const DWORD kLargestReport = 64 * 1024 * 1024;
@@ -61,10 +61,13 @@ struct ParsedReport {
     std::vector<ReportedModule> modules;
 };
 
+// No limit on the modules of a report but the limit on its size.
+const size_t kAnyModules = static_cast<size_t>(-1);
+
 // Reads `report.bytes`: "Module zum Prozess: NAME", an empty line, then one line per module,
-// "PATH<TAB>(V...)", each ended by CR LF (or a bare line feed). False, with the fault, for
-// anything else.
-bool ParseReport(ParsedReport& report, ReportFault& fault);
+// "PATH<TAB>(V...)", each ended by CR LF (or a bare line feed), at most `mostModules` of them.
+// False, with the fault, for anything else.
+bool ParseReport(ParsedReport& report, ReportFault& fault, size_t mostModules = kAnyModules);
 
 // How reading a report file ended.
 enum class ReportFile {
@@ -74,4 +77,5 @@ enum class ReportFile {
     NotReport,   // `fault` says which line and why
 };
 // Reads the report at `path` (a whole path) into `report` and parses it.
-ReportFile ReadReportFile(const std::wstring& path, ParsedReport& report, ReportFault& fault, DWORD& error);
+ReportFile ReadReportFile(const std::wstring& path, ParsedReport& report, ReportFault& fault, DWORD& error,
+                          size_t mostModules = kAnyModules);

@@ -1,4 +1,4 @@
-#include "export/VersionOrder.h"
+#include "compare/VersionOrder.h"
 
 #include <vector>
 
@@ -42,4 +42,29 @@ VersionDirection CompareVersions(std::string_view a, std::string_view b)
             return order < 0 ? VersionDirection::Up : VersionDirection::Down;
     }
     return VersionDirection::Same;
+}
+
+std::string VersionKey(std::string_view version)
+{
+    std::vector<std::string_view> parts;
+    if (!NumberParts(version, parts))
+        return "T" + std::string(version);
+    while (!parts.empty() && parts.back() == "0")
+        parts.pop_back();
+    if (parts.empty())
+        return "N0";
+    std::string key = "N";
+    for (size_t i = 0; i < parts.size(); ++i)
+        key += (i ? "." : "") + std::string(parts[i]);
+    return key;
+}
+
+bool IsNumberKey(std::string_view key)
+{
+    return !key.empty() && key.front() == 'N';
+}
+
+std::string_view NumberOfKey(std::string_view key)
+{
+    return key.substr(1);
 }

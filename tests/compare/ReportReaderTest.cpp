@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "export/ReportReader.h"
+#include "compare/ReportReader.h"
 
 namespace {
 
@@ -88,6 +88,7 @@ TEST_CASE("a file that is not a report is refused with the line that shows it")
         std::string bytes;
         size_t line;
         const char* why;
+        size_t mostModules = kAnyModules;
     } cases[] = {
         {"", 1, "empty"},
         {"\xFF\xFEM\0o\0", 1, "does not begin with \"Module zum Prozess: \""},
@@ -101,13 +102,14 @@ TEST_CASE("a file that is not a report is refused with the line that shows it")
         {h + "C:\\a.dll\t(V1.0)\r\ngarbage\r\nC:\\b.dll\t(V2.0)\r\n", 4, "\")\""},
         {h + "C:\\a.dll\t(V1.0)\r\n\r\n", 4, "\")\""},
         {h + "C:\\a.dll\t(V1.0)\r\n" + std::string(100000, 'x') + "\r\n", 4, "\")\""},
+        {h + "C:\\a.dll\t(V1.0)\r\nC:\\b.dll\t(V1.0)\r\nC:\\c.dll\t(V1.0)\r\n", 5, "more modules", 2},
     };
     for (const Case& c : cases) {
         CAPTURE(c.bytes.substr(0, 80));
         ParsedReport report;
         report.bytes = c.bytes;
         ReportFault fault;
-        CHECK_FALSE(ParseReport(report, fault));
+        CHECK_FALSE(ParseReport(report, fault, c.mostModules));
         CHECK(fault.line == c.line);
         CHECK_MESSAGE(fault.why.find(c.why) != std::string::npos, "expected \"" << c.why << "\", got \"" << fault.why << "\"");
     }

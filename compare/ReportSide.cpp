@@ -1,4 +1,4 @@
-#include "export/ReportSide.h"
+#include "compare/ReportSide.h"
 
 #include "paths/WidePath.h"
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "export/ReportReader.h"
+#include "compare/ReportReader.h"
 
 // Reads `operand` as a report file, as ReadReportFile does, where it names one. False, with
 // nothing read, where it names a process instead: no file of that name, a folder, or a program's

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "export/ModuleDiff.h"
+#include "compare/ModuleDiff.h"
 
 namespace {
 
@@ -146,6 +146,9 @@ TEST_CASE("versions written as numbers compare part by part")
         {"1.0.0.0", "1", D::Same},
         {"2.1.0.7", "10.0", D::Up},
         {"007", "7", D::Same},
+        {"0.0", "0", D::Same},
+        {"1, 00, 0", "1", D::Same},
+        {"1.0.1", "1.1", D::Up},
         {"99999999999999999999.1", "99999999999999999999.2", D::Up},
         {"100000000000000000000", "99999999999999999999", D::Down},
         {"3.0 beta", "3.0", D::Unknown},
@@ -155,8 +158,15 @@ TEST_CASE("versions written as numbers compare part by part")
         {"1.", "1", D::Unknown},
         {"1,2", "1.2", D::Unknown},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         CHECK_MESSAGE(CompareVersions(c.a, c.b) == c.direction, c.a << " against " << c.b);
+        // A fleet tells versions apart by their keys: alike for the same number, or the same text.
+        const bool alike = c.direction == D::Same || std::string(c.a) == c.b;
+        CHECK_MESSAGE((VersionKey(c.a) == VersionKey(c.b)) == alike, c.a << " against " << c.b);
+    }
+    CHECK(VersionKey("5, 01, 0") == "N5.1");
+    CHECK(VersionKey("0.0") == "N0");
+    CHECK(VersionKey("3.0 beta") == "T3.0 beta");
 }
 
 TEST_CASE("reports of another code page compare as their bytes")

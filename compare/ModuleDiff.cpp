@@ -1,28 +1,11 @@
-#include "export/ModuleDiff.h"
+#include "compare/ModuleDiff.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <string>
 
+#include "compare/FoldedText.h"
 #include "paths/DisplayName.h"
-
-namespace {
-
-char Folded(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Negative, zero or positive as `a` sorts before, with or after `b`, without regard to case.
-int CompareFolded(std::string_view a, std::string_view b)
-{
-    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
-        if (Folded(a[i]) != Folded(b[i]))
-            return static_cast<unsigned char>(Folded(a[i])) < static_cast<unsigned char>(Folded(b[i])) ? -1 : 1;
-    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
-}
-
-}  // namespace
 
 // FNV-1a over the folded bytes of `key`: equal keys without regard to case hash alike.
 std::uint32_t FoldedHash(std::string_view key)

@@ -1,4 +1,4 @@
-#include "export/VersionStatement.h"
+#include "compare/VersionStatement.h"
 
 namespace {
 

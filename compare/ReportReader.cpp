@@ -1,4 +1,4 @@
-#include "export/ReportReader.h"
+#include "compare/ReportReader.h"
 
 #include <cstdint>
 #include <cstring>
@@ -76,7 +76,7 @@ bool Fault(ReportFault& fault, size_t line, const std::string& why)
 
 }  // namespace
 
-bool ParseReport(ParsedReport& report, ReportFault& fault)
+bool ParseReport(ParsedReport& report, ReportFault& fault, size_t mostModules)
 {
     report.modules.clear();
     if (report.bytes.size() > kLargestReport)
@@ -95,6 +95,9 @@ bool ParseReport(ParsedReport& report, ReportFault& fault)
     size_t tab = ModuleLineTab(line);
     while (more) {
         const size_t number = lines.Number(), pathEnd = tab;
+        // Before the list grows with a file that no process wrote.
+        if (report.modules.size() == mostModules)
+            return Fault(fault, number, "lists more modules than any process loads");
         if (pathEnd == std::string_view::npos) {
             tab = line.find('\t');
             return Fault(fault, number, tab == std::string_view::npos ? "has no TAB between path and version"
@@ -115,7 +118,8 @@ bool ParseReport(ParsedReport& report, ReportFault& fault)
     return true;
 }
 
-ReportFile ReadReportFile(const std::wstring& path, ParsedReport& report, ReportFault& fault, DWORD& error)
+ReportFile ReadReportFile(const std::wstring& path, ParsedReport& report, ReportFault& fault, DWORD& error,
+                          size_t mostModules)
 {
     KernelHandle file(CreateFileOf(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
     if (!file) {
@@ -144,5 +148,5 @@ ReportFile ReadReportFile(const std::wstring& path, ParsedReport& report, Report
         done += read;
     }
     report.bytes.resize(done);
-    return ParseReport(report, fault) ? ReportFile::Read : ReportFile::NotReport;
+    return ParseReport(report, fault, mostModules) ? ReportFile::Read : ReportFile::NotReport;
 }
