@@ -105,15 +105,14 @@ const std::vector<DriveListing::Drive>& DriveListing::Drives()
 
 std::wstring DosPathOf(const std::wstring& kernelPath)
 {
-    if (kernelPath.compare(0, 4, L"\\??\\") == 0) {
-        std::wstring path = kernelPath.substr(4);
-        return path.compare(0, 4, L"UNC\\") == 0 ? L"\\\\" + path.substr(4) : path;
-    }
-    const std::wstring network = L"\\Device\\Mup\\";
-    if (kernelPath.compare(0, network.size(), network) == 0)
+    // The kernel's names are matched without regard to case, as the object manager does.
+    const std::wstring lowered = LowerCase(kernelPath);
+    if (lowered.compare(0, 4, L"\\??\\") == 0)
+        return lowered.compare(4, 4, L"unc\\") == 0 ? L"\\\\" + kernelPath.substr(8) : kernelPath.substr(4);
+    const std::wstring network = L"\\device\\mup\\";
+    if (lowered.compare(0, network.size(), network) == 0)
         return L"\\\\" + kernelPath.substr(network.size());
     DriveListing listing;
-    const std::wstring lowered = LowerCase(kernelPath);
     for (const DriveListing::Drive& drive : listing.Drives())
         if (lowered.size() > drive.device.size() && lowered.compare(0, drive.device.size(), drive.device) == 0)
             return drive.letter + L"\\" + kernelPath.substr(drive.device.size());

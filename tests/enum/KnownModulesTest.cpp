@@ -123,6 +123,8 @@ TEST_CASE("the kernel's names of mapped files become DOS paths, a volume's only 
         {L"\\Device\\HarddiskVolume10\\Dir\\a.dll", L"D:\\Dir\\a.dll"},
         // The device in any case; the path as the kernel spells it.
         {L"\\DEVICE\\HARDDISKVOLUME1\\Dir\\A.DLL", L"C:\\Dir\\A.DLL"},
+        {L"\\??\\unc\\Server\\a.dll", L"\\\\Server\\a.dll"},
+        {L"\\device\\MUP\\Server\\a.dll", L"\\\\Server\\a.dll"},
         {L"\\Device\\HarddiskVolume100\\a.dll", L""},
         {L"\\Device\\HarddiskVolume2\\a.dll", L""},
         {L"\\Device\\HarddiskVolume1", L""},
