@@ -1,5 +1,7 @@
 #include "compare/TextPool.h"
 
+#include <windows.h>
+
 #include <cstring>
 
 namespace {
@@ -22,9 +24,9 @@ std::uint32_t MixWord(std::uint32_t hash, std::uint32_t word)
 
 }  // namespace
 
-std::uint32_t HashText(std::string_view text)
+std::uint32_t HashText(std::string_view text, std::uint32_t seed)
 {
-    std::uint32_t hash = 0x9747B28CU;
+    std::uint32_t hash = seed;
     const char* p = text.data();
     size_t left = text.size();
     for (; left >= 4; p += 4, left -= 4) {
@@ -58,11 +60,19 @@ bool SameText(std::string_view a, std::string_view b)
     return true;
 }
 
+// Texts come from other machines' reports: with a seed that a report's writer cannot know, no
+// report can be made of texts that all land in one place of the pool and slow it to a crawl.
+TextPool::TextPool()
+    : m_seed(MixWord(static_cast<std::uint32_t>(::GetTickCount()),
+                     static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(this))))
+{
+}
+
 std::uint32_t TextPool::Intern(std::string_view text, bool& added)
 {
     if (m_entries.size() * 2 >= m_slots.size())
         Grow();
-    const std::uint32_t hash = HashText(text), mask = static_cast<std::uint32_t>(m_slots.size() - 1);
+    const std::uint32_t hash = HashText(text, m_seed), mask = static_cast<std::uint32_t>(m_slots.size() - 1);
     for (std::uint32_t slot = hash & mask;; slot = (slot + 1) & mask) {
         const std::uint32_t held = m_slots[slot];
         if (held == 0) {

@@ -9,7 +9,7 @@
 
 class TextPool {
 public:
-    TextPool() = default;
+    TextPool();
     TextPool(const TextPool&) = delete;
     TextPool& operator=(const TextPool&) = delete;
 
@@ -35,6 +35,7 @@ private:
     const char* Store(std::string_view text);
     void Grow();
 
+    std::uint32_t m_seed;  // of this pool's hash, so that no report can be written to collide
     std::vector<Entry> m_entries;
     std::vector<std::uint32_t> m_slots;  // id + 1 of the entry hashed there; 0 for none
     std::vector<std::unique_ptr<char[]>> m_blocks;
@@ -42,8 +43,8 @@ private:
     size_t m_left = 0;
 };
 
-// A hash of `text`, four bytes at a time.
-std::uint32_t HashText(std::string_view text);
+// A hash of `text`, four bytes at a time, from `seed`.
+std::uint32_t HashText(std::string_view text, std::uint32_t seed);
 // Whether `a` and `b` hold the same bytes, compared four at a time: the C runtime of the oldest
 // systems (and of Wine) compares one byte after another.
 bool SameText(std::string_view a, std::string_view b);
