@@ -9,6 +9,7 @@
 #include "framework/Encoding.h"
 #include "paths/Destinations.h"
 #include "paths/DisplayName.h"
+#include "paths/TextForms.h"
 
 namespace {
 
@@ -153,7 +154,7 @@ int RunCopy(const Arguments& arguments, Session& session)
         reasons.push_back(why);
         rows.push_back({Cell{name, true}, Cell{OutcomeName(entry.outcome), true}, Cell{why, true}, Cell{module.file, true}});
         if (entry.outcome == KitOutcome::Copied) {
-            copied += PathInFolder(folder, name) + L"\r\n";
+            copied += ShownText(PathInFolder(folder, name)) + L"\r\n";
         } else if (entry.outcome != KitOutcome::SystemFile) {
             failed = true;
             session.Out().Error(module.file + L": " + (entry.outcome == KitOutcome::Unreadable ? L"unreadable: " : L"") + why);
@@ -163,9 +164,10 @@ int RunCopy(const Arguments& arguments, Session& session)
         RenderTable({{"file", false}, {"outcome", false}, {"reason", false}, {"path", false}}, rows, Format::Csv);
     const bool listed = WriteManifest(session, listPath, FromWide(list, CP_UTF8));
     session.Out().Error(Summary(entries, reasons, Describe(process), folder));
-    // The files made, the manifest first: a script looks for it there.
+    // The files made, the manifest first: a script looks for it there. A line per file, whatever
+    // its name holds.
     const std::wstring made =
-        (reported ? reportPath + L"\r\n" : L"") + (listed ? listPath + L"\r\n" : L"") + copied;
+        (reported ? ShownText(reportPath) + L"\r\n" : L"") + (listed ? ShownText(listPath) + L"\r\n" : L"") + copied;
     if (!made.empty() && !session.Out().Text(made))
         return session.OutputRefused();
     return reported && listed && !failed ? kExitDone : kExitPartly;

@@ -6,6 +6,7 @@
 #include "export/VersionBlock.h"
 #include "framework/Encoding.h"
 #include "paths/DisplayName.h"
+#include "paths/TextForms.h"
 
 const char kUnknownText[] = "unknown";
 
@@ -39,17 +40,20 @@ template CString ImageVersionOf(const std::wstring&);
 CString ReportHeader(const char* processName)
 {
     CString text;
-    text.Format("Module zum Prozess: %s\n\n", processName);
+    text.Format("Module zum Prozess: %s\n\n", ReportText(processName).c_str());
     return text;
 }
 
 CString ModuleLine(const char* path, const char* version, const char* description)
 {
+    // The texts come from the module's file and from whoever named it: none may end the line or
+    // split it where the report does not.
+    const std::string shownPath = ReportText(path), shownVersion = ReportText(version);
     CString line;
     if (description)
-        line.Format("%s\t(V%s, %s)\n", path, version, description);
+        line.Format("%s\t(V%s, %s)\n", shownPath.c_str(), shownVersion.c_str(), ReportText(description).c_str());
     else
-        line.Format("%s\t(V%s)\n", path, version);
+        line.Format("%s\t(V%s)\n", shownPath.c_str(), shownVersion.c_str());
     return line;
 }
 

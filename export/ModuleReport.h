@@ -18,7 +18,9 @@ extern const char kUnknownText[];
 CString ReportHeader(const char* processName);
 
 // One module line: path, TAB, "(V", version, then ", " and the description if there is one
-// (`description` not null), ")", line feed. Any length.
+// (`description` not null), ")", line feed. Any length. Each text as ReportText shows it, and so
+// the process's name in the header: a control character of a version or description is shown
+// as "<U+XXXX>", never written as itself.
 CString ModuleLine(const char* path, const char* version, const char* description);
 
 // The image version of an optional header, of a 32-bit or a 64-bit image: major, a point,

@@ -283,6 +283,8 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
         {"copy " + Own() + " \"" + folder + "\xD0\x96\\below\"", 2, "there is no such folder"},
         {"report " + Own() + " --output \"" + folder.substr(0, folder.size() - 1) + "\"", 2, "is a folder"},
         {"report " + Own() + " --output \"" + longFolder + "\\r.txt\"", 2, "cannot write"},
+        // What is typed is echoed on the one line, every control shown.
+        {"\"bo\r\ngus\x1B[2J\"", 2, "unknown command bo<U+000D><U+000A>gus<U+001B>[2J; try --help"},
     };
     wchar_t current[MAX_PATH] = L"";
     REQUIRE(::GetCurrentDirectoryW(MAX_PATH, current) > 0);

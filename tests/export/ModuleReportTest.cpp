@@ -82,6 +82,11 @@ TEST_CASE("the report's fixed texts")
           "C:\\Tools\\sample.dll\t(V2.1.0.7, Sample Library)\n");
     CHECK(ModuleLine("C:\\Tools\\sample.dll", "1.00", nullptr) == "C:\\Tools\\sample.dll\t(V1.00)\n");
     CHECK(ModuleLine("a", "", "") == "a\t(V, )\n");
+    // Texts that others wrote stay on the line, each control shown (every form is a row of the
+    // table of paths/TextForms), in the header too.
+    CHECK(ModuleLine("C:\\a\tb.dll", "1\r\n2", "x)\nC:\\f.dll\t(V6") ==
+          "C:\\a<U+0009>b.dll\t(V1<U+000D><U+000A>2, x)<U+000A>C:\\f.dll<U+0009>(V6)\n");
+    CHECK(ReportHeader("a\r\n\x1B[2J.exe") == "Module zum Prozess: a<U+000D><U+000A><U+001B>[2J.exe\n\n");
 
     // A line of any length is composed whole.
     std::string path = "C:\\" + std::string(255, 'p') + ".dll";
