@@ -10,6 +10,7 @@
 #include "paths/Destinations.h"
 #include "paths/DisplayName.h"
 #include "paths/TextForms.h"
+#include "paths/WidePath.h"
 
 namespace {
 
@@ -47,10 +48,13 @@ std::wstring WhyOf(const KitEntry& entry, const ModuleEntry& module)
                                                       L"path, " + ToWide(module.path.GetString());
     case KitOutcome::AlreadyThere: return L"a file of that name is already in the folder";
     case KitOutcome::SystemFile: return L"lives in the Windows or a system folder (--no-system)";
-    default:
-        return entry.copy.status == CopyStatus::TooLong ? L"the copy's path would have 260 characters or more"
-                                                         : Console::Reason(entry.copy.error);
+    default: break;
     }
+    if (entry.copy.status == CopyStatus::TooLong)
+        return L"the copy's path would have 260 characters or more";
+    if (entry.copy.error == ERROR_INVALID_NAME && NamesDevice(module.file))
+        return L"its name is a device's, which this system would open instead of the file";
+    return Console::Reason(entry.copy.error);
 }
 
 // The summary: how many modules were copied and what became of the others.

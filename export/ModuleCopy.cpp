@@ -75,16 +75,23 @@ CopyOutcome CopyModuleFile(const char* source, const char* folder)
     char destination[MAX_PATH];
     if (!ComposeDestination(folder, source, destination))
         return {CopyStatus::TooLong, ERROR_FILENAME_EXCED_RANGE};
-    return CopyToNewFile(std::string(source), std::string(destination));
+    // A name such as "com1.dll" would copy the port, or onto it.
+    std::string from, to;
+    if (!ExactAnsiPathOf(source, from) || !ExactAnsiPathOf(destination, to))
+        return {CopyStatus::Failed, ::GetLastError()};
+    return CopyToNewFile(from, to);
 }
 
 CopyOutcome CopyModuleFile(const std::wstring& source, const std::wstring& folder)
 {
-    std::wstring destination = PathInFolder(folder, DisplayNameOf(source));
+    const std::wstring destination = PathInFolder(folder, DisplayNameOf(source));
     // The Windows 95 family takes no path of MAX_PATH characters or more.
     if (!SystemHasWidePaths() && destination.size() >= MAX_PATH)
         return {CopyStatus::TooLong, ERROR_FILENAME_EXCED_RANGE};
-    return CopyToNewFile(source, destination);
+    std::wstring from, to;
+    if (!ExactPathOf(source, from) || !ExactPathOf(destination, to))
+        return {CopyStatus::Failed, ::GetLastError()};
+    return CopyToNewFile(from, to);
 }
 
 CString CopyResultMessage(int failures, const char* processName, const char* folder)

@@ -28,11 +28,13 @@ struct CopyOutcome {
 // Copies the file at `source` into `folder` under its own name and extension, failing where a
 // file of that name exists. A copy that fails for any other reason (a full disk, say) removes
 // the file it created, so that no truncated copy passes for a real one; a file that was there
-// before is never touched.
+// before is never touched. Paths that name a device are given in the form that names the file
+// (ExactAnsiPathOf), or not copied (ERROR_INVALID_NAME).
 CopyOutcome CopyModuleFile(const char* source, const char* folder);
 
 // The same for a whole path into a folder named by a whole path, through the wide functions
-// on the NT family: no length is too long there.
+// on the NT family (no length is too long there), each file in the form that names it
+// (ExactPathOf).
 CopyOutcome CopyModuleFile(const std::wstring& source, const std::wstring& folder);
 
 // The message that ends a copy.

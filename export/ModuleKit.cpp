@@ -16,7 +16,10 @@ const int kMostKits = 10000;
 
 bool Readable(const std::wstring& path, DWORD& error)
 {
-    KernelHandle file(CreateFileOf(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+    std::wstring exact;
+    KernelHandle file(ExactPathOf(path, exact)
+                          ? CreateFileOf(exact, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING)
+                          : INVALID_HANDLE_VALUE);
     error = file ? 0 : ::GetLastError();
     return static_cast<bool>(file);
 }

@@ -7,6 +7,7 @@
 #include "framework/Encoding.h"
 #include "paths/DisplayName.h"
 #include "paths/TextForms.h"
+#include "paths/WidePath.h"
 
 const char kUnknownText[] = "unknown";
 
@@ -70,8 +71,15 @@ std::string TranslationKey(const void* value, UINT length)
 
 ModuleVersion ReadModuleVersion(const char* path)
 {
-    VersionBlock<char> block(path);
     ModuleVersion result;
+    // A path whose last part names a device is read in the form that names the file, or not at
+    // all: the device (a port) may never answer.
+    std::string exact;
+    if (!ExactAnsiPathOf(path, exact)) {
+        result.version = kUnknownText;
+        return result;
+    }
+    VersionBlock<char> block(exact.c_str());
     bool hasVersion = false;
     if (block.IsRead()) {
         // Each value in a text of its own: a missing one leaves its text empty, never the other's.
@@ -83,7 +91,7 @@ ModuleVersion ReadModuleVersion(const char* path)
     }
     // The header is read only when the resource states no version.
     if (!hasVersion)
-        result.version = ImageVersionOf(path);
+        result.version = ImageVersionOf(exact.c_str());
     return result;
 }
 

@@ -41,6 +41,8 @@ std::string TranslationKey(const void* value, UINT length);
 // ProductVersion, or else the file's image version, or kUnknownText when the file's header
 // cannot be read; the description is its FileDescription, if it has one. The 64-bit program
 // reads the image version of 64-bit images too; the 32-bit program states 0.00 for them.
+// The file is read by the form of `path` that names it (ExactAnsiPathOf): a path that names a
+// device and has no such form states the version as unknown.
 struct ModuleVersion {
     CString version;
     bool hasDescription = false;

@@ -89,6 +89,62 @@ std::wstring WithoutLongPrefix(const std::wstring& path)
     return path;
 }
 
+bool NamesDevice(const std::wstring& path)
+{
+    const size_t separator = path.find_last_of(L"\\/");
+    const size_t start = separator != std::wstring::npos ? separator + 1 : path.size() > 1 && path[1] == L':' ? 2 : 0;
+    std::wstring base = path.substr(start, path.find_first_of(L".:", start) - start);
+    base.erase(base.find_last_not_of(L' ') + 1);
+    for (wchar_t& c : base)
+        if (c >= L'A' && c <= L'Z')
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+    for (const wchar_t* name : {L"con", L"prn", L"aux", L"nul", L"clock$", L"conin$", L"conout$"})
+        if (base == name)
+            return true;
+    const std::wstring ports = L"0123456789\x00B9\x00B2\x00B3";
+    return base.size() == 4 && (base.compare(0, 3, L"com") == 0 || base.compare(0, 3, L"lpt") == 0) &&
+           ports.find(base[3]) != std::wstring::npos;
+}
+
+bool ExactPathOf(const std::wstring& path, std::wstring& exact)
+{
+    if (Wide().bound) {
+        exact = LongPathForm(path, PathUse::Exact);
+        return true;
+    }
+    if (NamesDevice(path)) {
+        ::SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    exact = path;
+    return true;
+}
+
+bool ExactAnsiPathOf(const char* path, std::string& exact)
+{
+    exact = path;
+    // A path in the "\\?\" form is that form already.
+    if (Wide().bound && exact.compare(0, 4, "\\\\?\\") == 0)
+        return true;
+    bool device = NamesDevice(ToWide(exact));
+    if (Wide().bound && !device) {
+        // The system's own reading, for names that it takes as devices beyond those above.
+        char full[MAX_PATH] = "";
+        const DWORD length = ::GetFullPathNameA(path, MAX_PATH, full, nullptr);
+        device = length >= 4 && length < MAX_PATH && std::string(full, 4) == "\\\\.\\";
+    }
+    if (!device)
+        return true;
+    const bool drive = exact.size() > 2 && exact[1] == ':' && exact[2] == '\\';
+    const bool share = exact.compare(0, 2, "\\\\") == 0 && exact.compare(0, 4, "\\\\?\\") != 0 &&
+                       exact.compare(0, 4, "\\\\.\\") != 0;
+    exact = drive ? "\\\\?\\" + exact : share ? "\\\\?\\UNC\\" + exact.substr(2) : std::string();
+    if (Wide().bound && !exact.empty() && exact.size() < MAX_PATH)
+        return true;
+    ::SetLastError(ERROR_INVALID_NAME);
+    return false;
+}
+
 HANDLE CreateFileOf(const std::wstring& path, DWORD access, DWORD share, DWORD disposition, DWORD flags)
 {
     if (Wide().bound)

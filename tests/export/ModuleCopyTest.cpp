@@ -10,6 +10,7 @@
 #include "export/ModuleCopy.h"
 #include "framework/Encoding.h"
 #include "paths/DisplayName.h"
+#include "support/Conversion.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -127,6 +128,17 @@ TEST_CASE("files are copied byte for byte, and nothing existing is ever changed"
     // A missing target folder fails every copy.
     CHECK(CopyModuleFiles(l.list, (f.root + "\\missing").c_str()) == 3);
     CHECK_FALSE(Exists(f.root + "\\missing"));
+
+    // A module named like a device is copied from its file into a file: "nul.dll" would copy
+    // the null device's nothing into the null device.
+    const std::wstring device = testing::Wide("\\\\?\\" + f.b + "\\nul.dll");
+    const std::wstring copied = testing::Wide("\\\\?\\" + f.target + "\\nul.dll");
+    REQUIRE(::CopyFileW(testing::Wide(f.a + "\\one.dll").c_str(), device.c_str(), TRUE));
+    CHECK(static_cast<int>(CopyModuleFile((f.b + "\\nul.dll").c_str(), f.target.c_str()).status) ==
+          static_cast<int>(CopyStatus::Copied));
+    CHECK(testing::FileContent(copied) == "first module");
+    ::DeleteFileW(device.c_str());
+    ::DeleteFileW(copied.c_str());
 }
 
 TEST_CASE("entries without a path and over-long destinations count as failed, copying nothing else")

@@ -9,6 +9,7 @@
 #include "export/Fixtures.h"
 #include "export/ModuleReport.h"
 #include "export/OptionalHeader.h"
+#include "support/Conversion.h"
 #include "support/GuardedBuffer.h"
 
 namespace {
@@ -170,6 +171,16 @@ TEST_CASE("each fixture module gets the line its resource and header call for")
         std::string path = folder + "cut " + c.from;
         fixtures::WriteBytes(path, bytes);
         CHECK(std::string(ComposeModuleLine(path.c_str())) == path + "\t" + c.version + "\n");
+    }
+
+    // A module named like a device is read as its file, never as the device ("nul.dll" would
+    // read as empty, "com1.dll" as a port that may never answer).
+    for (const char* name : {"com1.dll", "NUL.dll", "aux .dll", "lpt9.tar.gz"}) {
+        const std::string path = folder + name;
+        const std::wstring exact = testing::Wide("\\\\?\\" + path);
+        REQUIRE(::CopyFileW(testing::Wide(fixtures::PathOf(fixtures::All()[0])).c_str(), exact.c_str(), TRUE));
+        CHECK(std::string(ComposeModuleLine(path.c_str())) == fixtures::Line(path, "2.1.0.7", "Sample Library"));
+        ::DeleteFileW(exact.c_str());
     }
 
     // A file that cannot be read states no version; in particular not the version of the file
