@@ -48,8 +48,7 @@ bool ChooseKitNames(const std::wstring& folder, const std::vector<ModuleEntry>& 
         names = {stem + L".report.txt", stem + L".copied.csv"};
         bool free = true;
         for (const std::wstring* name : {&names.report, &names.list})
-            free = free && !taken.count(LowerCase(*name)) &&
-                   AttributesOf(PathInFolder(folder, *name)) == INVALID_FILE_ATTRIBUTES;
+            free = free && !taken.count(LowerCase(*name)) && NameIsFree(PathInFolder(folder, *name));
         if (free)
             return true;
     }

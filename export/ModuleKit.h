@@ -33,8 +33,8 @@ struct KitNames {
 };
 
 // The first of "QuendrixKit", "QuendrixKit-2", "QuendrixKit-3", ... whose ".report.txt" and
-// ".copied.csv" are neither the file name of one of `modules` (in any case) nor a file in
-// `folder`: a manifest never takes a module's place, nor an earlier kit's. False when the
+// ".copied.csv" are neither the file name of one of `modules` (in any case) nor a name in
+// `folder` (NameIsFree): a manifest never takes a module's place, nor an earlier kit's. False when the
 // folder holds every name up to a limit.
 bool ChooseKitNames(const std::wstring& folder, const std::vector<ModuleEntry>& modules, KitNames& names);
 // The report's name of a folder's first kit, "QuendrixKit.report.txt": the kit that stands for

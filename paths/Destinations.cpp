@@ -29,6 +29,6 @@ FileUse FileUseOf(const std::wstring& file)
         return FileUse::TooLong;
     const DWORD attributes = AttributesOf(file);
     if (attributes == INVALID_FILE_ATTRIBUTES)
-        return FileUse::Missing;
+        return NameIsFree(file) ? FileUse::Missing : FileUse::Existing;
     return attributes & FILE_ATTRIBUTE_DIRECTORY ? FileUse::Folder : FileUse::Existing;
 }

@@ -17,7 +17,7 @@ FolderUse FolderUseOf(const std::wstring& folder);
 // What a file named to write is.
 enum class FileUse {
     Missing,   // no such file: it is made
-    Existing,  // a file, which is replaced only when asked
+    Existing,  // a file (or a link to nothing, which bears the name), replaced only when asked
     TooLong,   // 260 characters or more, which the Windows 95 family does not take
     Folder,    // a folder
 };

@@ -183,6 +183,21 @@ bool MoveFileOf(const std::wstring& from, const std::wstring& to)
     return ::MoveFileA(Ansi(from).c_str(), Ansi(to).c_str()) != FALSE;
 }
 
+bool NameIsFree(const std::wstring& path)
+{
+    if (AttributesOf(path) != INVALID_FILE_ATTRIBUTES)
+        return false;
+    if (::GetLastError() != ERROR_FILE_NOT_FOUND)
+        return ::GetLastError() == ERROR_PATH_NOT_FOUND;
+    // The one sure test: a new file can be made under the name, and is removed at once.
+    HANDLE probe = CreateFileOf(path, GENERIC_WRITE, 0, CREATE_NEW);
+    if (probe == INVALID_HANDLE_VALUE)
+        return ::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS;
+    ::CloseHandle(probe);
+    DeleteFileOf(path);
+    return true;
+}
+
 std::wstring FullPathOf(const std::wstring& path)
 {
     if (!Wide().bound) {

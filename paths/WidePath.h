@@ -50,6 +50,12 @@ bool CreateFolderOf(const std::wstring& path);
 bool DeleteFileOf(const std::wstring& path);
 bool MoveFileOf(const std::wstring& from, const std::wstring& to);
 
+// Whether no file, folder or link bears the name `path`: the system finds none, and a new file
+// can be made under it (and is removed again). Under Wine a link to nothing is no file for
+// GetFileAttributesW (ERROR_FILE_NOT_FOUND) nor for FindFirstFileW, and a rename onto its name
+// replaces it; only CreateFileW with CREATE_NEW finds it there (ERROR_FILE_EXISTS).
+bool NameIsFree(const std::wstring& path);
+
 // The full path of `path`, and its long form (8.3 names spelled out); `path` itself when the
 // system cannot say.
 std::wstring FullPathOf(const std::wstring& path);

@@ -285,6 +285,9 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
         {"report " + Own() + " --output \"" + longFolder + "\\r.txt\"", 2, "cannot write"},
         // What is typed is echoed on the one line, every control shown.
         {"\"bo\r\ngus\x1B[2J\"", 2, "unknown command bo<U+000D><U+000A>gus<U+001B>[2J; try --help"},
+        // A link to nothing bears its name (made by the build: a test under Wine cannot make one).
+        {"report " + Own() + " --output \"" + testing::ExeDirectory() + "dangling\\out.txt\"", 2,
+         "exists; --force replaces it"},
     };
     wchar_t current[MAX_PATH] = L"";
     REQUIRE(::GetCurrentDirectoryW(MAX_PATH, current) > 0);

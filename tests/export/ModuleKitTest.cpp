@@ -58,6 +58,16 @@ TEST_CASE("the manifest takes a name that no module has and no file in the folde
     REQUIRE(ChooseKitNames(folder, {module(L"D:\\x\\quendrixkit.report.txt")}, names));
     CHECK(names.report == L"QuendrixKit-4.report.txt");
     CHECK(names.list == L"QuendrixKit-4.copied.csv");
+    // So does a link to nothing (made by the build: a test under Wine cannot make one), which
+    // stays as it was.
+    const std::wstring dangling = ToWide(testing::ExeDirectory() + "dangling");
+    REQUIRE(ChooseKitNames(dangling, {}, names));
+    CHECK(names.report == L"QuendrixKit-2.report.txt");
+    CHECK(::GetFileAttributesW((dangling + L"\\QuendrixKit.report.txt").c_str()) == INVALID_FILE_ATTRIBUTES);
+    HANDLE link = ::CreateFileW((dangling + L"\\QuendrixKit.report.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    CHECK(link == INVALID_HANDLE_VALUE);
+    CHECK(::GetLastError() == ERROR_FILE_EXISTS);
 }
 
 TEST_CASE("a kit tells a module it cannot read from a copy that the folder refuses")
