@@ -20,6 +20,10 @@ const Command kCommands[] = {
     {"copy", "PROCESS FOLDER", kTakesSystem,
      "copies the module files of a process into FOLDER as a kit, never\n"
      "overwriting a file; as the dialog, it leaves out the program's own file.\n"
+     "Each copy is written under a name of its own and takes the module's name\n"
+     "only when whole. A file of that name already in FOLDER is \"already\n"
+     "there\" when it has the module's size and bytes; else the module is not\n"
+     "copied: \"a different file of that name is already there\".\n"
      "A missing FOLDER is made, never a folder above it. Beside the files\n"
      "goes a manifest: QuendrixKit.report.txt, the process's report as\n"
      "\"report\" writes it, and QuendrixKit.copied.csv (UTF-8), a row for each\n"

@@ -46,10 +46,12 @@ std::wstring WhyOf(const KitEntry& entry, const ModuleEntry& module)
         return module.path.GetLength() >= MAX_PATH ? L"the report states no version: the path is too long for it"
                                                     : L"the report states no version: it names the file by a bent "
                                                       L"path, " + ToWide(module.path.GetString());
-    case KitOutcome::AlreadyThere: return L"a file of that name is already in the folder";
+    case KitOutcome::AlreadyThere: return L"the same file is already in the folder";
     case KitOutcome::SystemFile: return L"lives in the Windows or a system folder (--no-system)";
     default: break;
     }
+    if (entry.copy.status == CopyStatus::Different)
+        return L"a different file of that name is already there";
     if (entry.copy.status == CopyStatus::TooLong)
         return L"the copy's path would have 260 characters or more";
     if (entry.copy.error == ERROR_INVALID_NAME && NamesDevice(module.file))

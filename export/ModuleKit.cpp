@@ -72,6 +72,7 @@ KitEntry CopyIntoKit(const ModuleEntry& module, const std::wstring& folder, bool
     switch (copy.status) {
     case CopyStatus::Copied: return {KitOutcome::Copied, copy};
     case CopyStatus::AlreadyThere: return {KitOutcome::AlreadyThere, copy};
+    case CopyStatus::Different:
     case CopyStatus::TooLong: return {KitOutcome::NotCopied, copy};
     default: break;
     }

@@ -44,10 +44,11 @@ std::wstring FirstKitReportName();
 // What became of one module of a kit.
 enum class KitOutcome {
     Copied,
-    AlreadyThere,  // a file of that name is in the folder; it stays as it was
+    AlreadyThere,  // the module's copy is in the folder: a file of that name, size and bytes
     SystemFile,    // left out: it lives in the Windows or a system folder
     Unreadable,    // the module's file cannot be read (`copy.error` says why)
-    NotCopied,     // the copy failed otherwise (`copy` says why)
+    NotCopied,     // the copy failed otherwise (`copy` says why: CopyStatus::Different where
+                   // another file of that name is in the folder)
 };
 
 struct KitEntry {

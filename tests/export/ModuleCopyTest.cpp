@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <set>
 #include <string>
 
 #include "app/ModuleList.h"
@@ -181,18 +182,23 @@ TEST_CASE("a copy that fills the disk leaves no file behind, and a file that was
     WriteFile(f.a + "\\big.dll", big);
     WriteFile(f.a + "\\small.dll", "small module");
     WriteFile(f.b + "\\kept.dll", big);
+    WriteFile(f.b + "\\same.dll", "there before");
     WriteFile(target + "\\kept.dll", "there before");
     WriteFile(target + "\\gone.dll", "there before");
+    WriteFile(target + "\\same.dll", "there before");
 
+    // The dialog's copy (ANSI paths) goes first; the console's (whole paths, through a name of
+    // its own) follows into the same folder, and tells a file of that name by its bytes.
     struct Case {
         const char* source;
-        CopyStatus status;
+        CopyStatus status, wholeStatus;
         const char* left;  // what the folder holds under that name afterwards
     } cases[] = {
-        {"a\\big.dll", CopyStatus::Failed, "<missing>"},
-        {"a\\small.dll", CopyStatus::Copied, "small module"},
-        {"b\\kept.dll", CopyStatus::AlreadyThere, "there before"},
-        {"a\\gone.dll", CopyStatus::Failed, "there before"},  // no such source
+        {"a\\big.dll", CopyStatus::Failed, CopyStatus::Failed, "<missing>"},
+        {"a\\small.dll", CopyStatus::Copied, CopyStatus::AlreadyThere, "small module"},
+        {"b\\kept.dll", CopyStatus::AlreadyThere, CopyStatus::Different, "there before"},
+        {"b\\same.dll", CopyStatus::AlreadyThere, CopyStatus::AlreadyThere, "there before"},
+        {"a\\gone.dll", CopyStatus::Failed, CopyStatus::Failed, "there before"},  // no such source
     };
     for (const Case& c : cases) {
         CAPTURE(c.source);
@@ -200,13 +206,17 @@ TEST_CASE("a copy that fills the disk leaves no file behind, and a file that was
         CopyOutcome outcome = CopyModuleFile(source.c_str(), target.c_str());
         CHECK(static_cast<int>(outcome.status) == static_cast<int>(c.status));
         CHECK((outcome.error == 0) == (c.status == CopyStatus::Copied));
+        CopyOutcome whole = CopyModuleFile(testing::Wide(source), testing::Wide(target));
+        CHECK(static_cast<int>(whole.status) == static_cast<int>(c.wholeStatus));
         // Compared by a short account: a truncated copy would flood the report.
         std::string left = testing::FileContent(target + source.substr(source.rfind('\\')));
         CHECK(std::to_string(left.size()) + " bytes: " + left.substr(0, 16) ==
               std::to_string(std::strlen(c.left)) + " bytes: " + c.left);
     }
+    // Nothing else is left in the folder: no cut copy under a name of its own either.
+    CHECK(testing::FileNames(target) == std::set<std::string>{"gone.dll", "kept.dll", "same.dll", "small.dll"});
 
-    for (const char* name : {"\\small.dll", "\\kept.dll", "\\gone.dll", "\\big.dll"})
+    for (const char* name : {"\\small.dll", "\\kept.dll", "\\gone.dll", "\\same.dll"})
         ::DeleteFileA((target + name).c_str());
     CHECK(::RemoveDirectoryA(target.c_str()));
 }

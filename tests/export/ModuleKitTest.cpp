@@ -94,10 +94,19 @@ TEST_CASE("a kit tells a module it cannot read from a copy that the folder refus
     CHECK(refused.outcome == KitOutcome::NotCopied);
     CHECK(refused.copy.error == ERROR_PATH_NOT_FOUND);
 
-    // A stray probe of the folder that bears a module's name, in any case, is no copy of it;
-    // without the probe's name the kit would take it for one.
+    // A file of the module's name is its copy only with its bytes: another stays as it was and
+    // the module is not copied.
+    std::ofstream(owned + "\\other.dll") << "another file";
     const std::string elsewhere = testing::FreshFolder("quendrix-kit-stray");
-    std::ofstream(elsewhere + "\\~Q123") << "a module";
+    std::ofstream(elsewhere + "\\other.dll") << "the module";
+    KitEntry different = CopyIntoKit(module(ToWide(elsewhere) + L"\\other.dll"), folder, false);
+    CHECK(different.outcome == KitOutcome::NotCopied);
+    CHECK(static_cast<int>(different.copy.status) == static_cast<int>(CopyStatus::Different));
+    CHECK(testing::FileContent(owned + "\\other.dll") == "another file");
+
+    // A stray probe of the folder that bears a module's name, in any case, is no copy of it,
+    // even with the module's bytes.
+    std::ofstream(elsewhere + "\\~Q123") << "";
     std::ofstream(owned + "\\~q123") << "";
     const ModuleEntry named = module(ToWide(elsewhere) + L"\\~Q123");
     CHECK(CopyIntoKit(named, folder, false).outcome == KitOutcome::AlreadyThere);
