@@ -21,6 +21,7 @@ std::wstring WhyUnusable(FolderUse use)
     case FolderUse::TooLong: return L"its path is too long";
     case FolderUse::File: return L"it is a file, not a folder";
     case FolderUse::Nowhere: return L"there is no such folder, nor the folder to make it in";
+    case FolderUse::BadName: return L"its name ends in a blank or a dot, which the system drops";
     default: return std::wstring();
     }
 }
@@ -114,6 +115,9 @@ int ReadyFolder(Session& session, const std::wstring& folder, bool missing, cons
     probe = ProbeFolder(folder);
     if (!probe.writable) {
         session.Out().Error(L"cannot copy into \"" + folder + L"\": " + Console::Reason(probe.error));
+        // A refusal leaves nothing behind: the folder made for the kit goes again.
+        if (missing && RemoveFolderOf(folder))
+            session.Out().Error(L"removed the folder \"" + folder + L"\" again");
         return kExitRefused;
     }
     // The kit itself is whole all the same, so the exit status leaves the stray out; the user

@@ -7,6 +7,12 @@
 
 FolderUse FolderUseOf(const std::wstring& folder)
 {
+    std::wstring named = folder;
+    while (named.size() > 1 && (named.back() == L'\\' || named.back() == L'/'))
+        named.pop_back();
+    const std::wstring name = named.substr(FolderLength(named));
+    if (name != L"." && name != L".." && !name.empty() && (name.back() == L' ' || name.back() == L'.'))
+        return FolderUse::BadName;
     if (!SystemHasWidePaths() && folder.size() >= MAX_PATH - 14)
         return FolderUse::TooLong;
     const DWORD attributes = AttributesOf(folder);

@@ -11,6 +11,8 @@ enum class FolderUse {
     TooLong,    // longer than the Windows 95 family takes, with room for a file name
     File,       // a file, not a folder
     Nowhere,    // neither it nor the folder to make it in exists
+    BadName,    // its name ends in a blank or a dot, which the system drops from a name it makes
+                // but not from a folder in a path: it would be made as another folder
 };
 FolderUse FolderUseOf(const std::wstring& folder);
 

@@ -14,6 +14,7 @@ struct WideFunctions {
     decltype(&::CreateDirectoryW) createFolder = nullptr;
     decltype(&::DeleteFileW) deleteFile = nullptr;
     decltype(&::MoveFileW) moveFile = nullptr;
+    decltype(&::RemoveDirectoryW) removeFolder = nullptr;
     decltype(&::GetFullPathNameW) fullPath = nullptr;
     decltype(&::GetLongPathNameW) longPath = nullptr;
     decltype(&::CharLowerBuffW) lower = nullptr;
@@ -27,6 +28,7 @@ struct WideFunctions {
                                      EntryPoint{"GetFileAttributesW", attributes}, EntryPoint{"CopyFileW", copyFile},
                                      EntryPoint{"CreateDirectoryW", createFolder},
                                      EntryPoint{"DeleteFileW", deleteFile}, EntryPoint{"MoveFileW", moveFile},
+                                     EntryPoint{"RemoveDirectoryW", removeFolder},
                                      EntryPoint{"GetFullPathNameW", fullPath}) &&
                 BindFromLoadedModule("user32.dll", EntryPoint{"CharLowerBuffW", lower});
         // Windows NT 4.0 has no GetLongPathNameW; 8.3 names then stay as they are.
@@ -181,6 +183,13 @@ bool MoveFileOf(const std::wstring& from, const std::wstring& to)
     if (Wide().bound)
         return Wide().moveFile(LongPathForm(from).c_str(), LongPathForm(to).c_str()) != FALSE;
     return ::MoveFileA(Ansi(from).c_str(), Ansi(to).c_str()) != FALSE;
+}
+
+bool RemoveFolderOf(const std::wstring& path)
+{
+    if (Wide().bound)
+        return Wide().removeFolder(LongPathForm(path).c_str()) != FALSE;
+    return ::RemoveDirectoryA(Ansi(path).c_str()) != FALSE;
 }
 
 bool NameIsFree(const std::wstring& path)

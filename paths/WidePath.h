@@ -49,6 +49,7 @@ bool CopyFileOf(const std::wstring& from, const std::wstring& to, bool failIfExi
 bool CreateFolderOf(const std::wstring& path);
 bool DeleteFileOf(const std::wstring& path);
 bool MoveFileOf(const std::wstring& from, const std::wstring& to);
+bool RemoveFolderOf(const std::wstring& path);
 
 // Whether no file, folder or link bears the name `path`: the system finds none, and a new file
 // can be made under it (and is removed again). Under Wine a link to nothing is no file for
