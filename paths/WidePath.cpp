@@ -47,22 +47,6 @@ std::string Ansi(const std::wstring& path)
     return FromWide(path);
 }
 
-// The full path of `path` with its last part taken as a name: the system reads a last part such
-// as "com1.txt" as the port.
-std::wstring FullPathOfName(const std::wstring& path)
-{
-    const size_t separator = path.find_last_of(L"\\/");
-    const bool drive = separator == std::wstring::npos && path.size() > 2 && path[1] == L':';
-    const std::wstring name = drive ? path.substr(2) : path.substr(separator == std::wstring::npos ? 0 : separator + 1);
-    if (name.empty() || name == L"." || name == L"..")
-        return FullPathOf(path);
-    const std::wstring given = drive ? path.substr(0, 2) : separator == std::wstring::npos ? L"." : path.substr(0, separator + 1);
-    std::wstring folder = FullPathOf(given);
-    if (!folder.empty() && folder.back() != L'\\')
-        folder += L'\\';
-    return folder + name;
-}
-
 }  // namespace
 
 std::wstring LongPathForm(const std::wstring& path, PathUse use)
@@ -205,6 +189,20 @@ bool NameIsFree(const std::wstring& path)
     ::CloseHandle(probe);
     DeleteFileOf(path);
     return true;
+}
+
+std::wstring FullPathOfName(const std::wstring& path)
+{
+    const size_t separator = path.find_last_of(L"\\/");
+    const bool drive = separator == std::wstring::npos && path.size() > 2 && path[1] == L':';
+    const std::wstring name = drive ? path.substr(2) : path.substr(separator == std::wstring::npos ? 0 : separator + 1);
+    if (name.empty() || name == L"." || name == L"..")
+        return FullPathOf(path);
+    const std::wstring given = drive ? path.substr(0, 2) : separator == std::wstring::npos ? L"." : path.substr(0, separator + 1);
+    std::wstring folder = FullPathOf(given);
+    if (!folder.empty() && folder.back() != L'\\')
+        folder += L'\\';
+    return folder + name;
 }
 
 std::wstring FullPathOf(const std::wstring& path)

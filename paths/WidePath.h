@@ -61,6 +61,9 @@ bool NameIsFree(const std::wstring& path);
 // system cannot say.
 std::wstring FullPathOf(const std::wstring& path);
 std::wstring LongNameOf(const std::wstring& path);
+// The full path of `path` with its last part taken as a file's name: FullPathOf reads a last
+// part such as "com1.dll" as the port ("\\.\com1").
+std::wstring FullPathOfName(const std::wstring& path);
 
 // `text` in lower case, as the system lowers it.
 std::wstring LowerCase(std::wstring text);
