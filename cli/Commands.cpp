@@ -13,12 +13,19 @@ const Command kCommands[] = {
      "description, and where the version came from (resource or header)",
      RunModules},
     {"report", "PROCESS", kTakesOutput,
-     "the module report of a process: the very bytes that the dialog's\n\"Modulliste speichern\" writes",
+     "the module report of a process: the very bytes that the dialog's\n"
+     "\"Modulliste speichern\" writes; a module is one line, whatever its\n"
+     "texts hold",
      RunReport},
     {"copy", "PROCESS FOLDER", kTakesSystem,
      "copies the module files of a process into FOLDER as a kit, never\n"
      "overwriting a file; as the dialog, it leaves out the program's own file.\n"
-     "A missing FOLDER is made, never a folder above it. Beside the files\n"
+     "Each copy is written under a name of its own and takes the module's name\n"
+     "only when whole. A file of that name already in FOLDER is \"already\n"
+     "there\" when it has the module's size and bytes; else the module is not\n"
+     "copied: \"a different file of that name is already there\".\n"
+     "A missing FOLDER is made, never a folder above it, nor one whose name\n"
+     "ends in a blank or a dot. Beside the files\n"
      "goes a manifest: QuendrixKit.report.txt, the process's report as\n"
      "\"report\" writes it, and QuendrixKit.copied.csv (UTF-8), a row for each\n"
      "module: copied, already there, system file, unreadable or not copied,\n"
@@ -96,6 +103,13 @@ const char kUsageTail[] =
     "Results go to standard output, messages to standard error. Text goes to a console in its\n"
     "own characters and to a file or pipe in the ANSI code page; CSV and JSON are UTF-8, every\n"
     "path whole.\n"
+    "Texts come from files that anyone may have written, and never act as commands: a control\n"
+    "character (CR, LF, TAB, ESC, DEL, U+0080-U+009F), a direction control (U+061C, U+200E,\n"
+    "U+200F, U+202A-U+202E, U+2066-U+2069), U+2028, U+2029 and a lone surrogate are shown as\n"
+    "<U+XXXX> (their code) in reports, in text, on a console and in messages; in text to a file\n"
+    "or pipe, so is a character that the ANSI code page lacks, never printed as another one.\n"
+    "A CSV cell that begins with =, +, -, @, TAB or CR gets a leading ' for spreadsheets (a\n"
+    "lone surrogate is shown there too); JSON is exact.\n"
     "\n"
     "Exit status: 0 done; 1 partly done (a file not copied, a process that could not be read);\n"
     "2 a usage error, an unknown or ambiguous process, an output that cannot be written, or the\n"

@@ -3,6 +3,7 @@
 #include "export/FileReplace.h"
 #include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
+#include "paths/TextForms.h"
 #include "paths/WidePath.h"
 
 namespace {
@@ -20,7 +21,7 @@ bool WriteConsoleWide(HANDLE console, const std::wstring& text)
 {
     static PfnWriteConsoleW pfnWriteConsoleW = nullptr;
     if (!SystemHasWidePaths() || !BindFromLoadedModule("kernel32.dll", EntryPoint{"WriteConsoleW", pfnWriteConsoleW}))
-        return WriteAll(console, FromWide(text, ::GetConsoleOutputCP()));
+        return WriteAll(console, InCodePage(text, ::GetConsoleOutputCP()));
     size_t done = 0;
     while (done < text.size()) {
         DWORD written = 0, chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 8192));
@@ -37,22 +38,28 @@ Console::Console() : m_out(::GetStdHandle(STD_OUTPUT_HANDLE)), m_err(::GetStdHan
 
 bool Console::Write(HANDLE handle, const std::wstring& text)
 {
-    return IsConsole(handle) ? WriteConsoleWide(handle, text) : WriteAll(handle, FromWide(text));
+    return IsConsole(handle) ? WriteConsoleWide(handle, text) : WriteAll(handle, InCodePage(text));
 }
 
 bool Console::Text(const std::wstring& text)
 {
-    return Write(m_out, text);
+    return Write(m_out, ShownLines(text));
 }
 
-bool Console::Bytes(const std::string& bytes)
+bool Console::Bytes(const std::string& bytes, UINT codePage)
 {
-    return WriteAll(m_out, bytes);
+    return ToConsole() ? Text(ToWide(bytes, codePage)) : WriteAll(m_out, bytes);
+}
+
+bool Console::ToConsole() const
+{
+    return IsConsole(m_out);
 }
 
 void Console::Error(const std::wstring& message)
 {
-    Write(m_err, L"QuendrixCli: " + message + L"\r\n");
+    // A usage error quotes what was typed: it stays one line.
+    Write(m_err, L"QuendrixCli: " + ShownText(message) + L"\r\n");
 }
 
 std::wstring Console::Reason(DWORD error)

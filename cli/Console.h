@@ -19,12 +19,18 @@ class Console {
 public:
     Console();
 
-    // Results as text: in the console's own characters when standard output is a console, in
-    // the ANSI code page when it is a file or a pipe. False when the output refuses them.
+    // Results as text, lines ended by CR LF, every other control or direction character shown
+    // (paths/TextForms.h): in the console's own characters when standard output is a console,
+    // in the ANSI code page without best fit when it is a file or a pipe. False when the output
+    // refuses them.
     bool Text(const std::wstring& text);
-    // Results as bytes, exactly (the report, CSV and JSON in UTF-8).
-    bool Bytes(const std::string& bytes);
-    // A message on standard error, one line after the program's name.
+    // Results as bytes in `codePage` (the report in the ANSI code page, CSV and JSON in UTF-8):
+    // exactly to a file or a pipe; to a console as Text, so that no byte of a module's texts
+    // reaches the console's own commands.
+    bool Bytes(const std::string& bytes, UINT codePage);
+    // Whether standard output is a console.
+    bool ToConsole() const;
+    // A message on standard error, one line after the program's name, whatever it quotes.
     void Error(const std::wstring& message);
     void Error(const std::string& ascii) { Error(std::wstring(ascii.begin(), ascii.end())); }
     // What the system says of an error code, in one line.

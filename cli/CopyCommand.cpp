@@ -9,6 +9,8 @@
 #include "framework/Encoding.h"
 #include "paths/Destinations.h"
 #include "paths/DisplayName.h"
+#include "paths/TextForms.h"
+#include "paths/WidePath.h"
 
 namespace {
 
@@ -19,6 +21,7 @@ std::wstring WhyUnusable(FolderUse use)
     case FolderUse::TooLong: return L"its path is too long";
     case FolderUse::File: return L"it is a file, not a folder";
     case FolderUse::Nowhere: return L"there is no such folder, nor the folder to make it in";
+    case FolderUse::BadName: return L"its name ends in a blank or a dot, which the system drops";
     default: return std::wstring();
     }
 }
@@ -44,12 +47,17 @@ std::wstring WhyOf(const KitEntry& entry, const ModuleEntry& module)
         return module.path.GetLength() >= MAX_PATH ? L"the report states no version: the path is too long for it"
                                                     : L"the report states no version: it names the file by a bent "
                                                       L"path, " + ToWide(module.path.GetString());
-    case KitOutcome::AlreadyThere: return L"a file of that name is already in the folder";
+    case KitOutcome::AlreadyThere: return L"the same file is already in the folder";
     case KitOutcome::SystemFile: return L"lives in the Windows or a system folder (--no-system)";
-    default:
-        return entry.copy.status == CopyStatus::TooLong ? L"the copy's path would have 260 characters or more"
-                                                         : Console::Reason(entry.copy.error);
+    default: break;
     }
+    if (entry.copy.status == CopyStatus::Different)
+        return L"a different file of that name is already there";
+    if (entry.copy.status == CopyStatus::TooLong)
+        return L"the copy's path would have 260 characters or more";
+    if (entry.copy.error == ERROR_INVALID_NAME && NamesDevice(module.file))
+        return L"its name is a device's, which this system would open instead of the file";
+    return Console::Reason(entry.copy.error);
 }
 
 // The summary: how many modules were copied and what became of the others.
@@ -107,6 +115,9 @@ int ReadyFolder(Session& session, const std::wstring& folder, bool missing, cons
     probe = ProbeFolder(folder);
     if (!probe.writable) {
         session.Out().Error(L"cannot copy into \"" + folder + L"\": " + Console::Reason(probe.error));
+        // A refusal leaves nothing behind: the folder made for the kit goes again.
+        if (missing && RemoveFolderOf(folder))
+            session.Out().Error(L"removed the folder \"" + folder + L"\" again");
         return kExitRefused;
     }
     // The kit itself is whole all the same, so the exit status leaves the stray out; the user
@@ -153,7 +164,7 @@ int RunCopy(const Arguments& arguments, Session& session)
         reasons.push_back(why);
         rows.push_back({Cell{name, true}, Cell{OutcomeName(entry.outcome), true}, Cell{why, true}, Cell{module.file, true}});
         if (entry.outcome == KitOutcome::Copied) {
-            copied += PathInFolder(folder, name) + L"\r\n";
+            copied += ShownText(PathInFolder(folder, name)) + L"\r\n";
         } else if (entry.outcome != KitOutcome::SystemFile) {
             failed = true;
             session.Out().Error(module.file + L": " + (entry.outcome == KitOutcome::Unreadable ? L"unreadable: " : L"") + why);
@@ -163,9 +174,10 @@ int RunCopy(const Arguments& arguments, Session& session)
         RenderTable({{"file", false}, {"outcome", false}, {"reason", false}, {"path", false}}, rows, Format::Csv);
     const bool listed = WriteManifest(session, listPath, FromWide(list, CP_UTF8));
     session.Out().Error(Summary(entries, reasons, Describe(process), folder));
-    // The files made, the manifest first: a script looks for it there.
+    // The files made, the manifest first: a script looks for it there. A line per file, whatever
+    // its name holds.
     const std::wstring made =
-        (reported ? reportPath + L"\r\n" : L"") + (listed ? listPath + L"\r\n" : L"") + copied;
+        (reported ? ShownText(reportPath) + L"\r\n" : L"") + (listed ? ShownText(listPath) + L"\r\n" : L"") + copied;
     if (!made.empty() && !session.Out().Text(made))
         return session.OutputRefused();
     return reported && listed && !failed ? kExitDone : kExitPartly;

@@ -45,24 +45,26 @@ int RunProcesses(const Arguments& arguments, Session& session)
 
 int RunModules(const Arguments& arguments, Session& session)
 {
+    static const std::vector<Column> columns = {
+        {"path", false}, {"file_version", false}, {"product_version", false}, {"description", false}, {"source", false},
+    };
     ProcessRecord process;
     if (int status = session.Lookup(arguments.operands[0], process))
         return status;
     std::vector<ModuleEntry> modules;
-    if (int status = session.Modules(process, modules))
+    // A process whose modules cannot be read lists none (JSON "[]"), as the status and the
+    // message say why.
+    if (int status = session.Modules(process, modules)) {
+        session.Print(columns, {}, arguments);
         return status;
+    }
     const std::vector<FileVersion> versions = VersionsOf(modules);
     std::vector<Row> rows;
     for (size_t i = 0; i < modules.size(); ++i) {
         rows.push_back({Text(modules[i].file)});
         AddVersion(rows.back(), versions[i], true);
     }
-    return session.Print({{"path", false},
-                          {"file_version", false},
-                          {"product_version", false},
-                          {"description", false},
-                          {"source", false}},
-                         rows, arguments);
+    return session.Print(columns, rows, arguments);
 }
 
 int RunFind(const Arguments& arguments, Session& session)

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/Encoding.h"
+#include "paths/TextForms.h"
 
 namespace {
 
@@ -10,50 +11,9 @@ namespace {
 // system's store of assemblies must not pad every other line of a listing to its length.
 const size_t kWidestPadding = 48;
 
-std::wstring CsvField(const std::wstring& text)
-{
-    if (text.find_first_of(L",\"\r\n") == std::wstring::npos)
-        return text;
-    std::wstring quoted = L"\"";
-    for (wchar_t c : text)
-        quoted += c == L'"' ? std::wstring(L"\"\"") : std::wstring(1, c);
-    return quoted + L"\"";
-}
-
-std::wstring JsonString(const std::wstring& text)
-{
-    std::wstring out = L"\"";
-    for (wchar_t c : text) {
-        switch (c) {
-        case L'"': out += L"\\\""; break;
-        case L'\\': out += L"\\\\"; break;
-        case L'\n': out += L"\\n"; break;
-        case L'\r': out += L"\\r"; break;
-        case L'\t': out += L"\\t"; break;
-        default:
-            if (c < 0x20) {
-                const wchar_t* hex = L"0123456789abcdef";
-                out += std::wstring(L"\\u00") + hex[c >> 4] + hex[c & 15];
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out + L"\"";
-}
-
 std::wstring Heading(const char* name)
 {
     return ToWide(name);
-}
-
-// A value as one line of a text column: tabs and line ends would break the columns.
-std::wstring OnOneLine(std::wstring text)
-{
-    for (wchar_t& c : text)
-        if (c < 0x20)
-            c = L' ';
-    return text;
 }
 
 std::wstring RenderText(const std::vector<Column>& columns, const std::vector<Row>& rows, bool heading)
@@ -67,7 +27,7 @@ std::wstring RenderText(const std::vector<Column>& columns, const std::vector<Ro
     for (const Row& row : rows) {
         lines.emplace_back();
         for (const Cell& cell : row)
-            lines.back().push_back(OnOneLine(cell.text));
+            lines.back().push_back(ShownText(cell.text));
     }
     std::vector<size_t> widths(columns.size(), 0);
     for (const auto& line : lines)
@@ -95,12 +55,12 @@ std::wstring RenderCsv(const std::vector<Column>& columns, const std::vector<Row
     std::wstring out;
     if (heading) {
         for (size_t i = 0; i < columns.size(); ++i)
-            out += (i ? L"," : L"") + CsvField(Heading(columns[i].name));
+            out += (i ? L"," : L"") + CsvCell(Heading(columns[i].name));
         out += L"\r\n";
     }
     for (const Row& row : rows) {
         for (size_t i = 0; i < row.size(); ++i)
-            out += (i ? L"," : L"") + CsvField(row[i].text);
+            out += (i ? L"," : L"") + CsvCell(row[i].text);
         out += L"\r\n";
     }
     return out;
@@ -115,13 +75,13 @@ std::wstring RenderJson(const std::vector<Column>& columns, const std::vector<Ro
         out += L"  {";
         for (size_t i = 0; i < rows[r].size(); ++i) {
             const Cell& cell = rows[r][i];
-            out += (i ? L", " : L"") + JsonString(Heading(columns[i].name)) + L": ";
+            out += (i ? L", " : L"") + JsonText(Heading(columns[i].name)) + L": ";
             if (!cell.present)
                 out += L"null";
             else if (columns[i].number)
                 out += cell.text;
             else
-                out += JsonString(cell.text);
+                out += JsonText(cell.text);
         }
         out += r + 1 < rows.size() ? L"},\r\n" : L"}\r\n";
     }

@@ -29,9 +29,10 @@ inline Cell Missing()
 }
 
 // The table in `format`, every line ended with CR LF; `heading` says whether text and CSV begin
-// with the names of the columns. CSV quotes as RFC 4180 asks. Text pads each column to its
-// widest value up to a limit, numbers to the right; a longer value pushes the rest of its row
-// along, and a control character in a value shows as a blank.
+// with the names of the columns. Each value in the form of paths/TextForms.h: CSV cells (a
+// formula's start neutralised), exact JSON, text as shown (a control character as "<U+XXXX>").
+// Text pads each column to its widest value up to a limit, numbers to the right; a longer value
+// pushes the rest of its row along.
 std::wstring RenderTable(const std::vector<Column>& columns, const std::vector<Row>& rows, Format format,
                          bool heading = true);
 

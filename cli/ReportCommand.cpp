@@ -34,7 +34,7 @@ int RunReport(const Arguments& arguments, Session& session)
         return status;
 
     if (!arguments.hasOutput)
-        return session.Out().Bytes(report) ? kExitDone : session.OutputRefused();
+        return session.Out().Bytes(report, CP_ACP) ? kExitDone : session.OutputRefused();
     WriteFailure failure;
     if (!WriteNewFile(arguments.output, report, arguments.force, failure)) {
         std::wstring message = L"cannot write \"" + arguments.output + L"\": " + Console::Reason(failure.error);

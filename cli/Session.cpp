@@ -4,6 +4,7 @@
 #include "export/ModuleReport.h"
 #include "framework/Encoding.h"
 #include "paths/DisplayName.h"
+#include "paths/TextForms.h"
 
 namespace {
 
@@ -117,8 +118,17 @@ void Session::ReportUnread(const std::vector<UnreadProcess>& unread)
 
 int Session::Print(const std::vector<Column>& columns, const std::vector<Row>& rows, const Arguments& arguments)
 {
-    std::wstring table = RenderTable(columns, rows, arguments.format, arguments.heading);
-    bool written = arguments.format == Format::Text ? m_console.Text(table) : m_console.Bytes(FromWide(table, CP_UTF8));
+    // CSV and JSON are exact for a file or a pipe; on a console, as text, each value is shown.
+    std::vector<Row> shown;
+    if (arguments.format != Format::Text && m_console.ToConsole()) {
+        shown = rows;
+        for (Row& row : shown)
+            for (Cell& cell : row)
+                cell.text = ShownText(cell.text);
+    }
+    const std::wstring table = RenderTable(columns, shown.empty() ? rows : shown, arguments.format, arguments.heading);
+    bool written = arguments.format == Format::Text ? m_console.Text(table)
+                                                    : m_console.Bytes(FromWide(table, CP_UTF8), CP_UTF8);
     return written ? kExitDone : OutputRefused();
 }
 

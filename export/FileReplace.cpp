@@ -34,7 +34,15 @@ bool ReplaceFileWith(const std::wstring& target, const std::wstring& source, boo
                      FileMover mover, FileStep step)
 {
     aside.clear();
-    if (!replace || AttributesOf(target) == INVALID_FILE_ATTRIBUTES)
+    if (!replace) {
+        // A rename never replaces a file, but under Wine it replaces a link to nothing.
+        if (!NameIsFree(target)) {
+            ::SetLastError(ERROR_ALREADY_EXISTS);
+            return false;
+        }
+        return MoveFileOf(source, target);
+    }
+    if (NameIsFree(target))
         return MoveFileOf(source, target);
     if (mover && mover(LongPathForm(source).c_str(), LongPathForm(target).c_str(), MOVEFILE_REPLACE_EXISTING))
         return true;

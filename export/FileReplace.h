@@ -23,8 +23,8 @@ KernelHandle CreateUniqueFile(const std::wstring& folder, std::wstring& path);
 // Renames a file whose new name no file has: MoveFileOf.
 using FileStep = bool (*)(const std::wstring& from, const std::wstring& to);
 
-// Puts the file `source` in the place of `target`; a file at `target` is replaced only when
-// `replace` is set. Without a working `mover` the files are renamed by `step`: the old file
+// Puts the file `source` in the place of `target`; a file at `target` (or a link, see
+// NameIsFree) is replaced only when `replace` is set. Without a working `mover` the files are renamed by `step`: the old file
 // steps aside first and comes back when the new one cannot take its place. False, with
 // GetLastError saying why, when the new file did not take the place: `target` is then as it
 // was, unless the old file could not come back either; `aside` then names the file that holds

@@ -40,12 +40,16 @@ template <class Char> void ReadResource(const Char* path, FileVersion& version)
 FileVersion ReadFileVersion(const std::wstring& path)
 {
     FileVersion version;
+    // By the form that names the file and nothing else: "com1.dll" is no port.
+    std::wstring exact;
+    if (!ExactPathOf(path, exact))
+        return version;
     if (SystemHasWidePaths())
-        ReadResource(LongPathForm(path).c_str(), version);
+        ReadResource(exact.c_str(), version);
     else
-        ReadResource(FromWide(path).c_str(), version);
+        ReadResource(FromWide(exact).c_str(), version);
     if (version.source == VersionSource::None) {
-        CString image = ImageVersionOf(path);
+        CString image = ImageVersionOf(exact);
         if (image != kUnknownText) {
             version.source = VersionSource::Header;
             version.number = ToWide(image.GetString());

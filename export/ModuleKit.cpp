@@ -16,7 +16,10 @@ const int kMostKits = 10000;
 
 bool Readable(const std::wstring& path, DWORD& error)
 {
-    KernelHandle file(CreateFileOf(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+    std::wstring exact;
+    KernelHandle file(ExactPathOf(path, exact)
+                          ? CreateFileOf(exact, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING)
+                          : INVALID_HANDLE_VALUE);
     error = file ? 0 : ::GetLastError();
     return static_cast<bool>(file);
 }
@@ -45,8 +48,7 @@ bool ChooseKitNames(const std::wstring& folder, const std::vector<ModuleEntry>& 
         names = {stem + L".report.txt", stem + L".copied.csv"};
         bool free = true;
         for (const std::wstring* name : {&names.report, &names.list})
-            free = free && !taken.count(LowerCase(*name)) &&
-                   AttributesOf(PathInFolder(folder, *name)) == INVALID_FILE_ATTRIBUTES;
+            free = free && !taken.count(LowerCase(*name)) && NameIsFree(PathInFolder(folder, *name));
         if (free)
             return true;
     }
@@ -70,6 +72,7 @@ KitEntry CopyIntoKit(const ModuleEntry& module, const std::wstring& folder, bool
     switch (copy.status) {
     case CopyStatus::Copied: return {KitOutcome::Copied, copy};
     case CopyStatus::AlreadyThere: return {KitOutcome::AlreadyThere, copy};
+    case CopyStatus::Different:
     case CopyStatus::TooLong: return {KitOutcome::NotCopied, copy};
     default: break;
     }

@@ -33,8 +33,8 @@ struct KitNames {
 };
 
 // The first of "QuendrixKit", "QuendrixKit-2", "QuendrixKit-3", ... whose ".report.txt" and
-// ".copied.csv" are neither the file name of one of `modules` (in any case) nor a file in
-// `folder`: a manifest never takes a module's place, nor an earlier kit's. False when the
+// ".copied.csv" are neither the file name of one of `modules` (in any case) nor a name in
+// `folder` (NameIsFree): a manifest never takes a module's place, nor an earlier kit's. False when the
 // folder holds every name up to a limit.
 bool ChooseKitNames(const std::wstring& folder, const std::vector<ModuleEntry>& modules, KitNames& names);
 // The report's name of a folder's first kit, "QuendrixKit.report.txt": the kit that stands for
@@ -44,10 +44,11 @@ std::wstring FirstKitReportName();
 // What became of one module of a kit.
 enum class KitOutcome {
     Copied,
-    AlreadyThere,  // a file of that name is in the folder; it stays as it was
+    AlreadyThere,  // the module's copy is in the folder: a file of that name, size and bytes
     SystemFile,    // left out: it lives in the Windows or a system folder
     Unreadable,    // the module's file cannot be read (`copy.error` says why)
-    NotCopied,     // the copy failed otherwise (`copy` says why)
+    NotCopied,     // the copy failed otherwise (`copy` says why: CopyStatus::Different where
+                   // another file of that name is in the folder)
 };
 
 struct KitEntry {

@@ -6,6 +6,8 @@
 #include "export/VersionBlock.h"
 #include "framework/Encoding.h"
 #include "paths/DisplayName.h"
+#include "paths/TextForms.h"
+#include "paths/WidePath.h"
 
 const char kUnknownText[] = "unknown";
 
@@ -39,17 +41,20 @@ template CString ImageVersionOf(const std::wstring&);
 CString ReportHeader(const char* processName)
 {
     CString text;
-    text.Format("Module zum Prozess: %s\n\n", processName);
+    text.Format("Module zum Prozess: %s\n\n", ReportText(processName).c_str());
     return text;
 }
 
 CString ModuleLine(const char* path, const char* version, const char* description)
 {
+    // The texts come from the module's file and from whoever named it: none may end the line or
+    // split it where the report does not.
+    const std::string shownPath = ReportText(path), shownVersion = ReportText(version);
     CString line;
     if (description)
-        line.Format("%s\t(V%s, %s)\n", path, version, description);
+        line.Format("%s\t(V%s, %s)\n", shownPath.c_str(), shownVersion.c_str(), ReportText(description).c_str());
     else
-        line.Format("%s\t(V%s)\n", path, version);
+        line.Format("%s\t(V%s)\n", shownPath.c_str(), shownVersion.c_str());
     return line;
 }
 
@@ -66,8 +71,15 @@ std::string TranslationKey(const void* value, UINT length)
 
 ModuleVersion ReadModuleVersion(const char* path)
 {
-    VersionBlock<char> block(path);
     ModuleVersion result;
+    // A path whose last part names a device is read in the form that names the file, or not at
+    // all: the device (a port) may never answer.
+    std::string exact;
+    if (!ExactAnsiPathOf(path, exact)) {
+        result.version = kUnknownText;
+        return result;
+    }
+    VersionBlock<char> block(exact.c_str());
     bool hasVersion = false;
     if (block.IsRead()) {
         // Each value in a text of its own: a missing one leaves its text empty, never the other's.
@@ -79,7 +91,7 @@ ModuleVersion ReadModuleVersion(const char* path)
     }
     // The header is read only when the resource states no version.
     if (!hasVersion)
-        result.version = ImageVersionOf(path);
+        result.version = ImageVersionOf(exact.c_str());
     return result;
 }
 

@@ -18,7 +18,9 @@ extern const char kUnknownText[];
 CString ReportHeader(const char* processName);
 
 // One module line: path, TAB, "(V", version, then ", " and the description if there is one
-// (`description` not null), ")", line feed. Any length.
+// (`description` not null), ")", line feed. Any length. Each text as ReportText shows it, and so
+// the process's name in the header: a control character of a version or description is shown
+// as "<U+XXXX>", never written as itself.
 CString ModuleLine(const char* path, const char* version, const char* description);
 
 // The image version of an optional header, of a 32-bit or a 64-bit image: major, a point,
@@ -39,6 +41,8 @@ std::string TranslationKey(const void* value, UINT length);
 // ProductVersion, or else the file's image version, or kUnknownText when the file's header
 // cannot be read; the description is its FileDescription, if it has one. The 64-bit program
 // reads the image version of 64-bit images too; the 32-bit program states 0.00 for them.
+// The file is read by the form of `path` that names it (ExactAnsiPathOf): a path that names a
+// device and has no such form states the version as unknown.
 struct ModuleVersion {
     CString version;
     bool hasDescription = false;

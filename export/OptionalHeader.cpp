@@ -69,14 +69,22 @@ bool ReadStampFields(const ImageReader& read, size_t nt, const IMAGE_FILE_HEADER
     return true;
 }
 
+// A module's file is opened by the form of its path that names the file: "com1.dll" is no port.
 HANDLE OpenForRead(const char* path)
 {
-    return ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::string exact;
+    if (!ExactAnsiPathOf(path, exact))
+        return INVALID_HANDLE_VALUE;
+    return ::CreateFileA(exact.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
 }
 
 HANDLE OpenForRead(const std::wstring& path)
 {
-    return CreateFileOf(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    std::wstring exact;
+    if (!ExactPathOf(path, exact))
+        return INVALID_HANDLE_VALUE;
+    return CreateFileOf(exact, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
 }
 
 // Maps file `path` read-only and hands its bytes to `parse`: ERROR_SUCCESS when it read them,

@@ -19,7 +19,8 @@ template <class Header> bool ParseOptionalHeader(const BYTE* bytes, size_t size,
 
 // Reads module file `path` (an ANSI path, or a whole path as std::wstring) through a read-only
 // mapping and fills `header` as above; false, with a zeroed record, also when the file cannot be
-// opened or mapped (an empty file cannot).
+// opened or mapped (an empty file cannot). Each file here is opened by the form of its path that
+// names it (ExactAnsiPathOf, ExactPathOf), or not at all: "com1.dll" is no port.
 template <class Header, class Path> bool ReadOptionalHeader(const Path& path, Header* header);
 
 // What tells one build of an image from another: the time stamp of its file header, and the

@@ -7,6 +7,12 @@
 
 FolderUse FolderUseOf(const std::wstring& folder)
 {
+    std::wstring named = folder;
+    while (named.size() > 1 && (named.back() == L'\\' || named.back() == L'/'))
+        named.pop_back();
+    const std::wstring name = named.substr(FolderLength(named));
+    if (name != L"." && name != L".." && !name.empty() && (name.back() == L' ' || name.back() == L'.'))
+        return FolderUse::BadName;
     if (!SystemHasWidePaths() && folder.size() >= MAX_PATH - 14)
         return FolderUse::TooLong;
     const DWORD attributes = AttributesOf(folder);
@@ -29,6 +35,6 @@ FileUse FileUseOf(const std::wstring& file)
         return FileUse::TooLong;
     const DWORD attributes = AttributesOf(file);
     if (attributes == INVALID_FILE_ATTRIBUTES)
-        return FileUse::Missing;
+        return NameIsFree(file) ? FileUse::Missing : FileUse::Existing;
     return attributes & FILE_ATTRIBUTE_DIRECTORY ? FileUse::Folder : FileUse::Existing;
 }

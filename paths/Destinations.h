@@ -11,13 +11,15 @@ enum class FolderUse {
     TooLong,    // longer than the Windows 95 family takes, with room for a file name
     File,       // a file, not a folder
     Nowhere,    // neither it nor the folder to make it in exists
+    BadName,    // its name ends in a blank or a dot, which the system drops from a name it makes
+                // but not from a folder in a path: it would be made as another folder
 };
 FolderUse FolderUseOf(const std::wstring& folder);
 
 // What a file named to write is.
 enum class FileUse {
     Missing,   // no such file: it is made
-    Existing,  // a file, which is replaced only when asked
+    Existing,  // a file (or a link to nothing, which bears the name), replaced only when asked
     TooLong,   // 260 characters or more, which the Windows 95 family does not take
     Folder,    // a folder
 };

@@ -48,11 +48,14 @@ ModulePattern::ModulePattern(const std::wstring& typed, const std::wstring& miss
     m_byPath = pattern.find_first_of(L"\\:") != std::wstring::npos;
     // A path is named in full, relative parts resolved; short names are spelled out where the
     // file is there, or its folder (a name may leave out its extension).
+    // A module's file may bear a device's name ("com1.dll"): the path names that file, never the
+    // port, and is asked about in the form that says so.
     if (m_byPath && pattern.find_first_of(L"*?") == std::wstring::npos) {
-        pattern = WithoutLongPrefix(FullPathOf(pattern));
+        pattern = WithoutLongPrefix(FullPathOfName(pattern));
         const size_t folder = FolderLength(pattern);
-        if (AttributesOf(pattern) != INVALID_FILE_ATTRIBUTES)
-            pattern = WithoutLongPrefix(LongNameOf(pattern));
+        const std::wstring file = NamesDevice(pattern) ? LongPathForm(pattern, PathUse::Exact) : pattern;
+        if (AttributesOf(file) != INVALID_FILE_ATTRIBUTES)
+            pattern = WithoutLongPrefix(LongNameOf(file));
         else if (folder > 0 && AttributesOf(pattern.substr(0, folder)) != INVALID_FILE_ATTRIBUTES)
             pattern = WithoutLongPrefix(LongNameOf(pattern.substr(0, folder))) + pattern.substr(folder);
     }

@@ -131,23 +131,27 @@ TEST_CASE("copy makes a kit that says what it holds, and copied again overwrites
     Run same = Cli("diff \"" + made[0] + "\" " + Own());
     CHECK(same.exit == 0);
 
-    // Again: nothing is overwritten, not even a file changed since; a manifest of its own says so.
+    // Again: nothing is overwritten, not even a file changed since, which is no copy of its
+    // module (a copy cut short would be one such); a manifest of its own says so.
     const std::string changed = kit + "\\" + NameOf(modules[0]);
     fixtures::WriteBytes(changed, "changed");
     Run second = Cli("copy " + Own() + " \"" + kit + "\"");
     CHECK(second.exit == 1);
     CHECK(second.out == kit + "\\QuendrixKit-2.report.txt\r\n" + kit + "\\QuendrixKit-2.copied.csv\r\n");
-    CHECK(Count(second.err, ": a file of that name is already in the folder\r\n") == modules.size());
-    CHECK(second.err.find("copied 0 of the " + std::to_string(modules.size()) + " modules of " + Own() + " (" +
-                          OwnName() + ") into \"" + kit + "\"; " + std::to_string(modules.size()) +
-                          " already there") != std::string::npos);
+    CHECK(Count(second.err, ": the same file is already in the folder\r\n") == modules.size() - 1);
+    CHECK(second.err.find(modules[0] + ": a different file of that name is already there\r\n") != std::string::npos);
+    CHECK_MESSAGE(second.err.find("copied 0 of the " + std::to_string(modules.size()) + " modules of " + Own() + " (" +
+                                  OwnName() + ") into \"" + kit + "\"; " + std::to_string(modules.size() - 1) +
+                                  " already there, left as they were; 1 not copied: a different file of that name "
+                                  "is already there\r\n") != std::string::npos,
+                  second.err);
     CHECK(second.err.find("made the folder") == std::string::npos);
     CHECK(testing::FileContent(changed) == "changed");
     CHECK(testing::FileContent(made[0]) == report.out);
     CHECK(testing::FileContent(kit + "\\QuendrixKit-2.report.txt") == report.out);
     std::multiset<std::string> already;
     for (const std::string& module : modules)
-        already.insert(module + ": already there");
+        already.insert(module + (module == modules[0] ? ": not copied" : ": already there"));
     CHECK(Outcomes(testing::FileContent(kit + "\\QuendrixKit-2.copied.csv")) == already);
 
     // Without the system's files: the placed ones as their table says; every other module is the

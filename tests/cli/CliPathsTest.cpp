@@ -150,9 +150,11 @@ TEST_CASE("each program says which processes of the other bitness it reads, and 
             found = row.at(1) == version;
     CHECK_MESSAGE(found, modules.out);
 
-    // The 32-bit program names this 64-bit process and says that it cannot read it, and why.
-    Run refused = Cli("modules " + Own(), "", cli32);
+    // The 32-bit program names this 64-bit process and says that it cannot read it, and why; it
+    // lists no module.
+    Run refused = Cli("modules " + Own() + " --json", "", cli32);
     CHECK(refused.exit == 1);
+    CHECK(refused.out == "[]\r\n");
     CHECK_MESSAGE(refused.err.find("process " + Own() + " (" + OwnName() + "): a 64-bit process, which QuendrixCli64 reads") !=
                       std::string::npos,
                   refused.err);

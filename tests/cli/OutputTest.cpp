@@ -70,10 +70,10 @@ TEST_CASE("CSV quotes as RFC 4180 asks, JSON escapes, text stays in its columns"
           "]\r\n");
     CHECK(U8(RenderTable(columns, {}, Format::Json)) == "[]\r\n");
     CHECK(U8(RenderTable(columns, rows, Format::Csv, false)).rfind("1,plain\r\n", 0) == 0);
-    // Columns for eyes: numbers to the right, no blanks at a line's end, a tab as a blank, and a
+    // Columns for eyes: numbers to the right, no blanks at a line's end, a tab shown, and a
     // value too long to pad by leaves the other lines as they are.
     CHECK(U8(RenderTable(columns, {{{L"7"}, {L"x\ty"}}, {{L"12"}, {L""}}}, Format::Text)) ==
-          "id  text\r\n 7  x y\r\n12\r\n");
+          "id  text\r\n 7  x<U+0009>y\r\n12\r\n");
     std::wstring longPath(100, L'p');
     CHECK(U8(RenderTable({{"path", false}, {"v", false}}, {{{longPath}, {L"1"}}, {{L"a"}, {L"2"}}}, Format::Text, false)) ==
           U8(longPath) + "  1\r\na" + std::string(47, ' ') + "  2\r\n");

@@ -32,7 +32,8 @@ const std::vector<Fixture>& All()
         {"fx_otherkey.dll", "6.10", nullptr, false},
         {"fx_notrans.dll", "7.7", "Ohne Übersetzungstabelle", false},
         {"fx_none.dll", "1.123", nullptr, false},
-        {"fx_long.dll", "10.0\nBuild 7", longDescription.c_str(), false},
+        // Its version's line feed is shown, so that the module stays on its line.
+        {"fx_long.dll", "10.0<U+000A>Build 7", longDescription.c_str(), false},
         {"fx_x86.dll", "5.01", "32-Bit-Modul", true},
         // Only the 64-bit program reads the optional header of 64-bit images.
         {"fx_x64.dll", sizeof(void*) == 8 ? "7.05" : "0.00", "64-Bit-Modul", true},

@@ -4,12 +4,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <set>
 #include <string>
 
 #include "app/ModuleList.h"
 #include "export/ModuleCopy.h"
 #include "framework/Encoding.h"
 #include "paths/DisplayName.h"
+#include "support/Conversion.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -127,6 +129,17 @@ TEST_CASE("files are copied byte for byte, and nothing existing is ever changed"
     // A missing target folder fails every copy.
     CHECK(CopyModuleFiles(l.list, (f.root + "\\missing").c_str()) == 3);
     CHECK_FALSE(Exists(f.root + "\\missing"));
+
+    // A module named like a device is copied from its file into a file: "nul.dll" would copy
+    // the null device's nothing into the null device.
+    const std::wstring device = testing::Wide("\\\\?\\" + f.b + "\\nul.dll");
+    const std::wstring copied = testing::Wide("\\\\?\\" + f.target + "\\nul.dll");
+    REQUIRE(::CopyFileW(testing::Wide(f.a + "\\one.dll").c_str(), device.c_str(), TRUE));
+    CHECK(static_cast<int>(CopyModuleFile((f.b + "\\nul.dll").c_str(), f.target.c_str()).status) ==
+          static_cast<int>(CopyStatus::Copied));
+    CHECK(testing::FileContent(copied) == "first module");
+    ::DeleteFileW(device.c_str());
+    ::DeleteFileW(copied.c_str());
 }
 
 TEST_CASE("entries without a path and over-long destinations count as failed, copying nothing else")
@@ -169,18 +182,23 @@ TEST_CASE("a copy that fills the disk leaves no file behind, and a file that was
     WriteFile(f.a + "\\big.dll", big);
     WriteFile(f.a + "\\small.dll", "small module");
     WriteFile(f.b + "\\kept.dll", big);
+    WriteFile(f.b + "\\same.dll", "there before");
     WriteFile(target + "\\kept.dll", "there before");
     WriteFile(target + "\\gone.dll", "there before");
+    WriteFile(target + "\\same.dll", "there before");
 
+    // The dialog's copy (ANSI paths) goes first; the console's (whole paths, through a name of
+    // its own) follows into the same folder, and tells a file of that name by its bytes.
     struct Case {
         const char* source;
-        CopyStatus status;
+        CopyStatus status, wholeStatus;
         const char* left;  // what the folder holds under that name afterwards
     } cases[] = {
-        {"a\\big.dll", CopyStatus::Failed, "<missing>"},
-        {"a\\small.dll", CopyStatus::Copied, "small module"},
-        {"b\\kept.dll", CopyStatus::AlreadyThere, "there before"},
-        {"a\\gone.dll", CopyStatus::Failed, "there before"},  // no such source
+        {"a\\big.dll", CopyStatus::Failed, CopyStatus::Failed, "<missing>"},
+        {"a\\small.dll", CopyStatus::Copied, CopyStatus::AlreadyThere, "small module"},
+        {"b\\kept.dll", CopyStatus::AlreadyThere, CopyStatus::Different, "there before"},
+        {"b\\same.dll", CopyStatus::AlreadyThere, CopyStatus::AlreadyThere, "there before"},
+        {"a\\gone.dll", CopyStatus::Failed, CopyStatus::Failed, "there before"},  // no such source
     };
     for (const Case& c : cases) {
         CAPTURE(c.source);
@@ -188,13 +206,17 @@ TEST_CASE("a copy that fills the disk leaves no file behind, and a file that was
         CopyOutcome outcome = CopyModuleFile(source.c_str(), target.c_str());
         CHECK(static_cast<int>(outcome.status) == static_cast<int>(c.status));
         CHECK((outcome.error == 0) == (c.status == CopyStatus::Copied));
+        CopyOutcome whole = CopyModuleFile(testing::Wide(source), testing::Wide(target));
+        CHECK(static_cast<int>(whole.status) == static_cast<int>(c.wholeStatus));
         // Compared by a short account: a truncated copy would flood the report.
         std::string left = testing::FileContent(target + source.substr(source.rfind('\\')));
         CHECK(std::to_string(left.size()) + " bytes: " + left.substr(0, 16) ==
               std::to_string(std::strlen(c.left)) + " bytes: " + c.left);
     }
+    // Nothing else is left in the folder: no cut copy under a name of its own either.
+    CHECK(testing::FileNames(target) == std::set<std::string>{"gone.dll", "kept.dll", "same.dll", "small.dll"});
 
-    for (const char* name : {"\\small.dll", "\\kept.dll", "\\gone.dll", "\\big.dll"})
+    for (const char* name : {"\\small.dll", "\\kept.dll", "\\gone.dll", "\\same.dll"})
         ::DeleteFileA((target + name).c_str());
     CHECK(::RemoveDirectoryA(target.c_str()));
 }

@@ -58,6 +58,16 @@ TEST_CASE("the manifest takes a name that no module has and no file in the folde
     REQUIRE(ChooseKitNames(folder, {module(L"D:\\x\\quendrixkit.report.txt")}, names));
     CHECK(names.report == L"QuendrixKit-4.report.txt");
     CHECK(names.list == L"QuendrixKit-4.copied.csv");
+    // So does a link to nothing (made by the build: a test under Wine cannot make one), which
+    // stays as it was.
+    const std::wstring dangling = ToWide(testing::ExeDirectory() + "dangling");
+    REQUIRE(ChooseKitNames(dangling, {}, names));
+    CHECK(names.report == L"QuendrixKit-2.report.txt");
+    CHECK(::GetFileAttributesW((dangling + L"\\QuendrixKit.report.txt").c_str()) == INVALID_FILE_ATTRIBUTES);
+    HANDLE link = ::CreateFileW((dangling + L"\\QuendrixKit.report.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    CHECK(link == INVALID_HANDLE_VALUE);
+    CHECK(::GetLastError() == ERROR_FILE_EXISTS);
 }
 
 TEST_CASE("a kit tells a module it cannot read from a copy that the folder refuses")
@@ -84,10 +94,19 @@ TEST_CASE("a kit tells a module it cannot read from a copy that the folder refus
     CHECK(refused.outcome == KitOutcome::NotCopied);
     CHECK(refused.copy.error == ERROR_PATH_NOT_FOUND);
 
-    // A stray probe of the folder that bears a module's name, in any case, is no copy of it;
-    // without the probe's name the kit would take it for one.
+    // A file of the module's name is its copy only with its bytes: another stays as it was and
+    // the module is not copied.
+    std::ofstream(owned + "\\other.dll") << "another file";
     const std::string elsewhere = testing::FreshFolder("quendrix-kit-stray");
-    std::ofstream(elsewhere + "\\~Q123") << "a module";
+    std::ofstream(elsewhere + "\\other.dll") << "the module";
+    KitEntry different = CopyIntoKit(module(ToWide(elsewhere) + L"\\other.dll"), folder, false);
+    CHECK(different.outcome == KitOutcome::NotCopied);
+    CHECK(static_cast<int>(different.copy.status) == static_cast<int>(CopyStatus::Different));
+    CHECK(testing::FileContent(owned + "\\other.dll") == "another file");
+
+    // A stray probe of the folder that bears a module's name, in any case, is no copy of it,
+    // even with the module's bytes.
+    std::ofstream(elsewhere + "\\~Q123") << "";
     std::ofstream(owned + "\\~q123") << "";
     const ModuleEntry named = module(ToWide(elsewhere) + L"\\~Q123");
     CHECK(CopyIntoKit(named, folder, false).outcome == KitOutcome::AlreadyThere);

@@ -9,6 +9,7 @@
 #include "export/Fixtures.h"
 #include "export/ModuleReport.h"
 #include "export/OptionalHeader.h"
+#include "support/Conversion.h"
 #include "support/GuardedBuffer.h"
 
 namespace {
@@ -82,6 +83,11 @@ TEST_CASE("the report's fixed texts")
           "C:\\Tools\\sample.dll\t(V2.1.0.7, Sample Library)\n");
     CHECK(ModuleLine("C:\\Tools\\sample.dll", "1.00", nullptr) == "C:\\Tools\\sample.dll\t(V1.00)\n");
     CHECK(ModuleLine("a", "", "") == "a\t(V, )\n");
+    // Texts that others wrote stay on the line, each control shown (every form is a row of the
+    // table of paths/TextForms), in the header too.
+    CHECK(ModuleLine("C:\\a\tb.dll", "1\r\n2", "x)\nC:\\f.dll\t(V6") ==
+          "C:\\a<U+0009>b.dll\t(V1<U+000D><U+000A>2, x)<U+000A>C:\\f.dll<U+0009>(V6)\n");
+    CHECK(ReportHeader("a\r\n\x1B[2J.exe") == "Module zum Prozess: a<U+000D><U+000A><U+001B>[2J.exe\n\n");
 
     // A line of any length is composed whole.
     std::string path = "C:\\" + std::string(255, 'p') + ".dll";
@@ -165,6 +171,16 @@ TEST_CASE("each fixture module gets the line its resource and header call for")
         std::string path = folder + "cut " + c.from;
         fixtures::WriteBytes(path, bytes);
         CHECK(std::string(ComposeModuleLine(path.c_str())) == path + "\t" + c.version + "\n");
+    }
+
+    // A module named like a device is read as its file, never as the device ("nul.dll" would
+    // read as empty, "com1.dll" as a port that may never answer).
+    for (const char* name : {"com1.dll", "NUL.dll", "aux .dll", "lpt9.tar.gz"}) {
+        const std::string path = folder + name;
+        const std::wstring exact = testing::Wide("\\\\?\\" + path);
+        REQUIRE(::CopyFileW(testing::Wide(fixtures::PathOf(fixtures::All()[0])).c_str(), exact.c_str(), TRUE));
+        CHECK(std::string(ComposeModuleLine(path.c_str())) == fixtures::Line(path, "2.1.0.7", "Sample Library"));
+        ::DeleteFileW(exact.c_str());
     }
 
     // A file that cannot be read states no version; in particular not the version of the file

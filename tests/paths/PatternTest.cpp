@@ -48,6 +48,9 @@ TEST_CASE("patterns match file names with * and ?, in any case, and modules as u
         {"\\\\?\\C:\\a\\b.dll", "C:\\a\\b.dll", true},
         {"\\\\?\\UNC\\srv\\share\\b.dll", "\\\\srv\\share\\b.dll", true},
         {"C:\\a\\b.dll", "D:\\a\\b.dll", false},
+        // A file named like a device is that file, not the port.
+        {"C:\\a\\COM1.dll", "C:\\a\\com1.dll", true},
+        {"C:\\a\\nul .txt", "C:\\a\\nul .txt", true},
         {"b.dll", "C:\\a\\b.dll", true},
         {"b*", "C:\\a\\b.dll", true},
         {"KERNEL3?.*", kernel32, true},
