@@ -133,6 +133,9 @@ std::string Shown(const Rows& rows)
 TEST_CASE("suspect names a copy of a system DLL beside a program in a temporary folder, and where a list puts it")
 {
     const OwnFolder folder(TempFolder() + L"\\quendrix-suspect." + Wide(Own()));
+    // Wine maps its own builtin for a copy of one of its DLLs, but names the module by the copy's
+    // path, which is what suspect judges; told to load the file itself ("msimg32=n"), it refuses
+    // a copy of a builtin (measured). Windows loads the copy.
     folder.Copy(SystemFolder(::GetSystemDirectoryW) + L"\\msimg32.dll", L"msimg32.dll");
     Holding holder(folder, L"msimg32.dll");
     const std::string exe = Utf8(folder.Path() + L"library_holder.exe"), dll = Utf8(folder.Path() + L"msimg32.dll");
