@@ -1,5 +1,7 @@
 #include "enum/ModuleName.h"
 
+#include <utility>
+
 #include "enum/EnumApi.h"
 #include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
@@ -67,6 +69,13 @@ DriveListing::DriveListing() : m_outer(g_listing == nullptr)
 {
     if (m_outer)
         g_listing = this;
+}
+
+DriveListing::DriveListing(std::vector<Drive> drives) : DriveListing()
+{
+    m_asked = m_outer;
+    if (m_outer)
+        m_drives = std::move(drives);
 }
 
 DriveListing::~DriveListing()

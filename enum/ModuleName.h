@@ -41,16 +41,21 @@ std::wstring DosPathOf(const std::wstring& kernelPath);
 // two. Without one, each call asks afresh. Nested ones share the outermost's; one thread lists.
 class DriveListing {
 public:
+    // A drive that has a device, and the device in lower case with a backslash after it ("C:" and
+    // "\device\harddiskvolume1\").
+    struct Drive {
+        std::wstring letter, device;
+    };
+
     DriveListing();
+    // Where no listing is held yet, one whose drives are `drives`, asked of no system: for tests
+    // of the paths on devices that another machine's drives have.
+    explicit DriveListing(std::vector<Drive> drives);
     ~DriveListing();
     DriveListing(const DriveListing&) = delete;
     DriveListing& operator=(const DriveListing&) = delete;
 
-    // Each drive that has a device, and the device in lower case with a backslash after it ("C:"
-    // and "\device\harddiskvolume1\"), asked when first wanted.
-    struct Drive {
-        std::wstring letter, device;
-    };
+    // Each drive that has a device, asked when first wanted.
     const std::vector<Drive>& Drives();
 
 private:

@@ -3,7 +3,7 @@
 // kit copied again, a kit without the system's files, and one in a folder beyond MAX_PATH.
 #include <doctest/doctest.h>
 
-#include <cstring>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -12,7 +12,6 @@
 #include "cli/CliRun.h"
 #include "export/Fixtures.h"
 #include "paths/DisplayName.h"
-#include "support/TestSupport.h"
 #include "support/TestSupport.h"
 
 using namespace clitest;
@@ -41,15 +40,42 @@ std::multiset<std::string> Outcomes(const std::string& list)
     return outcomes;
 }
 
-// Whether `path` lies in the Windows folder that the system names: Wine keeps every module of
-// its own in the system folders there.
-bool InWindowsFolder(const std::string& path)
+// A folder that the system names (GetWindowsDirectoryA, GetSystemDirectoryA).
+std::string SystemNamed(UINT(WINAPI* named)(LPSTR, UINT))
 {
-    char windows[MAX_PATH] = "";
-    ::GetWindowsDirectoryA(windows, MAX_PATH);
-    return ::CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, path.c_str(), static_cast<int>(std::strlen(windows)),
-                            windows, -1) == CSTR_EQUAL;
+    char folder[MAX_PATH] = "";
+    REQUIRE(named(folder, MAX_PATH) > 0);
+    return folder;
 }
+
+std::string Lower(std::string text)
+{
+    ::CharLowerA(&text[0]);
+    return text;
+}
+
+// A fixture module copied to `name` in `folder` (which it makes where asked) and loaded from there
+// while the owner lives; the owner removes what it made, whatever failed.
+struct Placed {
+    const std::string folder, path;
+    const bool made;
+    HMODULE module = nullptr;
+    Placed(std::string in, const std::string& name, bool makeFolder)
+        : folder(std::move(in)), path(folder + "\\" + name),
+          made(makeFolder && ::CreateDirectoryA(folder.c_str(), nullptr))
+    {
+        if (::CopyFileA((fixtures::Directory() + "fx_desc.dll").c_str(), path.c_str(), TRUE))
+            module = ::LoadLibraryA(path.c_str());
+    }
+    ~Placed()
+    {
+        if (module)
+            ::FreeLibrary(module);
+        ::DeleteFileA(path.c_str());
+        if (made)
+            ::RemoveDirectoryA(folder.c_str());
+    }
+};
 
 }  // namespace
 
@@ -62,6 +88,18 @@ TEST_CASE("copy makes a kit that says what it holds, and copied again overwrites
         ~Fixture() { ::FreeLibrary(module); }
     } fixture;
     REQUIRE(fixture.module != nullptr);
+    // Modules where --no-system tells them apart: directly in the Windows folder and anywhere
+    // below the system folder it leaves them out; elsewhere below the Windows folder it does not.
+    const std::string windows = SystemNamed(::GetWindowsDirectoryA), systemFolder = SystemNamed(::GetSystemDirectoryA),
+                      mark = "quendrix-kit." + Own();
+    const Placed inWindows(windows, mark + ".dll", false), belowWindows(windows + "\\" + mark, "below.dll", true),
+        belowSystem(systemFolder + "\\" + mark, "deep.dll", true);
+    for (const Placed* placed : {&inWindows, &belowWindows, &belowSystem})
+        REQUIRE_MESSAGE(placed->module != nullptr, placed->path);
+    const std::map<std::string, bool> leftOut = {{Lower(fixtures::Directory() + "fx_full.dll"), false},
+                                                 {Lower(inWindows.path), true},
+                                                 {Lower(belowWindows.path), false},
+                                                 {Lower(belowSystem.path), true}};
     const std::string kit = owned + "\\kit";
     const std::vector<std::string> modules = testing::OwnModulePaths();
     REQUIRE(modules.size() > 5);
@@ -112,13 +150,16 @@ TEST_CASE("copy makes a kit that says what it holds, and copied again overwrites
         already.insert(module + ": already there");
     CHECK(Outcomes(testing::FileContent(kit + "\\QuendrixKit-2.copied.csv")) == already);
 
-    // Without the system's files: only what lies outside the Windows folder.
+    // Without the system's files: the placed ones as their table says; every other module is the
+    // system's own, which lies below the system folder.
     const std::string lean = owned + "\\lean";
     Run third = Cli("copy " + Own() + " \"" + lean + "\" --no-system");
     CHECK(third.exit == 0);
     std::multiset<std::string> kept, outcomes;
     for (const std::string& module : modules) {
-        bool system = InWindowsFolder(module);
+        const auto placed = leftOut.find(Lower(module));
+        REQUIRE_MESSAGE((placed != leftOut.end() || Lower(module).rfind(Lower(systemFolder) + "\\", 0) == 0), module);
+        const bool system = placed == leftOut.end() || placed->second;
         outcomes.insert(module + (system ? ": system file" : ": copied"));
         if (!system)
             kept.insert(lean + "\\" + NameOf(module));

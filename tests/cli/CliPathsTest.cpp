@@ -10,6 +10,7 @@
 
 #include "cli/CliRun.h"
 #include "export/Fixtures.h"
+#include "support/StartedProcess.h"
 #include "support/TestSupport.h"
 
 using namespace clitest;
@@ -50,7 +51,7 @@ std::vector<std::string> RowWith(const std::vector<std::vector<std::string>>& ro
 
 TEST_CASE("modules, find, report and copy take a module by its whole path" * doctest::test_suite(kShowsDialog) * doctest::skip())
 {
-    // The bent name needs a code page without a fullwidth reverse solidus: the suite's 1252.
+    // The bent name needs a code page without a fullwidth reverse solidus: its ctest entry's 1252.
     REQUIRE_MESSAGE(::GetACP() == 1252, "this test needs the ANSI code page 1252; script/test sets it");
     const std::wstring root = Wide(fixtures::FreshTempFolder("quendrix-cli-paths"));
     // Longer than MAX_PATH, in folders of 60 characters.
@@ -107,7 +108,8 @@ TEST_CASE("modules, find, report and copy take a module by its whole path" * doc
     // The copy takes each from its whole path.
     const std::wstring target = root + L"copies";
     REQUIRE(::CreateDirectoryW(target.c_str(), nullptr));
-    Cli("copy " + Own() + " \"" + Utf8(target) + "\"");
+    Run copy = Cli("copy " + Own() + " \"" + Utf8(target) + "\"");
+    CHECK_MESSAGE(copy.exit == 0, copy.err);
     for (const Case& c : cases) {
         std::wstring name = c.path.substr(c.path.find_last_of(L'\\') + 1);
         CHECK_MESSAGE(testing::FileContent(target + L"\\" + name) == testing::FileContent(Fixture(c.fixture)), Utf8(name));
@@ -120,15 +122,10 @@ TEST_CASE("each program says which processes of the other bitness it reads, and 
     const char* x86 = std::getenv("QUENDRIX_X86_BUILD");
     REQUIRE_MESSAGE(x86 != nullptr, "QUENDRIX_X86_BUILD names no 32-bit build tree");
     const std::wstring cli32 = Wide(std::string(x86) + "\\QuendrixCli.exe");
-    // A 32-bit process to read.
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION sleeper{};
-    std::wstring command = L"\"" + Wide(std::string(x86) + "\\bench\\sleeper.exe") + L"\"";
-    REQUIRE(::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &sleeper));
-    // Ready once it has loaded the last of its libraries.
-    CHECK(testing::PumpUntil([&] { return HasModule(sleeper.dwProcessId, "psapi.dll"); }, 10000));
-    const std::string id32 = std::to_string(sleeper.dwProcessId);
+    // A 32-bit process to read, ready once it has loaded the last of its libraries.
+    testing::StartedProcess sleeper(L"\"" + Wide(std::string(x86) + "\\bench\\sleeper.exe") + L"\"");
+    REQUIRE(testing::PumpUntil([&] { return HasModule(sleeper.Id(), "psapi.dll"); }, 10000));
+    const std::string id32 = std::to_string(sleeper.Id());
 
     // The 64-bit program names the 32-bit process's kernel32.dll by the folder of 32-bit system
     // files, and reads that file's version: the system's own answer for that file.
@@ -159,6 +156,10 @@ TEST_CASE("each program says which processes of the other bitness it reads, and 
     CHECK_MESSAGE(refused.err.find("process " + Own() + " (" + OwnName() + "): a 64-bit process, which QuendrixCli64 reads") !=
                       std::string::npos,
                   refused.err);
+    // Nor does it compare this process with anything: what it cannot read is no difference.
+    Run uncompared = Cli("diff " + Own() + " " + Own(), "", cli32);
+    CHECK(uncompared.exit == 2);
+    CHECK_MESSAGE(uncompared.err.find("a 64-bit process, which QuendrixCli64 reads") != std::string::npos, uncompared.err);
     // Whether this program's file is loaded, it cannot say: it names this process among those
     // it could not read, and its status says that it is unsure.
     Run unsure = Cli("find " + OwnName(), "", cli32);
@@ -167,11 +168,6 @@ TEST_CASE("each program says which processes of the other bitness it reads, and 
     // A module that the 32-bit process holds is found there.
     Run found32 = Cli("find kernel32.dll --csv", "", cli32);
     CHECK(found32.exit == 0);
-    CHECK(Column0(found32.out).count(sleeper.dwProcessId) == 1);
-
-    ::TerminateProcess(sleeper.hProcess, 0);
-    ::WaitForSingleObject(sleeper.hProcess, 10000);
-    ::CloseHandle(sleeper.hThread);
-    ::CloseHandle(sleeper.hProcess);
+    CHECK(Column0(found32.out).count(sleeper.Id()) == 1);
 }
 #endif

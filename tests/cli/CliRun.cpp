@@ -63,6 +63,14 @@ Run Cli(const std::string& arguments, const std::string& outFile, const std::wst
     return {code, outFile.empty() ? testing::FileContent(out) : "", testing::FileContent(err), started.Id()};
 }
 
+Run CliAllRead(const std::string& arguments, const std::wstring& program)
+{
+    Run run = Cli(arguments, "", program);
+    for (int attempt = 2; attempt <= 3 && run.exit == 3; ++attempt)
+        run = Cli(arguments, "", program);
+    return run;
+}
+
 // The rows of CSV output without its heading, split at commas outside quotes.
 std::vector<std::vector<std::string>> CsvRows(const std::string& csv)
 {

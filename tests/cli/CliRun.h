@@ -27,6 +27,9 @@ std::wstring CliProgram();
 // Runs the console program (`program`, else this tree's QuendrixCli) with `arguments` (UTF-8);
 // its output goes to `outFile`, or to a file of the test's own that is read back.
 Run Cli(const std::string& arguments, const std::string& outFile = "", const std::wstring& program = L"");
+// Cli again while it answers 3, three runs at most: a process that another test is just starting
+// may not be readable yet, and a command that must read every process then rightly says 3.
+Run CliAllRead(const std::string& arguments, const std::wstring& program = L"");
 
 // The rows of CSV output without its heading, split at commas outside quotes; the heading.
 std::vector<std::vector<std::string>> CsvRows(const std::string& csv);

@@ -14,7 +14,9 @@
 
 #include "cli/CliRun.h"
 #include "export/Fixtures.h"
+#include "framework/Handles.h"
 #include "paths/DisplayName.h"
+#include "support/StartedProcess.h"
 #include "support/TestSupport.h"
 #include "support/TestViewerDlg.h"
 
@@ -236,9 +238,27 @@ TEST_CASE("find names every process that the snapshots show with the module, in 
 
     // A name that nothing has finds nothing, with the status that says so (the forms a module is
     // named in are rows of the engine's tests).
-    Run none = Cli("find \"no such module*.dll\" --json");
+    Run none = CliAllRead("find \"no such module*.dll\" --json");
     CHECK(none.exit == 1);
     CHECK(none.out == "[]\r\n");
+}
+
+TEST_CASE("with no process listing, find, stale and wait cannot know, and diff cannot compare a process" *
+          doctest::skip())
+{
+    // Its ctest entry disables psapi.dll, and with it the listing, for the test and its children.
+    REQUIRE_MESSAGE(::LoadLibraryA("psapi.dll") == nullptr, "this case runs without psapi.dll; its ctest entry starts it so");
+    const std::string report = fixtures::FreshTempFolder("quendrix-cli-unlisted") + "report.txt";
+    fixtures::WriteBytes(report, "Module zum Prozess: x.exe\r\n\r\nC:\\a.dll\t(V1.0)\r\n");
+    struct Case { std::string arguments; long exit; } cases[] = {
+        {"find kernel32.dll", 3}, {"stale", 3}, {"stale " + Own(), 3}, {"wait kernel32.dll --timeout 0", 3},
+        {"diff \"" + report + "\" " + Own(), 2},
+    };
+    for (const Case& c : cases) {
+        Run run = Cli(c.arguments);
+        CHECK_MESSAGE(run.exit == c.exit, c.arguments);
+        CHECK_MESSAGE(run.err == "QuendrixCli: cannot list processes: this system offers no process listing\r\n", run.err);
+    }
 }
 
 TEST_CASE("bad input ends in one clear message and the stated exit status, changing nothing")
@@ -249,17 +269,15 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
     const std::string sleeper = folder + "sleeping-programs\\sleeper.exe";
     REQUIRE(::CreateDirectoryA((folder + "sleeping-programs").c_str(), nullptr));
     REQUIRE(::CopyFileA((testing::ExeDirectory() + "..\\bench\\sleeper.exe").c_str(), sleeper.c_str(), TRUE));
-    PROCESS_INFORMATION sleepers[2]{};
-    for (PROCESS_INFORMATION& info : sleepers) {
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        std::string command = "\"" + sleeper + "\"";
-        REQUIRE(::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
-    }
+    testing::StartedProcess one(L"\"" + Wide(sleeper) + L"\""), two(L"\"" + Wide(sleeper) + L"\"");
     std::string longFolder = folder + std::string(260, 'l');
-    const std::string sleepersNamed =
-        ": " + std::to_string(std::min(sleepers[0].dwProcessId, sleepers[1].dwProcessId)) + ", " +
-        std::to_string(std::max(sleepers[0].dwProcessId, sleepers[1].dwProcessId)) + "; name one by its id";
+    const std::string sleepersNamed = ": " + std::to_string(std::min(one.Id(), two.Id())) + ", " +
+                                      std::to_string(std::max(one.Id(), two.Id())) + "; name one by its id";
+    // A report that cannot be read: open without sharing while the table runs.
+    const std::string locked = folder + "locked.txt";
+    fixtures::WriteBytes(locked, "Module zum Prozess: x.exe\r\n\r\nC:\\a.dll\t(V1.0)\r\n");
+    KernelHandle lock(::CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    REQUIRE(lock);
     struct Case {
         std::string arguments;
         long exit;
@@ -283,33 +301,33 @@ TEST_CASE("bad input ends in one clear message and the stated exit status, chang
         {"copy " + Own() + " \"" + folder + "\xD0\x96\\below\"", 2, "there is no such folder"},
         {"report " + Own() + " --output \"" + folder.substr(0, folder.size() - 1) + "\"", 2, "is a folder"},
         {"report " + Own() + " --output \"" + longFolder + "\\r.txt\"", 2, "cannot write"},
+        {"diff \"" + locked + "\" " + Own(), 2, "cannot read \"" + locked + "\": "},
     };
-    wchar_t current[MAX_PATH] = L"";
-    REQUIRE(::GetCurrentDirectoryW(MAX_PATH, current) > 0);
-    REQUIRE(::SetCurrentDirectoryA(folder.c_str()));
-    for (const Case& c : cases) {
-        CAPTURE(c.arguments);
-        Run run = Cli(c.arguments);
-        CHECK(run.exit == c.exit);
-        CHECK(run.out.empty());
-        CHECK(run.err.rfind("QuendrixCli: ", 0) == 0);
-        CHECK_MESSAGE(run.err.find(c.message) != std::string::npos, run.err);
-        // One line, not the whole usage.
-        CHECK(run.err.find("\r\n") == run.err.size() - 2);
-    }
-    ::SetCurrentDirectoryW(current);
-    for (PROCESS_INFORMATION& info : sleepers) {
-        ::TerminateProcess(info.hProcess, 0);
-        ::WaitForSingleObject(info.hProcess, 10000);
-        ::CloseHandle(info.hThread);
-        ::CloseHandle(info.hProcess);
+    {
+        testing::CurrentFolder current(folder);
+        for (const Case& c : cases) {
+            CAPTURE(c.arguments);
+            Run run = Cli(c.arguments);
+            CHECK(run.exit == c.exit);
+            CHECK(run.out.empty());
+            CHECK(run.err.rfind("QuendrixCli: ", 0) == 0);
+            CHECK_MESSAGE(run.err.find(c.message) != std::string::npos, run.err);
+            // One line, not the whole usage.
+            CHECK(run.err.find("\r\n") == run.err.size() - 2);
+        }
     }
     CHECK(::GetFileAttributesA((folder + "missing").c_str()) == INVALID_FILE_ATTRIBUTES);
 
-    // A folder is named in every character, whatever the ANSI code page holds.
-    std::string named = folder + "Ziel \xC3\xA4 \xD0\x96 \xE6\x97\xA5";
-    REQUIRE(::CreateDirectoryW(Wide(named).c_str(), nullptr));
-    CHECK(Cli("copy " + Own() + " \"" + named + "\"").exit == 0);
+    // A folder is named in every character, whatever the ANSI code page holds: the kit lands in
+    // it, its report and its list among the copies.
+    const std::wstring named = Wide(folder + "Ziel \xC3\xA4 \xD0\x96 \xE6\x97\xA5");
+    REQUIRE(::CreateDirectoryW(named.c_str(), nullptr));
+    CHECK(Cli("copy " + Own() + " \"" + Utf8(named) + "\"").exit == 0);
+    CHECK(testing::FileContent(named + L"\\QuendrixKit.report.txt").rfind("Module zum Prozess: " + OwnName() + "\r\n", 0) == 0);
+    CHECK(CsvHeading(testing::FileContent(named + L"\\QuendrixKit.copied.csv")) == "file,outcome,reason,path");
+    const std::string module = testing::OwnModulePaths().at(0);
+    CHECK(testing::FileContent(named + L"\\" + Wide(DisplayNameOf(module.c_str()).GetString())) ==
+          testing::FileContent(module));
 
     // A full disk: no report file, no broken copy, and what was there stays; output that cannot
     // be written is refused too.

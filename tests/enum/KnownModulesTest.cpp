@@ -1,5 +1,6 @@
 // Module names kept between walks: the same as the system's own, and taken afresh when another
-// file comes to lie at a module's address; and a process named by its executable's module only.
+// file comes to lie at a module's address; a process named by its executable's module only; and
+// the kernel's names of mapped files as DOS paths.
 #include <doctest/doctest.h>
 
 #include <set>
@@ -7,6 +8,7 @@
 #include <windows.h>
 
 #include "enum/KnownModules.h"
+#include "enum/ModuleName.h"
 #include "enum/ProcessTable.h"
 #include "export/Fixtures.h"
 #include "framework/Encoding.h"
@@ -107,4 +109,26 @@ TEST_CASE("a process is named by its executable's module, never by the module af
             continue;
         CHECK_MESSAGE(named == ownPath, FromWide(named));
     }
+}
+
+TEST_CASE("the kernel's names of mapped files become DOS paths, a volume's only up to its own boundary")
+{
+    // Drives of another machine: two volumes whose device names begin alike.
+    DriveListing drives({{L"C:", L"\\device\\harddiskvolume1\\"}, {L"D:", L"\\device\\harddiskvolume10\\"}});
+    struct Case { const wchar_t* kernel; const wchar_t* dos; } cases[] = {
+        {L"\\??\\C:\\Windows\\a.dll", L"C:\\Windows\\a.dll"},
+        {L"\\??\\UNC\\server\\share\\a.dll", L"\\\\server\\share\\a.dll"},
+        {L"\\Device\\Mup\\server\\share\\a.dll", L"\\\\server\\share\\a.dll"},
+        {L"\\Device\\HarddiskVolume1\\Dir\\a.dll", L"C:\\Dir\\a.dll"},
+        {L"\\Device\\HarddiskVolume10\\Dir\\a.dll", L"D:\\Dir\\a.dll"},
+        // The device in any case; the path as the kernel spells it.
+        {L"\\DEVICE\\HARDDISKVOLUME1\\Dir\\A.DLL", L"C:\\Dir\\A.DLL"},
+        {L"\\Device\\HarddiskVolume100\\a.dll", L""},
+        {L"\\Device\\HarddiskVolume2\\a.dll", L""},
+        {L"\\Device\\HarddiskVolume1", L""},
+        {L"", L""},
+    };
+    for (const Case& c : cases)
+        CHECK_MESSAGE((DosPathOf(c.kernel) == c.dos), FromWide(c.kernel) << ": expected \"" << FromWide(c.dos)
+                                                                         << "\", got \"" << FromWide(DosPathOf(c.kernel)) << "\"");
 }

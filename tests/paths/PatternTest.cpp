@@ -94,14 +94,11 @@ TEST_CASE("a process is named by its id, by its program's name in any form, or b
         {"sleeping-programs\\sleeper.com", none},
         {"program", {13}},
     };
-    wchar_t current[MAX_PATH] = L"";
-    REQUIRE(::GetCurrentDirectoryW(MAX_PATH, current) > 0);
-    REQUIRE(::SetCurrentDirectoryA(folder.c_str()));
+    testing::CurrentFolder current(folder);
     for (const Case& c : cases) {
         std::set<DWORD> ids;
         for (const ProcessRecord& match : MatchProcesses(processes, ToWide(c.name)))
             ids.insert(match.id);
         CHECK_MESSAGE(ids == c.ids, c.name);
     }
-    ::SetCurrentDirectoryW(current);
 }

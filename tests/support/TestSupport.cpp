@@ -407,6 +407,19 @@ std::string FreshFolder(const char* name)
     return folder;
 }
 
+CurrentFolder::CurrentFolder(const std::string& folder)
+{
+    wchar_t before[MAX_PATH] = L"";
+    REQUIRE(::GetCurrentDirectoryW(MAX_PATH, before) > 0);
+    m_before = before;
+    REQUIRE_MESSAGE(::SetCurrentDirectoryW(Wide(folder).c_str()), folder);
+}
+
+CurrentFolder::~CurrentFolder()
+{
+    ::SetCurrentDirectoryW(m_before.c_str());
+}
+
 UserKey::UserKey(std::string path) : m_path(std::move(path))
 {
     HKEY key;

@@ -111,6 +111,19 @@ std::multiset<std::string> OwnModuleNames();
 // checks found.
 std::string FreshFolder(const char* name = "quendrix-dialog");
 
+// The current directory made `folder` (UTF-8) while the owner lives, and the one before again
+// when it goes. Fails the current test when either cannot be.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const std::string& folder);
+    ~CurrentFolder();
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+private:
+    std::wstring m_before;
+};
+
 // A key under HKEY_CURRENT_USER that a test writes: created by the owner, and deleted with all
 // under it when the owner goes.
 class UserKey {
