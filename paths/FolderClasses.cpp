@@ -98,9 +98,11 @@ FolderClasses ReadFolderClasses(const SystemFolders& system)
     classes.userTemp = FolderKey(TemporaryFolder());
     // The machine's own TEMP, which services and the system's programs use; the Windows folder's
     // Temp where the system sets none (the Windows 95 family).
-    std::wstring systemTemp = RegistryFolder(HKEY_LOCAL_MACHINE,
-                                             "System\\CurrentControlSet\\Control\\Session Manager\\Environment", "TEMP");
-    classes.systemTemp = FolderKey(systemTemp.empty() && !system.windows.empty() ? system.windows + L"temp" : systemTemp);
+    const char* const environment = "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
+    std::wstring systemTemp = RegistryFolder(HKEY_LOCAL_MACHINE, environment, "TEMP");
+    if (systemTemp.empty() && !system.windows.empty())
+        systemTemp = system.windows + L"temp";
+    classes.systemTemp = FolderKey(systemTemp);
     // Before Windows Vista the system has no Downloads: a folder of that name in the user's
     // profile is what browsers made instead. The shared documents stand for the public profile.
     classes.downloads = FolderKey(shell.Known(kDownloads));

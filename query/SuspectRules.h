@@ -58,7 +58,8 @@ public:
     // The findings of severity `minimum` or more for module `module` (its whole path) of
     // `process`, in the order of Finding. A known DLL from elsewhere is not listed as shadowing
     // too; the program's own file is judged by where it lies and what it is called, not as a DLL.
-    std::vector<Judgement> Judge(const JudgedProcess& process, const std::wstring& module, const FileFacts& files) const;
+    std::vector<Judgement> Judge(const JudgedProcess& process, const std::wstring& module,
+                                 const FileFacts& files) const;
 
 private:
     // The path of the file that `lowered` (a module's path in lower case) names, as the rules

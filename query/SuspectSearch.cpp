@@ -81,7 +81,8 @@ bool FindSuspectModules(const Backend& backend, const SuspectRules& rules, Suspe
 {
     search = SuspectSearch();
     DiskFacts disk;
-    const bool read = backend.WalkEveryProcess([&](const ProcessModules& process) { Judge(process, rules, disk, search); });
+    const bool read =
+        backend.WalkEveryProcess([&](const ProcessModules& process) { Judge(process, rules, disk, search); });
     Sort(search);
     return read;
 }

@@ -99,7 +99,8 @@ struct Holding {
     // processes' rows left out.
     Rows Suspect(const std::string& options, long exit, bool walk = false)
     {
-        Run run = Cli("suspect " + (walk ? std::string() : std::to_string(process.Id())) + " --csv " + options);
+        Run run = walk ? CliAllRead("suspect --csv " + options)
+                       : Cli("suspect " + std::to_string(process.Id()) + " --csv " + options);
         CHECK_MESSAGE(run.exit == exit, run.err);
         CHECK(CsvHeading(run.out) == "id,process,path,finding,severity,reason,file_version");
         Rows own;
@@ -164,14 +165,16 @@ TEST_CASE("suspect names a copy of a system DLL beside a program in a temporary 
         const Rows rows32 = holder32.Suspect("--min high", 1, true);
         REQUIRE_MESSAGE(rows32.size() == 1, Shown(rows32));
         CHECK(rows32[0].at(3) == "side-load");
-        CHECK_MESSAGE(rows32[0].at(5).find(Utf8(Lowered(wow64 + L"\\msimg32.dll"))) != std::string::npos, rows32[0].at(5));
+        CHECK_MESSAGE(rows32[0].at(5).find(Utf8(Lowered(wow64 + L"\\msimg32.dll"))) != std::string::npos,
+                      rows32[0].at(5));
     }
 #endif
 
     // Where the list puts both: the program in any one folder of the temporary folder, the DLL in
     // the system folder only.
     const std::string list = folder.Write(L"expected.csv", "name,location\r\nmsimg32.dll,%SYSTEM32%\r\n"
-                                                           "library_holder.exe,\"" + Utf8(TempFolder()) + "\\%VERSION%\"\r\n");
+                                                           "library_holder.exe,\"" +
+                                                               Utf8(TempFolder()) + "\\%VERSION%\"\r\n");
     const Rows placed = holder.Suspect("--min high --expected \"" + list + "\"", 1);
     CHECK_MESSAGE((Findings(placed) == std::vector<Finding>{{dll, "side-load", "high"}, {dll, "not-expected", "high"}}),
                   Shown(placed));
@@ -229,11 +232,12 @@ TEST_CASE("suspect finds nothing at its default severity in the system's own pro
         systemPrograms += systemProgram(process.id);
     REQUIRE_MESSAGE(systemPrograms > 0, "no program of the Windows folder runs");
 
-    Run all = Cli("suspect --csv");
+    Run all = CliAllRead("suspect --csv");
     CHECK_MESSAGE((all.exit == 0 || all.exit == 1), all.err);
     for (const auto& row : CsvRows(all.out)) {
         const DWORD id = std::stoul(row.at(0));
-        CHECK_MESSAGE(!systemProgram(id), "a program of the system's: " << row.at(1) << " " << row.at(2) << " " << row.at(3));
+        CHECK_MESSAGE(!systemProgram(id),
+                      "a program of the system's: " << row.at(1) << " " << row.at(2) << " " << row.at(3));
         CHECK_MESSAGE(id != ::GetCurrentProcessId(), "this test: " << row.at(2) << " " << row.at(3));
     }
 }

@@ -207,7 +207,8 @@ TEST_CASE("a list of expected locations is refused at its first line that is no 
         const bool taken = expected.Parse(reinterpret_cast<const char*>(guarded.Place(c.bytes)), c.bytes.size(), error);
         CHECK_MESSAGE(taken == (c.line == 0), c.bytes);
         CHECK_MESSAGE(error.line == c.line, c.bytes << ": expected line " << c.line << ", got " << error.line);
-        CHECK_MESSAGE(Utf8(error.why) == c.why, c.bytes << ": expected \"" << std::string(c.why) << "\", got \"" << Utf8(error.why) << "\"");
+        CHECK_MESSAGE(Utf8(error.why) == c.why,
+                      c.bytes << ": expected \"" << std::string(c.why) << "\", got \"" << Utf8(error.why) << "\"");
     }
     // Where this system has no such folder, the location holds no module.
     SystemPlaces system32 = Places(32);
