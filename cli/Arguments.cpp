@@ -46,6 +46,16 @@ const Option kOptions[] = {
          a.hasTimeout = true;
          a.timeout = value;
      }},
+    {"--min", "LEVEL", kTakesSuspect, "suspect: the least severity listed: low, medium (the default) or high",
+     [](Arguments& a, const std::wstring& value) {
+         a.hasMinimum = true;
+         a.minimum = value;
+     }},
+    {"--expected", "FILE", kTakesSuspect, "suspect: a list of where modules are expected to lie (see below)",
+     [](Arguments& a, const std::wstring& value) {
+         a.hasExpected = true;
+         a.expected = value;
+     }},
 };
 
 const Option* FindOption(const std::wstring& name)

@@ -23,6 +23,10 @@ struct Arguments {
     bool noSystem = false;  // --no-system: copy leaves out the system's own modules
     bool hasTimeout = false;  // --timeout SECONDS, as given: the command reads it
     std::wstring timeout;
+    bool hasMinimum = false;  // --min LEVEL, as given: suspect reads it
+    std::wstring minimum;
+    bool hasExpected = false;  // --expected FILE: suspect's list of expected locations
+    std::wstring expected;
     bool help = false;     // --help, -h, /?, help
     bool version = false;  // --version
 };

@@ -86,6 +86,31 @@ const Command kCommands[] = {
      "waits until no other process holds MODULE, looking every half second;\n"
      "names the holders on standard error, and again when they change",
      RunWait},
+    {"suspect", "[PROCESS]", kTakesFormat | kTakesSuspect,
+     "the modules of a process (of every process without PROCESS) that were\n"
+     "loaded from where they should not have been: a row per finding, with\n"
+     "its severity and its reason, high first, then by process id and path.\n"
+     "known-dll (high): a known DLL (the registry's KnownDLLs) that is not the\n"
+     "  one in the process's system folder, from which alone the loader maps\n"
+     "  it: another copy means that the loader was bypassed.\n"
+     "shadows-system-dll (medium): a file of its name is in the process's\n"
+     "  system folder (SysWOW64 for a 32-bit process on a 64-bit system), but\n"
+     "  it was loaded from another folder. The system's own folders, the\n"
+     "  side-by-side store among them, never count; nor does the program's\n"
+     "  own file.\n"
+     "side-load (high): such a module beside its program, whose folder lies\n"
+     "  outside the Windows folder and the program folders.\n"
+     "drop-folder (medium): it lies where anyone can drop a file: the user's\n"
+     "  or the system's temporary folder, the user's Downloads, the public\n"
+     "  profile, a drive's recycle bin.\n"
+     "renamed (low): its version resource names another original file (case\n"
+     "  and a .mui ending aside).\n"
+     "not-expected (high): the list of --expected names it, and none of its\n"
+     "  locations is the module's folder.\n"
+     "A finding is a reason to look, not a verdict: programs ship copies of\n"
+     "system DLLs, installers run from temporary folders. A module that is\n"
+     "not listed is not thereby safe: no signature or content is checked.",
+     RunSuspect},
 };
 
 const char kUsageTail[] =
@@ -125,6 +150,18 @@ const char kUsageTail[] =
     "processes or modules could not be read or compared (they are named).\n"
     "wait: 0 no process holds MODULE (any more); 1 the time ran out (the holders are named);\n"
     "3 no process that could be read holds it, but some could not be read (they are named).\n"
+    "suspect: 0 no finding at or above --min; 1 some (listed); 3 none among the processes that\n"
+    "could be read, but some could not be (they are named); 2 also for a list of --expected\n"
+    "that cannot be read (its line is named).\n"
+    "\n"
+    "suspect --expected FILE reads a list (UTF-8 CSV) of rows \"name,location\": a module's file\n"
+    "name and a folder where it belongs, in double quotes where it holds a comma (\"\" for a\n"
+    "quote); a first row whose first field is \"name\" is a heading; fields after the second\n"
+    "are ignored. A location may begin with %SYSTEM32%, %SYSWOW64%, %WINDIR%, %PROGRAMFILES%,\n"
+    "%PROGRAMFILES(X86)%, %PROGRAMDATA%, %APPDATA% or %LOCALAPPDATA%, this system's folders;\n"
+    "%VERSION% stands for any one folder's name. A module that the list names more than once\n"
+    "belongs in any of its locations. --min low reads every module's version resource, the\n"
+    "other levels only those of the modules listed.\n"
     "\n"
     "stale reads each module's headers from the process's memory at the module's base address;\n"
     "on the Windows 95 family at the base address that tool-help gives, which works alike.\n"
@@ -182,6 +219,8 @@ std::string UsageText()
             synopsis += " [--timeout SECONDS]";
         if (command.options & kTakesFleet)
             synopsis += " [--machines | --rare N]";
+        if (command.options & kTakesSuspect)
+            synopsis += " [--min LEVEL] [--expected FILE]";
         // A synopsis too long for its column has the description on the lines below.
         if (synopsis.size() + 2 > kUsageColumn)
             synopsis += "\n" + indent;

@@ -16,6 +16,7 @@ enum CommandOptions : unsigned {
     kTakesSystem = 8,  // --no-system
     kTakesTimeout = 16,  // --timeout SECONDS
     kTakesFleet = 32,    // --machines, --rare N
+    kTakesSuspect = 64,  // --min LEVEL, --expected FILE
 };
 
 struct Command {
@@ -47,3 +48,4 @@ int RunDiff(const Arguments& arguments, Session& session);
 int RunFleet(const Arguments& arguments, Session& session);
 int RunStale(const Arguments& arguments, Session& session);
 int RunWait(const Arguments& arguments, Session& session);
+int RunSuspect(const Arguments& arguments, Session& session);

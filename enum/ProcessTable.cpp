@@ -87,11 +87,13 @@ bool WalkEveryProcess(const OSVERSIONINFOA& version, const std::function<void(co
     ProcessModules current;
     // A walk leaves out a module that cannot be named, so the first module listed is the
     // executable only when the walk's first naming succeeded.
-    bool firstAsked = false, executableNamed = false;
+    bool firstAsked = false, executableNamed = false, namedByMapping = false;
     const ModuleNamer noting = [&](DWORD id, HANDLE process, HMODULE module, bool mapped, ModuleEntry& entry) {
         bool named = namer ? (*namer)(id, process, module, mapped, entry) : NameModule(process, module, mapped, entry);
-        if (!firstAsked)
+        if (!firstAsked) {
             executableNamed = named;
+            namedByMapping = mapped;
+        }
         firstAsked = true;
         return named;
     };
@@ -103,10 +105,13 @@ bool WalkEveryProcess(const OSVERSIONINFOA& version, const std::function<void(co
                                    [&current](const ModuleEntry& module) { current.modules.push_back(module); },
                                    Capacity::Whole, &noting);
         // The NT family names a process by its executable's module, which costs no call of its
-        // own; one whose executable cannot be read so is named as the process list names it.
+        // own; one whose executable cannot be read so is named as the process list names it. Its
+        // bitness the walk knows: the 32-bit program reads 32-bit processes only, and the 64-bit
+        // program names the modules of a 32-bit one by the files mapped.
         if (IsNtFamily(version))
             current.process = current.walk == ModuleWalk::Listed && executableNamed && !current.modules.empty()
-                                  ? ProcessRecord{process.id, current.modules.front().file, 0}
+                                  ? ProcessRecord{process.id, current.modules.front().file,
+                                                  OwnBits() == 64 && !namedByMapping ? 64 : 32}
                                   : NameProcess(process.id);
         sink(current);
     }

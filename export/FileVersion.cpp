@@ -33,6 +33,8 @@ template <class Char> void ReadResource(const Char* path, FileVersion& version)
         version.product = Widened(text);
     if ((version.hasDescription = block.QueryString(key, "FileDescription", text)))
         version.description = Widened(text);
+    if ((version.hasOriginalName = block.QueryString(key, "OriginalFilename", text)))
+        version.originalName = Widened(text);
 }
 
 }  // namespace

@@ -19,6 +19,8 @@ struct FileVersion {
     std::wstring product;  // the ProductVersion text, as stored
     bool hasDescription = false;
     std::wstring description;  // the FileDescription text
+    bool hasOriginalName = false;
+    std::wstring originalName;  // the OriginalFilename text: the name its maker gave the file
 };
 
 // Reads the file at `path`. The NT family reads it through the wide functions, so that a path

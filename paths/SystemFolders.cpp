@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
 #include "paths/DisplayName.h"
@@ -31,49 +29,64 @@ std::wstring FolderNamed(const char* wide, PfnFolderA ansi)
     return length > 0 && length <= MAX_PATH ? ToWide(std::string(text, length)) : std::wstring();
 }
 
-// A folder as the start of the lowered paths inside it.
-std::wstring AsPrefix(std::wstring folder)
+SystemFolders ReadSystemFolders()
 {
-    if (!folder.empty() && folder.back() != L'\\')
-        folder += L'\\';
-    return LowerCase(folder);
+    SystemFolders folders;
+    // On a terminal server GetWindowsDirectory may name a private folder of the user's;
+    // GetSystemWindowsDirectory (Windows 2000 on) names the shared one.
+    std::wstring windows = FolderNamed("GetSystemWindowsDirectoryW", nullptr);
+    if (windows.empty())
+        windows = FolderNamed("GetWindowsDirectoryW", ::GetWindowsDirectoryA);
+    folders.windows = FolderKey(windows);
+    folders.system = FolderKey(FolderNamed("GetSystemDirectoryW", ::GetSystemDirectoryA));
+    // Only a 64-bit system names one; a 32-bit system answers that it has none.
+    folders.wow64 = FolderKey(FolderNamed("GetSystemWow64DirectoryW", nullptr));
+    if (!folders.windows.empty())
+        folders.sideBySide = folders.windows + L"winsxs\\";
+    return folders;
 }
-
-// Where the system keeps its own files, lowered, each ending in a backslash.
-struct SystemFolders {
-    std::wstring windows;              // holds system files directly
-    std::vector<std::wstring> trees;  // hold them in every folder below too
-
-    SystemFolders()
-    {
-        // On a terminal server GetWindowsDirectory may name a private folder of the user's;
-        // GetSystemWindowsDirectory (Windows 2000 on) names the shared one.
-        windows = FolderNamed("GetSystemWindowsDirectoryW", nullptr);
-        if (windows.empty())
-            windows = FolderNamed("GetWindowsDirectoryW", ::GetWindowsDirectoryA);
-        const std::wstring system = FolderNamed("GetSystemDirectoryW", ::GetSystemDirectoryA),
-                           wow64 = FolderNamed("GetSystemWow64DirectoryW", nullptr);
-        if (!wow64.empty())
-            trees.push_back(AsPrefix(wow64));
-        if (!system.empty())
-            trees.push_back(AsPrefix(system));
-        if (windows.empty())
-            return;
-        windows = AsPrefix(windows);
-        for (const wchar_t* folder : {L"system32\\", L"syswow64\\", L"system\\", L"winsxs\\"})
-            trees.push_back(windows + folder);
-    }
-};
 
 }  // namespace
 
+std::wstring FolderKey(const std::wstring& folder)
+{
+    if (folder.empty())
+        return folder;
+    std::wstring key = LowerCase(LongNameOf(folder));
+    if (key.back() != L'\\')
+        key += L'\\';
+    return key;
+}
+
+bool IsUnder(const std::wstring& lowered, const std::wstring& folder)
+{
+    return !folder.empty() && lowered.size() > folder.size() && lowered.compare(0, folder.size(), folder) == 0;
+}
+
+bool IsDirectlyIn(const std::wstring& lowered, const std::wstring& folder)
+{
+    return IsUnder(lowered, folder) && FolderLength(lowered) == folder.size();
+}
+
+const SystemFolders& TheSystemFolders()
+{
+    static const SystemFolders folders = ReadSystemFolders();
+    return folders;
+}
+
 bool InSystemFolder(const std::wstring& path)
 {
-    static const SystemFolders folders;
-    std::wstring lowered = LowerCase(path);
-    for (const std::wstring& tree : folders.trees)
-        if (lowered.compare(0, tree.size(), tree) == 0)
+    return InSystemFolder(LowerCase(path), TheSystemFolders());
+}
+
+bool InSystemFolder(const std::wstring& lowered, const SystemFolders& folders)
+{
+    if (IsDirectlyIn(lowered, folders.windows) || IsUnder(lowered, folders.system) ||
+        IsUnder(lowered, folders.wow64) || IsUnder(lowered, folders.sideBySide))
+        return true;
+    // The system folders of the other kinds of system, where they stand beside the named one.
+    for (const wchar_t* tree : {L"system32\\", L"syswow64\\", L"system\\"})
+        if (!folders.windows.empty() && IsUnder(lowered, folders.windows + tree))
             return true;
-    return !folders.windows.empty() && FolderLength(lowered) == folders.windows.size() &&
-           lowered.compare(0, folders.windows.size(), folders.windows) == 0;
+    return false;
 }
