@@ -80,17 +80,22 @@ bool FieldText(const std::string& field, std::wstring& text)
 }
 
 // Whether `folder` from `at` on matches the parts from `part` on, %VERSION% between each two.
-bool MatchesFrom(const std::wstring& folder, size_t at, const std::vector<std::wstring>& parts, size_t part)
+// `failed` marks each (place, part) found not to match, so that a list with many %VERSION% in a
+// row never makes the search try every way to split a name (exponential in their number).
+bool MatchesFrom(const std::wstring& folder, size_t at, const std::vector<std::wstring>& parts, size_t part,
+                 std::vector<char>& failed)
 {
-    if (folder.compare(at, parts[part].size(), parts[part]) != 0)
+    char& known = failed[at * parts.size() + part];
+    if (known || folder.compare(at, parts[part].size(), parts[part]) != 0)
         return false;
-    at += parts[part].size();
+    const size_t after = at + parts[part].size();
     if (part + 1 == parts.size())
-        return at == folder.size();
+        return after == folder.size();
     // %VERSION%: one character or more of one folder's name.
-    for (size_t end = at + 1; end <= folder.size() && folder[end - 1] != L'\\'; ++end)
-        if (MatchesFrom(folder, end, parts, part + 1))
+    for (size_t end = after + 1; end <= folder.size() && folder[end - 1] != L'\\'; ++end)
+        if (MatchesFrom(folder, end, parts, part + 1, failed))
             return true;
+    known = 1;
     return false;
 }
 
@@ -233,7 +238,8 @@ bool ExpectedLocations::Expects(const std::wstring& name, const std::wstring& fo
         return true;
     written.clear();
     for (const Location& location : row->second) {
-        if (location.possible && MatchesFrom(folder, 0, location.parts, 0))
+        std::vector<char> failed((folder.size() + 1) * location.parts.size());
+        if (location.possible && MatchesFrom(folder, 0, location.parts, 0, failed))
             return true;
         written += (written.empty() ? L"" : L"; ") + location.written;
     }

@@ -223,4 +223,16 @@ TEST_CASE("a list of expected locations is refused at its first line that is no 
     CHECK_FALSE(expected.Expects(L"a.dll", L"c:\\program files (x86)\\app\\", written));
     CHECK(Utf8(written) == "%PROGRAMFILES(X86)%\\App; %SYSWOW64%");
     CHECK(expected.Expects(L"b.dll", L"c:\\anywhere\\", written));
+
+    // %VERSION% inside a name, and a list whose many %VERSION% a folder's name could be split
+    // among in countless ways: answered at once, not after every way was tried.
+    std::string many = "c.dll,C:\\Office%VERSION%\nd.dll,C:\\";
+    for (int i = 0; i < 30; ++i)
+        many += "%VERSION%a";
+    many += "b\n";
+    REQUIRE(expected.Parse(many.data(), many.size(), error));
+    CHECK(expected.Expects(L"c.dll", L"c:\\office15\\", written));
+    CHECK_FALSE(expected.Expects(L"c.dll", L"c:\\office\\", written));
+    CHECK_FALSE(expected.Expects(L"d.dll", L"c:\\" + std::wstring(90, L'a') + L"\\", written));
+    CHECK(expected.Expects(L"d.dll", L"c:\\" + std::wstring(90, L'a') + L"b\\", written));
 }
