@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -109,6 +110,26 @@ inline int ProcessCount()
     if (snapshot != INVALID_HANDLE_VALUE)
         ::CloseHandle(snapshot);
     return count;
+}
+
+// The entries of `a` of the processes that `b` has entries of too, and of `b` of those that `a`
+// has: a process that starts or ends between two walks is the system's doing, not a difference.
+template <class Entry>
+std::pair<std::set<Entry>, std::set<Entry>> OfCommonProcesses(const std::set<Entry>& a, const std::set<Entry>& b)
+{
+    std::set<DWORD> inA, inB;
+    for (const Entry& entry : a)
+        inA.insert(entry.first);
+    for (const Entry& entry : b)
+        inB.insert(entry.first);
+    std::pair<std::set<Entry>, std::set<Entry>> common;
+    for (const Entry& entry : a)
+        if (inB.count(entry.first))
+            common.first.insert(entry);
+    for (const Entry& entry : b)
+        if (inA.count(entry.first))
+            common.second.insert(entry);
+    return common;
 }
 
 // Times `program` against `baseline`, `runs` times each, with 25, 50 and 100 sleeping processes

@@ -82,23 +82,11 @@ Hits BaselineFind()
     return hits;
 }
 
-// Whether two searches found the same for every process that both met: a process that starts
-// or ends between the two walks is the system's doing.
+// Whether two searches found the same for every process that both met.
 bool SameForCommonProcesses(const Hits& a, const Hits& b)
 {
-    std::set<DWORD> inA, inB;
-    for (const auto& hit : a)
-        inA.insert(hit.first);
-    for (const auto& hit : b)
-        inB.insert(hit.first);
-    Hits commonA, commonB;
-    for (const auto& hit : a)
-        if (inB.count(hit.first))
-            commonA.insert(hit);
-    for (const auto& hit : b)
-        if (inA.count(hit.first))
-            commonB.insert(hit);
-    return commonA == commonB && !commonA.empty();
+    const auto common = bench::OfCommonProcesses(a, b);
+    return common.first == common.second && !common.first.empty();
 }
 
 Hits ProgramFind(const Backend& backend)

@@ -102,23 +102,11 @@ Shadows ProgramSuspect(const Backend& backend)
     return shadows;
 }
 
-// Whether both found the same in every process that both met (a process that starts or ends
-// between the two walks is the system's doing), the planted module among it.
+// Whether both found the same in every process that both met, the planted module among it.
 bool Agree(const Shadows& a, const Shadows& b, const std::pair<DWORD, std::wstring>& planted)
 {
-    std::set<DWORD> inA, inB;
-    for (const auto& shadow : a)
-        inA.insert(shadow.first);
-    for (const auto& shadow : b)
-        inB.insert(shadow.first);
-    Shadows commonA, commonB;
-    for (const auto& shadow : a)
-        if (inB.count(shadow.first))
-            commonA.insert(shadow);
-    for (const auto& shadow : b)
-        if (inA.count(shadow.first))
-            commonB.insert(shadow);
-    return commonA == commonB && commonA.count(planted) == 1;
+    const auto common = bench::OfCommonProcesses(a, b);
+    return common.first == common.second && common.first.count(planted) == 1;
 }
 
 // A copy of a system DLL in a folder of the temporary folder, loaded here: one module that
