@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "enum/EnumApi.h"
+#include "enum/LoaderNames.h"
 #include "framework/Encoding.h"
 #include "framework/SystemLibrary.h"
 #include "framework/WholeName.h"
@@ -23,7 +24,7 @@ bool NameModule(HANDLE process, HMODULE module, bool mapped, ModuleEntry& entry)
     DWORD length = pfnGetModuleFileNameExA(process, module, path, MAX_PATH);
     const std::string ansi = length > 0 && length < MAX_PATH ? std::string(path, length) : std::string();
     std::wstring file;
-    if (pfnGetModuleFileNameExW)
+    if (!LoaderNames::Find(process, module, file) && pfnGetModuleFileNameExW)
         file = WholeName<wchar_t>(
             [&](wchar_t* text, DWORD size) { return pfnGetModuleFileNameExW(process, module, text, size); });
     if (mapped && pfnGetMappedFileNameW) {

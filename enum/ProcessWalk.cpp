@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "enum/EnumApi.h"
+#include "enum/LoaderNames.h"
 #include "framework/Handles.h"
 
 namespace {
@@ -110,6 +111,9 @@ ModuleWalk WalkModulesNt(DWORD processId, FirstEntry first, const ModuleSink& si
     DWORD count = std::min<DWORD>(needed / sizeof(HMODULE), static_cast<DWORD>(modules.size()));
     // A 32-bit process names its system modules by the folder of the 64-bit ones.
     const bool mapped = OwnBits() == 64 && ProcessBits(process.Get()) == 32;
+    // The whole paths in one walk of the loader's list, for a process of this program's bitness
+    // (a 32-bit program lists no other).
+    const LoaderNames names(mapped ? nullptr : process.Get(), modules.data(), count);
     // Index 0 is the executable.
     for (DWORD i = first == FirstEntry::Skip ? 1 : 0; i < count; ++i) {
         ModuleEntry entry;

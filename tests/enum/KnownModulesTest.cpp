@@ -3,11 +3,14 @@
 // the kernel's names of mapped files as DOS paths.
 #include <doctest/doctest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <windows.h>
 
+#include "enum/EnumApi.h"
 #include "enum/KnownModules.h"
+#include "enum/LoaderNames.h"
 #include "enum/ModuleName.h"
 #include "enum/ProcessTable.h"
 #include "export/Fixtures.h"
@@ -133,4 +136,51 @@ TEST_CASE("the kernel's names of mapped files become DOS paths, a volume's only 
     for (const Case& c : cases)
         CHECK_MESSAGE((DosPathOf(c.kernel) == c.dos), FromWide(c.kernel) << ": expected \"" << FromWide(c.dos)
                                                                          << "\", got \"" << FromWide(DosPathOf(c.kernel)) << "\"");
+}
+
+TEST_CASE("the loader's list names every module as the wide function does, and is dropped where it misses one")
+{
+    OSVERSIONINFOA version{};
+    BindEnumBackend(version);
+    REQUIRE(EnumBackendAvailable(version));
+    REQUIRE(IsNtFamily(version));
+    // A module beyond the ANSI code page, so that the names are not all ANSI ones.
+    const std::wstring folder = ToWide(fixtures::FreshTempFolder("quendrix-loader")), dll = folder + L"\x0416\x4E2D.dll";
+    REQUIRE(::CopyFileW(ToWide(fixtures::Directory() + "fx_full.dll").c_str(), dll.c_str(), TRUE));
+    const HMODULE loaded = ::LoadLibraryW(dll.c_str());
+    REQUIRE(loaded != nullptr);
+    HANDLE self = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ::GetCurrentProcessId());
+    REQUIRE(self != nullptr);
+    HMODULE modules[1024];
+    DWORD needed = 0;
+    REQUIRE(EnumEveryProcessModule(self, modules, sizeof modules, &needed));
+    const DWORD count = std::min<DWORD>(needed, sizeof modules) / sizeof(HMODULE);
+    {
+        const LoaderNames names(self, modules, count);
+        for (DWORD i = 0; i < count; ++i) {
+            wchar_t wide[MAX_PATH] = L"";
+            REQUIRE(pfnGetModuleFileNameExW(self, modules[i], wide, MAX_PATH) > 0);
+            std::wstring path;
+            CHECK_MESSAGE(LoaderNames::Find(self, modules[i], path), FromWide(wide, CP_UTF8));
+            CHECK_MESSAGE(path == wide, FromWide(wide, CP_UTF8) << " read as " << FromWide(path, CP_UTF8));
+        }
+        std::wstring path;
+        CHECK(LoaderNames::Find(self, loaded, path));
+        CHECK(LowerCase(path) == LowerCase(dll));
+        // Another process's handle finds nothing here.
+        CHECK_FALSE(LoaderNames::Find(::GetCurrentProcess(), loaded, path));
+    }
+    // A module that the list lacks: the list is no true reading, and none of it is kept.
+    HMODULE withStranger[1025];
+    std::copy(modules, modules + count, withStranger);
+    withStranger[count] = reinterpret_cast<HMODULE>(0x10000);
+    {
+        const LoaderNames names(self, withStranger, count + 1);
+        std::wstring path;
+        CHECK_FALSE(LoaderNames::Find(self, loaded, path));
+    }
+    ::CloseHandle(self);
+    ::FreeLibrary(loaded);
+    ::DeleteFileW(dll.c_str());
+    ::RemoveDirectoryW(folder.c_str());
 }
