@@ -7,7 +7,7 @@
 #include "enum/Backend.h"
 #include "export/FileVersion.h"
 #include "query/LoadedModule.h"
-#include "query/SuspectRules.h"
+#include "query/SuspicionRules.h"
 
 struct SuspectModule {
     LoadedModule loaded;

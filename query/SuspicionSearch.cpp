@@ -1,4 +1,4 @@
-#include "query/SuspectSearch.h"
+#include "query/SuspicionSearch.h"
 
 #include <algorithm>
 #include <map>

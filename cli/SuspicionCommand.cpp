@@ -4,7 +4,7 @@
 #include "cli/Session.h"
 #include "paths/DisplayName.h"
 #include "paths/WidePath.h"
-#include "query/SuspectSearch.h"
+#include "query/SuspicionSearch.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "query/SuspectRules.h"
+#include "query/SuspicionRules.h"
 
 #include "paths/DisplayName.h"
 #include "paths/WidePath.h"

@@ -12,7 +12,7 @@
 #include "enum/EnumApi.h"
 #include "export/VersionApi.h"
 #include "paths/DisplayName.h"
-#include "query/SuspectSearch.h"
+#include "query/SuspicionSearch.h"
 
 namespace {
 

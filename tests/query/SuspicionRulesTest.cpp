@@ -8,7 +8,7 @@
 #include <string>
 
 #include "framework/Encoding.h"
-#include "query/SuspectRules.h"
+#include "query/SuspicionRules.h"
 #include "support/GuardedBuffer.h"
 
 namespace {
